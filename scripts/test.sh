@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test twice: in the
+# release build with warnings as errors, and in a build with
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+
+jobs=$(nproc)
+status=0
+
+echo "=== release build (warnings are errors) ==="
+bash scripts/build.sh build-release -DCMAKE_BUILD_TYPE=Release -DWERROR=ON
+(cd build-release && ctest --output-on-failure -j "$jobs") || status=1
+
+echo "=== AddressSanitizer + UndefinedBehaviorSanitizer build ==="
+bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWERROR=ON \
+  -DENABLE_SANITIZERS=ON -DENABLE_BENCHMARKS=OFF
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+   ctest --output-on-failure -j "$jobs") || status=1
+
+if [ $status -ne 0 ]; then
+  echo "TESTS FAILED"
+else
+  echo "ALL TESTS PASSED (release and sanitizer builds)"
+fi
+exit $status

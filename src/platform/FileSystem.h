@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The file-system calls of the programs. Every call into the operating system
+// for files and directories goes through here.
+namespace platform {
+
+// The platform's name separator, used where a rule says "separator".
+inline constexpr char kSeparator = '/';
+
+bool exists(const std::string& path);
+bool isDirectory(const std::string& path);
+bool isFile(const std::string& path);
+// True when the current user may write the file or directory.
+bool canWrite(const std::string& path);
+
+// Names of the entries of a directory (without "." and ".."), in byte order of
+// their names so that every run sees the same order. Throws util::IOError when
+// the path is not a readable directory.
+std::vector<std::string> listDirectory(const std::string& path);
+
+// Size in bytes; throws util::IOError when the file cannot be examined.
+int64_t fileSize(const std::string& path);
+// Last modification, wall-clock milliseconds since 1970; 0 when unknown.
+int64_t lastModifiedMillis(const std::string& path);
+// Sets the last modification time (used by tests and tools).
+bool setLastModifiedMillis(const std::string& path, int64_t millis);
+
+// Renames `from` to `to`. Never replaces an existing `to`: returns false when
+// `to` exists or the rename fails for any other reason.
+bool renameNoReplace(const std::string& from, const std::string& to);
+// Atomically replaces `to` with `from` (both in one directory). Returns false
+// on failure.
+bool replaceFile(const std::string& from, const std::string& to);
+// Deletes a file or an empty directory; false when it could not be deleted.
+bool removePath(const std::string& path);
+// Creates one directory level; false when it exists or cannot be created.
+bool makeDirectory(const std::string& path);
+
+// Reads the whole file in one piece. Throws util::IOError.
+std::string readFile(const std::string& path);
+// Writes (creating or truncating) the whole file. Throws util::IOError.
+void writeFile(const std::string& path, std::string_view data);
+
+// The absolute form of `path` with symbolic links, "." and ".." resolved;
+// the absolute form of a path that does not exist is built textually.
+std::string canonicalPath(const std::string& path);
+
+// The last component of a path.
+std::string baseName(const std::string& path);
+
+}  // namespace platform

@@ -1,0 +1,87 @@
+#include "platform/Process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "util/Failure.h"
+
+extern char** environ;
+
+namespace platform {
+namespace {
+
+std::vector<char*> argvOf(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  return argv;
+}
+
+// Owns posix_spawn's attribute and file-action objects.
+struct SpawnSetup {
+  posix_spawnattr_t attr;
+  posix_spawn_file_actions_t actions;
+  SpawnSetup() {
+    posix_spawnattr_init(&attr);
+    posix_spawn_file_actions_init(&actions);
+  }
+  SpawnSetup(const SpawnSetup&) = delete;
+  SpawnSetup& operator=(const SpawnSetup&) = delete;
+  ~SpawnSetup() {
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+  }
+};
+
+pid_t start(const std::vector<std::string>& args, bool detached) {
+  if (args.empty() || args[0].empty()) throw util::IOError("Cannot run program \"\"");
+  SpawnSetup s;
+  if (detached) {
+    posix_spawnattr_setflags(&s.attr, POSIX_SPAWN_SETSID);
+    posix_spawn_file_actions_addopen(&s.actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&s.actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&s.actions, 2, "/dev/null", O_WRONLY, 0);
+  }
+  auto argv = argvOf(args);
+  pid_t pid = 0;
+  int rc = posix_spawn(&pid, args[0].c_str(), &s.actions, &s.attr, argv.data(), environ);
+  if (rc != 0)
+    throw util::IOError("Cannot run program \"" + args[0] + "\": " + std::strerror(rc));
+  return pid;
+}
+
+int waitFor(pid_t pid) {
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) throw util::IOError(std::string("waitpid: ") + std::strerror(errno));
+  }
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return -1;
+}
+
+}  // namespace
+
+int runAndWait(const std::vector<std::string>& args) {
+  std::fflush(nullptr);
+  return waitFor(start(args, false));
+}
+
+void spawnDetached(const std::vector<std::string>& args) {
+  std::fflush(nullptr);
+  pid_t pid = start(args, true);
+  // Not waited for: reap it only if it has already ended. Once this process
+  // exits, the child is adopted and reaped by the system.
+  int status = 0;
+  ::waitpid(pid, &status, WNOHANG);
+}
+
+}  // namespace platform

@@ -1,0 +1,53 @@
+#include "platform/System.h"
+
+#include <time.h>
+#include <unistd.h>
+
+#include <climits>
+#include <locale>
+
+namespace platform {
+
+std::string osName() { return "Linux"; }
+
+std::string installationHome() {
+  char buf[PATH_MAX];
+  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return workingDirectory();
+  std::string exe(buf, static_cast<size_t>(n));
+  size_t slash = exe.rfind('/');
+  return slash == 0 ? "/" : exe.substr(0, slash);
+}
+
+std::string workingDirectory() {
+  char buf[PATH_MAX];
+  if (::getcwd(buf, sizeof buf) == nullptr) return ".";
+  return buf;
+}
+
+std::string defaultDateText(int64_t millis) {
+  time_t t = static_cast<time_t>(millis / 1000);
+  struct tm tm;
+  if (::localtime_r(&t, &tm) == nullptr) return std::to_string(millis);
+  char buf[128];
+  size_t n = ::strftime(buf, sizeof buf, "%a %b %d %H:%M:%S %Z %Y", &tm);
+  return std::string(buf, n);
+}
+
+NumberGrouping defaultNumberGrouping() {
+  NumberGrouping g;
+  try {
+    std::locale loc("");
+    const auto& np = std::use_facet<std::numpunct<char>>(loc);
+    std::string grouping = np.grouping();
+    if (!grouping.empty() && grouping[0] > 0 && grouping[0] != CHAR_MAX) {
+      g.separator = np.thousands_sep();
+      g.size = grouping[0];
+    }
+  } catch (const std::exception&) {
+    // An environment locale the C++ library does not know: no grouping.
+  }
+  return g;
+}
+
+}  // namespace platform

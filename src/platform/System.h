@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// The operating-system name the programs see: "Linux".
+std::string osName();
+// The installation home: the folder of the running executable.
+std::string installationHome();
+// The working directory.
+std::string workingDirectory();
+
+// The platform's default textual form of a date in local time, for example
+// "Wed Dec 09 06:10:59 UTC 2026".
+std::string defaultDateText(int64_t millis);
+
+// The thousands separator and group size of the platform's default number
+// format (taken from the environment's locale; none in the "C" locale).
+struct NumberGrouping {
+  char separator = 0;  // 0: no grouping
+  int size = 3;
+};
+NumberGrouping defaultNumberGrouping();
+
+}  // namespace platform

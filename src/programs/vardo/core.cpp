@@ -1,0 +1,468 @@
+#include "programs/vardo/core.h"
+
+#include <set>
+
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/Process.h"
+#include "platform/System.h"
+#include "programs/vardo/config.h"
+#include "util/Debug.h"
+#include "util/Failure.h"
+#include "util/Text.h"
+#include "util/Timer.h"
+
+namespace programs::vardo {
+namespace {
+
+using util::Debug;
+using util::endsWith;
+using util::failureText;
+
+constexpr char kSep = platform::kSeparator;
+const char* const kGameDir = "Individual_Game_Stats";
+
+int64_t now() { return platform::clock().currentTimeMillis(); }
+
+// Moves a file, replacing an existing target; copies and deletes when a plain
+// rename is impossible (for example across file systems).
+void moveFile(const std::string& from, const std::string& to) {
+  if (platform::replaceFile(from, to)) return;
+  platform::writeFile(to, platform::readFile(from));
+  if (!platform::removePath(from)) throw util::IOError("cannot delete " + from);
+}
+
+// Writes a staged copy through a temporary name that the loop never takes, so
+// that an interrupted copy is never processed as a log.
+void copyFile(const std::string& from, const std::string& to) {
+  std::string data = platform::readFile(from);
+  std::string part = to + ".part";
+  platform::writeFile(part, data);
+  if (!platform::replaceFile(part, to)) {
+    platform::removePath(part);
+    throw util::IOError("cannot create " + to);
+  }
+}
+
+// A server name from a log used as one directory level: it must not climb out
+// of its base directory or name a deeper one.
+std::string safeDirName(const std::string& name) {
+  std::string out = name;
+  for (char& c : out)
+    if (c == '/' || c == '\0') c = '_';
+  if (out.empty() || out == "." || out == "..") out = "_" + out;
+  return out;
+}
+
+}  // namespace
+
+core::core() { util::Timer::init(); }
+
+void core::status(const std::string& text) {
+  if (frame_) frame_->printText(text);
+}
+
+void core::launchBrowser(const std::string& page, bool wait, const char* failurePrefix) {
+  if (!config::spawnBrowser() || config::os == "Mac OS") return;
+  std::vector<std::string> cmd = {config::home + kSep + kLauncher,
+                                  "\"" + config::vdHtmlDir() + page + "\""};
+  try {
+    if (wait)
+      platform::runAndWait(cmd);
+    else
+      platform::spawnDetached(cmd);
+  } catch (const std::exception& e) {
+    Debug::print(failurePrefix + failureText(e), 0);
+  }
+}
+
+void core::go(const std::string& prog, const std::vector<std::string>& logfiles,
+              const std::optional<std::string>& configFile, GameHtml& gh, Totals& totalStats,
+              TotalsHtml& totalHtml, games::GameCreator& gc) {
+  try {
+    std::string started = platform::defaultDateText(now());
+    Debug::print("I core.go", 1);
+    util::Timer t1;
+    util::Timer t2;
+    gameHtml_ = &gh;
+    printProps();
+    config::set(prog, configFile);
+    Debug::print(started, 0);
+    tcsMode_ = config::tcsMode;
+
+    launchBrowser("processing.html", true, "Error Couldn't Launch Browser 1: ");
+
+    if (config::os != "Linux") {
+      frame_ = std::make_unique<Frame1>();
+      frame_->setVisible(true);
+    }
+
+    if (config::delay > 0) {
+      std::string text = "Now Sleeping " + std::to_string(config::delay) + " seconds";
+      status(text);
+      Debug::print(text, 0);
+      platform::clock().sleepMillis(int64_t{config::delay} * 1000);
+    }
+
+    t1.mark("Init");
+    moveLogFiles(logfiles);
+    t1.mark("moveLogFiles");
+
+    HighScoreGame.reset();
+    LastGame.reset();
+    bigGraph_ = std::make_unique<util::LineGraph>(500, 500);
+    smallGraph_ = std::make_unique<util::LineGraph>(500, 160);
+    gh.setGraphs(*smallGraph_, *bigGraph_);
+
+    totalsOpened_ = false;
+    runLoop(totalStats, gc);
+
+    if (HighScoreGame) createGameHtml(*HighScoreGame, false, true, false);
+    if (LastGame) createGameHtml(*LastGame, false, false, true);
+
+    bool saved = true;
+    if (totalsOpened_) {
+      if (totalStats.isModified()) totalStats.sortPlayers();
+      createTotalsHtml(totalStats, totalHtml);
+      saved = putTotalsIntoDB(totalStats);
+      if (saved && !tcsMode_) deleteOldHtml(totalStats);
+    }
+
+    if (lockFile_) {
+      platform::removePath(*lockFile_);
+      lockFile_.reset();
+    }
+    if (saved) deleteOldLogfiles();
+
+    launchBrowser("Vardo_Main.html", false, "Error Couldn't Launch Browser 2: ");
+
+    t2.mark("Entire Program");
+    platform::clock().sleepMillis(3000);
+    if (frame_) frame_->setVisible(false);
+    Debug::print("O core.go", 1);
+  } catch (const RunExit&) {
+    throw;
+  } catch (const std::exception& e) {
+    Debug::print("Error in vdsToplvl.go: " + failureText(e), 0);
+  }
+}
+
+void core::runLoop(Totals& totalStats, games::GameCreator& gc) {
+  util::Timer t3;
+  util::Timer t1;
+  const std::string dbDir = config::vdDBDir();
+  std::set<std::string> taken;  // each staged log is taken at most once per run
+  int32_t y = 0;
+  for (;;) {
+    std::string lock = dbDir + std::to_string(now()) + ".lock";
+    platform::writeFile(lock, "");
+    if (lockFile_ && *lockFile_ != lock) platform::removePath(*lockFile_);
+    lockFile_ = lock;
+
+    std::optional<std::string> name;
+    int32_t n = 0;
+    for (const std::string& entry : platform::listDirectory(dbDir)) {
+      if (!endsWith(entry, ".log") || taken.count(entry) != 0) continue;
+      ++n;
+      if (!name) name = entry;
+    }
+    int32_t z = y + n;
+    if (!name) {
+      status("Writing HTML...(this may take a few seconds)");
+      break;
+    }
+    ++y;
+    taken.insert(*name);
+    std::string text = "Now Processing log " + std::to_string(y) + " of " + std::to_string(z) +
+                       ": " + *name;
+    status(text);
+    Debug::print(text, 0);
+
+    std::string logNo = "Log " + std::to_string(y);
+    auto games = getGameStats(getLogfileData(*name), gc);
+    t3.mark(logNo + " processed");
+
+    for (const auto& g : games) {
+      if (!totalsOpened_) {
+        getTotalsFromDB(totalStats);
+        totalsOpened_ = true;
+      }
+      if (!totalStats.isNewGame(*g)) {
+        Debug::print(std::to_string(g->theTime()) + " is a Repeat Game, removing...", 1);
+        continue;
+      }
+      totalStats.update(*g);
+      t3.mark(logNo + " totals updated");
+      bool normal = totalStats.isPrintableGame(*g, config::numGamesToSave());
+      bool high = totalStats.isHighGame(*g);
+      bool recent = totalStats.isRecentGame(*g);
+      if (z > 1) {
+        if (high) HighScoreGame = g;
+        if (recent) LastGame = g;
+        createGameHtml(*g, normal, false, false);
+      } else {
+        createGameHtml(*g, normal, high, recent);
+      }
+    }
+
+    platform::renameNoReplace(dbDir + *name, dbDir + *name + ".del");
+    t3.mark(logNo + " written");
+    t1.mark(logNo + " total");
+  }
+}
+
+void core::printProps() {
+  std::string installHome = platform::installationHome();
+  std::string working = platform::workingDirectory();
+  config::os = platform::osName();
+  if (config::os == "Linux") {
+    if (config::home.empty()) config::home = working;
+  } else if (config::os == "Mac OS") {
+    config::home = working;
+  } else {
+    config::home = installHome;
+  }
+}
+
+void core::moveLogFiles(const std::vector<std::string>& files) {
+  Debug::print("I core.moveLogFiles", 1);
+  try {
+    const std::string dbDir = config::vdDBDir();
+    const std::string mode = config::vdLogHandling();
+    for (const std::string& path : files) {
+      Debug::print("File from Vector: " + path, 1);
+      if (!platform::exists(path)) continue;
+      Debug::print("File exists", 1);
+      std::string canon = platform::canonicalPath(path);
+      bool isDir = platform::isDirectory(canon);
+      std::vector<std::string> entries;
+      if (isDir) {
+        for (const std::string& e : platform::listDirectory(canon)) entries.push_back(canon + kSep + e);
+        if (entries.empty()) continue;
+      } else {
+        entries.push_back(canon);
+      }
+      for (size_t i = 0; i < entries.size(); ++i) {
+        std::string file = entries[i];
+        Debug::print("list[" + std::to_string(i) + "] = " + file, 1);
+        if (isDir) Debug::print("dir = " + canon, 1);
+        if (endsWith(file, ".tmp")) {
+          if (now() - platform::lastModifiedMillis(file) < kTmpAgeMillis) continue;
+          std::string renamed = file.substr(0, file.size() - 4) + ".log";
+          if (!platform::renameNoReplace(file, renamed))
+            throw util::IOError("cannot rename " + file + " to " + renamed);
+          if (!config::logTmpFiles()) continue;
+          file = renamed;
+        }
+        if (!platform::isFile(file)) throw util::IOError(file + " (not a regular file)");
+        int64_t size = platform::fileSize(file);
+        std::string name = platform::baseName(file);
+        std::string parent = file.substr(0, file.size() - name.size());
+        if (size > kMaxLogSize) {
+          Debug::print("Logfile too large(" + std::to_string(size) + "):" + file, 0);
+          size_t dotLog = name.find(".log");
+          std::string big = (dotLog == std::string::npos ? name : name.substr(0, dotLog)) + ".big";
+          platform::renameNoReplace(file, parent + big);
+          continue;
+        }
+        if (mode == "delete") {
+          moveFile(file, dbDir + name);
+        } else {
+          copyFile(file, dbDir + name);
+          if (mode == "move") moveFile(file, config::vdSaveDir() + name);
+        }
+      }
+    }
+
+    bool alive = false;
+    for (const std::string& entry : platform::listDirectory(dbDir)) {
+      if (!endsWith(entry, ".lock")) continue;
+      int64_t stamp = util::parseInt64(std::string_view(entry).substr(0, entry.find(".lock")));
+      int64_t age = now() - stamp;
+      if (age < kLockLifeMillis || age < 0)
+        alive = true;
+      else
+        platform::removePath(dbDir + entry);
+    }
+    if (alive) {
+      Debug::print("Another Vardo is running, now exiting...", 0);
+      Debug::print("O core.moveLogFiles", 1);
+      Debug::close();
+      throw RunExit{0};
+    }
+    moveOldLogfiles();
+    Debug::print("O core.moveLogFiles", 1);
+  } catch (const RunExit&) {
+    throw;
+  } catch (const std::exception& e) {
+    Debug::print("Error in core.moveLogFiles: " + failureText(e), 0);
+  }
+}
+
+void core::moveOldLogfiles() {
+  Debug::print("I core.moveOldLogfiles", 1);
+  try {
+    const std::string dbDir = config::vdDBDir();
+    for (const std::string& entry : platform::listDirectory(dbDir)) {
+      if (endsWith(entry, ".del")) moveFile(dbDir + entry, config::vdSaveDir() + entry);
+    }
+    Debug::print("O core.moveOldLogfiles", 1);
+  } catch (const std::exception& e) {
+    Debug::print("Error in core.moveOldLogfiles: " + failureText(e), 0);
+  }
+}
+
+void core::deleteOldLogfiles() {
+  Debug::print("I core.deleteOldLogfiles", 1);
+  try {
+    const std::string dbDir = config::vdDBDir();
+    for (const std::string& entry : platform::listDirectory(dbDir)) {
+      if (endsWith(entry, ".del") && !platform::removePath(dbDir + entry))
+        throw util::IOError("cannot delete " + dbDir + entry);
+    }
+    Debug::print("O core.deleteOldLogfiles", 1);
+  } catch (const std::exception& e) {
+    Debug::print("Error in core.deleteOldLogfiles: " + failureText(e), 0);
+  }
+}
+
+std::optional<std::string> core::getLogfileData(const std::string& log) {
+  Debug::print("I core.getLogfileData", 1);
+  try {
+    std::string bytes = platform::readFile(config::vdDBDir() + log);
+    std::string text;
+    if (config::program == "VardoBF") {
+      text.resize(bytes.size() / 2);
+      for (size_t i = 0; i < text.size(); ++i) text[i] = bytes[2 * i];
+    } else {
+      text = std::move(bytes);
+    }
+    Debug::print("O core.getLogfileData", 1);
+    return text;
+  } catch (const std::exception& e) {
+    Debug::print("Error in core.getLogfileData: " + failureText(e), 0);
+    return std::nullopt;
+  }
+}
+
+std::vector<std::shared_ptr<games::Game>> core::getGameStats(
+    const std::optional<std::string>& log, games::GameCreator& gc) {
+  Debug::print("I core.getGameStats", 1);
+  std::vector<std::shared_ptr<games::Game>> result;
+  try {
+    std::shared_ptr<games::Game> g = gc.newGame(log, tcsMode_);
+    if (g && g->isValid()) result.push_back(std::move(g));
+    Debug::print("O core.getGameStats", 1);
+  } catch (const std::exception& e) {
+    Debug::print("Error in core.getGameStats: " + failureText(e), 0);
+    result.clear();
+  }
+  return result;
+}
+
+void core::getTotalsFromDB(Totals& t) {
+  Debug::print("I core.getTotalsFromDB", 1);
+  try {
+    t.readDBs();
+    Debug::print("O vdsTopLvl.getDB", 1);
+  } catch (const std::exception& e) {
+    Debug::print("Error in core.getTotalsFromDB: " + failureText(e), 0);
+  }
+}
+
+bool core::putTotalsIntoDB(Totals& t) {
+  Debug::print("I core.putTotalsIntoDB", 1);
+  try {
+    t.writeDBs();
+    Debug::print("O core.putTotalsIntoDB", 1);
+    return true;
+  } catch (const std::exception& e) {
+    Debug::print("Error in core.putTotalsIntoDB: " + failureText(e), 0);
+    return false;
+  }
+}
+
+void core::createGameHtml(const games::Game& g, bool normal, bool high, bool recent) {
+  Debug::print("I core.createGameHtml", 1);
+  try {
+    std::vector<std::string> dirs;
+    if (tcsMode_) {
+      if (!normal) return;
+      for (const char* prefix : {"tourney/", "ffa/", "inet/"}) {
+        std::string base = config::tcsHtml + prefix + config::tcsTDir.value_or("") + kGameDir;
+        if (!platform::exists(base)) platform::makeDirectory(base);
+        dirs.push_back(base + kSep + safeDirName(g.getServerName()));
+      }
+      gameHtml_->writeGame(g, g.getServerName(), dirs, 1, config::createGraphs());
+      return;
+    }
+    std::string base = config::vdHtmlDir() + kGameDir;
+    if (!platform::exists(base)) platform::makeDirectory(base);
+    if (normal) dirs.push_back(base + kSep + std::to_string(g.theTime()));
+    if (high) dirs.push_back(base + kSep + "Highest_Score");
+    if (recent) dirs.push_back(base + kSep + "Last_Game");
+    if (dirs.empty()) return;
+    gameHtml_->writeGame(g, g.getServerName() + " " + g.getMap(), dirs, 1,
+                         config::createGraphs());
+    Debug::print("O core.createGameHtml", 1);
+  } catch (const std::exception& e) {
+    Debug::print("Error in core.createGameHtml: " + failureText(e), 0);
+  }
+}
+
+void core::createTotalsHtml(Totals& t, TotalsHtml& h) {
+  Debug::print("I core.createTotalsHtml", 1);
+  try {
+    if (!t.isModified()) {
+      Debug::print("O core.createTotalsHtml: Nothing to update", 1);
+      return;
+    }
+    h.writeTotals(t);
+    Debug::print("O core.createTotalsHtml", 1);
+  } catch (const std::exception& e) {
+    Debug::print("Error in createTotalsHtml: " + failureText(e), 0);
+  }
+}
+
+void core::deleteOldHtml(Totals& t) {
+  Debug::print("I core.deleteOldHtml", 1);
+  try {
+    int32_t k = std::min(config::numGamesToSave(), t.gListSize());
+    std::set<std::string> kept;
+    for (int32_t i = 0; i < k; ++i) kept.insert(std::to_string(t.gListElement(i)));
+    std::string base = config::vdHtmlDir() + kGameDir;
+    for (const std::string& entry : platform::listDirectory(base)) {
+      if (entry == "Recent_Index.html" || entry == "Highest_Score" || entry == "Last_Game")
+        continue;
+      if (kept.count(entry) == 0) deleteGameHtml(entry);
+    }
+    Debug::print("O core.deleteOldHtml", 1);
+  } catch (const std::exception& e) {
+    Debug::print("Error in core.deleteOldHtml: " + failureText(e), 0);
+  }
+}
+
+void core::deleteGameHtml(const std::string& name) {
+  Debug::print("I core.deleteGameHtml", 1);
+  try {
+    std::string d = config::vdHtmlDir() + kGameDir + kSep + name;
+    // Only match directories are deleted; any other entry is left alone.
+    if (platform::isDirectory(d)) {
+      if (!platform::canWrite(d)) {
+        Debug::print("No permission to delete game '" + name + "'", 0);
+      } else {
+        for (const std::string& f : platform::listDirectory(d)) {
+          std::string path = d + kSep + f;
+          if (!platform::canWrite(path) || !platform::removePath(path))
+            Debug::print("No permission to delete file'" + f + "'in Game '" + name + "'", 0);
+        }
+        if (!platform::removePath(d)) Debug::print("Could not delete game '" + name + "'", 0);
+      }
+    }
+  } catch (const std::exception& e) {
+    Debug::print("Error in core.deleteGameHtml: " + failureText(e), 0);
+  }
+  Debug::print("O core.deleteGameHtml", 1);
+}
+
+}  // namespace programs::vardo

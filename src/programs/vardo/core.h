@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "games/Game.h"
+#include "games/GameCreator.h"
+#include "programs/vardo/Frame1.h"
+#include "programs/vardo/GameHtml.h"
+#include "programs/vardo/Totals.h"
+#include "programs/vardo/TotalsHtml.h"
+#include "util/LineGraph.h"
+
+namespace programs::vardo {
+
+// Thrown when the process must end with `status` (a live run lock found by
+// staging). The trace log is already closed when it is thrown.
+struct RunExit {
+  int status;
+};
+
+// The game-independent run driver of the statistics generator: one object
+// performs one processing run over the staged logs. It reaches the match,
+// totals and page code only through their interfaces.
+class core {
+ public:
+  static constexpr const char* kLauncher = "spawnBrowser.exe";
+  static constexpr int64_t kTmpAgeMillis = 7200000;
+  static constexpr int64_t kMaxLogSize = 1300000;
+  static constexpr int64_t kLockLifeMillis = 300000;
+
+  // Configures the stopwatch format.
+  core();
+
+  // The whole run. `configFile` is the -c value. Throws RunExit when another
+  // run is alive; every other failure is traced and ends the run.
+  void go(const std::string& prog, const std::vector<std::string>& logfiles,
+          const std::optional<std::string>& configFile, GameHtml& gh, Totals& totalStats,
+          TotalsHtml& totalHtml, games::GameCreator& gc);
+
+  // Settles the home directory and operating-system name.
+  void printProps();
+  // Stages the logs, checks the run lock (may throw RunExit) and moves
+  // leftover processed logs into the save directory.
+  void moveLogFiles(const std::vector<std::string>& files);
+  void moveOldLogfiles();
+  void deleteOldLogfiles();
+  // The text of a staged log (low byte of each 16-bit unit for "VardoBF");
+  // none when it cannot be read.
+  std::optional<std::string> getLogfileData(const std::string& log);
+  // The valid matches of one log.
+  std::vector<std::shared_ptr<games::Game>> getGameStats(const std::optional<std::string>& log,
+                                                         games::GameCreator& gc);
+  void getTotalsFromDB(Totals& t);
+  // False when the save failed.
+  bool putTotalsIntoDB(Totals& t);
+  void createGameHtml(const games::Game& g, bool normal, bool high, bool recent);
+  void createTotalsHtml(Totals& t, TotalsHtml& h);
+  void deleteOldHtml(Totals& t);
+  void deleteGameHtml(const std::string& name);
+
+  // The progress window, when the platform shows one (never on Linux).
+  const Frame1* frame() const { return frame_.get(); }
+
+ private:
+  void runLoop(Totals& totalStats, games::GameCreator& gc);
+  void launchBrowser(const std::string& page, bool wait, const char* failurePrefix);
+  void status(const std::string& text);
+
+  std::unique_ptr<util::LineGraph> bigGraph_;
+  std::unique_ptr<util::LineGraph> smallGraph_;
+  GameHtml* gameHtml_ = nullptr;
+  std::shared_ptr<games::Game> LastGame;
+  std::shared_ptr<games::Game> HighScoreGame;
+  bool tcsMode_ = false;
+  std::unique_ptr<Frame1> frame_;
+  std::optional<std::string> lockFile_;
+  bool totalsOpened_ = false;
+};
+
+}  // namespace programs::vardo

@@ -1,0 +1,103 @@
+#include "programs/vardobf/MinimalStages.h"
+
+#include <algorithm>
+
+#include "platform/FileSystem.h"
+#include "programs/vardo/config.h"
+
+namespace programs::vardobf {
+namespace {
+
+std::string escapeHtml(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+// The value after `key` on the first line that has `key` as a TAB-separated
+// field.
+std::string headerValue(const std::string& text, const std::string& key) {
+  std::string needle = "\t" + key + "\t";
+  size_t at = text.find(needle);
+  if (at == std::string::npos) return "";
+  size_t from = at + needle.size();
+  size_t to = text.find_first_of("\t\r\n", from);
+  return text.substr(from, to == std::string::npos ? std::string::npos : to - from);
+}
+
+std::string page(const std::string& title, const std::string& body) {
+  return "<!DOCTYPE html>\n<html><head><meta charset=\"ISO-8859-1\"><title>" + escapeHtml(title) +
+         "</title></head>\n<body><h1>" + escapeHtml(title) + "</h1>\n" + body + "</body></html>\n";
+}
+
+}  // namespace
+
+MinimalGame::MinimalGame(const std::string& text) {
+  valid_ = text.find_first_not_of("\r\n") != std::string::npos;
+  uint64_t h = 14695981039346656037ULL;  // FNV-1a
+  for (unsigned char c : text) {
+    h ^= c;
+    h *= 1099511628211ULL;
+  }
+  time_ = static_cast<int64_t>(h >> 1);
+  server_ = headerValue(text, "Server_ServerName");
+  map_ = headerValue(text, "Title");
+}
+
+std::unique_ptr<games::Game> MinimalGameCreator::newGame(
+    const std::optional<std::string>& logData, bool) {
+  return std::make_unique<MinimalGame>(logData.value_or(""));
+}
+
+void MinimalTotals::update(const games::Game& g) {
+  seen_.insert(g.theTime());
+  games_.insert(games_.begin(), g.theTime());
+}
+
+bool MinimalTotals::isPrintableGame(const games::Game& g, int32_t n) {
+  auto limit = games_.begin() + std::min<ptrdiff_t>(std::max(n, 0), games_.size());
+  return std::find(games_.begin(), limit, g.theTime()) != limit;
+}
+
+bool MinimalTotals::isHighGame(const games::Game& g) {
+  return !games_.empty() && games_.back() == g.theTime();
+}
+
+bool MinimalTotals::isRecentGame(const games::Game& g) {
+  return !games_.empty() && games_.front() == g.theTime();
+}
+
+void MinimalGameHtml::writeGame(const games::Game& gm, const std::string& name,
+                                const std::vector<std::string>& dirs, int32_t, bool) {
+  std::string html =
+      page(name, "<p>Match " + std::to_string(gm.theTime()) + ": server " +
+                     escapeHtml(gm.getServerName()) + ", map " + escapeHtml(gm.getMap()) +
+                     ".</p>\n");
+  for (const std::string& d : dirs) {
+    if (!platform::isDirectory(d)) platform::makeDirectory(d);
+    platform::writeFile(d + "/index.html", html);
+  }
+}
+
+void MinimalTotalsHtml::writeTotals(programs::vardo::Totals& t) {
+  std::string body = "<p>Matches counted in this run: " + std::to_string(t.gListSize()) +
+                     "</p>\n<ul>\n";
+  for (int32_t i = 0; i < t.gListSize(); ++i) {
+    std::string id = std::to_string(t.gListElement(i));
+    body += "<li><a href=\"Individual_Game_Stats/" + id + "/index.html\">" + id + "</a></li>\n";
+  }
+  body += "</ul>\n";
+  std::string dir = programs::vardo::config::vdHtmlDir();
+  if (!platform::isDirectory(dir)) platform::makeDirectory(dir);
+  platform::writeFile(dir + "Vardo_Main.html", page("Vardo for Brimfall(tm)", body));
+}
+
+}  // namespace programs::vardobf

@@ -1,0 +1,81 @@
+#pragma once
+
+// Minimal match, totals and page stages that let the run driver work end to
+// end until the Brimfall match model, statistics database and page writers
+// replace them: a log is read and becomes one match identified by its
+// content, matches are counted and remembered for the run, and each writer
+// leaves one small page. Nothing here is stored between runs.
+
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "games/Game.h"
+#include "games/GameCreator.h"
+#include "programs/vardo/GameHtml.h"
+#include "programs/vardo/Totals.h"
+#include "programs/vardo/TotalsHtml.h"
+
+namespace programs::vardobf {
+
+// A match known only by its log's text: its identity is a hash of the text,
+// its server and map names come from the "Server_ServerName" and "Title"
+// header fields. Valid when the log has at least one line.
+class MinimalGame : public games::Game {
+ public:
+  explicit MinimalGame(const std::string& text);
+  int64_t theTime() const override { return time_; }
+  bool isValid() const override { return valid_; }
+  std::string getServerName() const override { return server_; }
+  std::string getMap() const override { return map_; }
+
+ private:
+  int64_t time_ = 0;
+  bool valid_ = false;
+  std::string server_;
+  std::string map_;
+};
+
+class MinimalGameCreator : public games::GameCreator {
+ public:
+  std::unique_ptr<games::Game> newGame(const std::optional<std::string>& logData,
+                                       bool tcsMode) override;
+};
+
+// Remembers the matches of this run, newest first.
+class MinimalTotals : public programs::vardo::Totals {
+ public:
+  void readDBs() override {}
+  bool isNewGame(const games::Game& g) override { return seen_.count(g.theTime()) == 0; }
+  void update(const games::Game& g) override;
+  bool isPrintableGame(const games::Game& g, int32_t n) override;
+  bool isHighGame(const games::Game& g) override;
+  bool isRecentGame(const games::Game& g) override;
+  bool isModified() override { return !games_.empty(); }
+  void sortPlayers() override {}
+  void writeDBs() override {}
+  int32_t gListSize() override { return static_cast<int32_t>(games_.size()); }
+  int64_t gListElement(int32_t i) override { return games_.at(static_cast<size_t>(i)); }
+
+ private:
+  std::set<int64_t> seen_;
+  std::vector<int64_t> games_;  // newest first
+};
+
+// Writes "index.html" naming the match into every directory it is given.
+class MinimalGameHtml : public programs::vardo::GameHtml {
+ public:
+  void setGraphs(util::LineGraph&, util::LineGraph&) override {}
+  void writeGame(const games::Game& gm, const std::string& name,
+                 const std::vector<std::string>& dirs, int32_t type, bool graph) override;
+};
+
+// Writes "Vardo_Main.html" with the number of matches of the run.
+class MinimalTotalsHtml : public programs::vardo::TotalsHtml {
+ public:
+  void writeTotals(programs::vardo::Totals& t) override;
+};
+
+}  // namespace programs::vardobf

@@ -1,0 +1,60 @@
+#include "util/Text.h"
+
+#include <string>
+
+#include "util/Failure.h"
+
+namespace util {
+namespace {
+
+[[noreturn]] void bad(std::string_view s) {
+  throw NumberFormatError("For input string: \"" + std::string(s) + "\"");
+}
+
+// Parses into a magnitude no larger than `limit`.
+uint64_t magnitude(std::string_view s, size_t from, uint64_t limit) {
+  if (from == s.size()) bad(s);
+  uint64_t v = 0;
+  for (size_t i = from; i < s.size(); ++i) {
+    if (s[i] < '0' || s[i] > '9') bad(s);
+    uint64_t d = static_cast<uint64_t>(s[i] - '0');
+    if (v > (limit - d) / 10) bad(s);
+    v = v * 10 + d;
+  }
+  return v;
+}
+
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+int32_t parseInt32(std::string_view s) {
+  bool negative = !s.empty() && s[0] == '-';
+  uint64_t v = magnitude(s, negative ? 1 : 0, negative ? 2147483648ULL : 2147483647ULL);
+  return negative ? static_cast<int32_t>(-static_cast<int64_t>(v)) : static_cast<int32_t>(v);
+}
+
+int64_t parseInt64(std::string_view s) {
+  bool negative = !s.empty() && s[0] == '-';
+  uint64_t v = magnitude(s, negative ? 1 : 0,
+                         negative ? 9223372036854775808ULL : 9223372036854775807ULL);
+  if (negative) return v == 9223372036854775808ULL ? INT64_MIN : -static_cast<int64_t>(v);
+  return static_cast<int64_t>(v);
+}
+
+bool startsWith(std::string_view s, std::string_view prefix) {
+  return s.size() >= prefix.size() && s.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool endsWith(std::string_view s, std::string_view suffix) {
+  return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (lower(a[i]) != lower(b[i])) return false;
+  return true;
+}
+
+}  // namespace util

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace util {
+
+// Small text helpers shared by the readers of outside data.
+
+// Strict decimal integers: an optional "-" and one or more decimal digits,
+// nothing else (no "+", no spaces), within the type's range. Throw
+// util::NumberFormatError naming the offending text otherwise.
+int32_t parseInt32(std::string_view s);
+int64_t parseInt64(std::string_view s);
+
+bool startsWith(std::string_view s, std::string_view prefix);
+bool endsWith(std::string_view s, std::string_view suffix);
+// ASCII letters compared without regard to case.
+bool equalsIgnoreCase(std::string_view a, std::string_view b);
+
+}  // namespace util

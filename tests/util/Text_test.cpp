@@ -1,0 +1,39 @@
+#include "util/Text.h"
+
+#include <gtest/gtest.h>
+
+#include "util/Failure.h"
+
+namespace {
+
+TEST(ParseInt, AcceptsOptionalMinusAndDigitsWithinRange) {
+  EXPECT_EQ(util::parseInt32("0"), 0);
+  EXPECT_EQ(util::parseInt32("-17"), -17);
+  EXPECT_EQ(util::parseInt32("2147483647"), 2147483647);
+  EXPECT_EQ(util::parseInt32("-2147483648"), INT32_MIN);
+  EXPECT_EQ(util::parseInt64("9223372036854775807"), INT64_MAX);
+  EXPECT_EQ(util::parseInt64("-9223372036854775808"), INT64_MIN);
+}
+
+TEST(ParseInt, RejectsEverythingElseNamingTheText) {
+  for (const char* bad : {"", "-", "+5", " 5", "5 ", "ten", "2147483648", "-2147483649", "1e3",
+                          "0x10", "99999999999999999999"}) {
+    try {
+      util::parseInt32(bad);
+      ADD_FAILURE() << "accepted '" << bad << "'";
+    } catch (const util::NumberFormatError& e) {
+      EXPECT_EQ(e.text(), std::string("NumberFormatError: For input string: \"") + bad + "\"");
+    }
+  }
+  EXPECT_THROW(util::parseInt64("9223372036854775808"), util::NumberFormatError);
+}
+
+TEST(TextHelpers, SuffixesAndCase) {
+  EXPECT_TRUE(util::endsWith("a.log", ".log"));
+  EXPECT_FALSE(util::endsWith("a.LOG", ".log"));
+  EXPECT_FALSE(util::endsWith("og", ".log"));
+  EXPECT_TRUE(util::equalsIgnoreCase("StdOut", "stdout"));
+  EXPECT_FALSE(util::equalsIgnoreCase("StdOut", "stdou"));
+}
+
+}  // namespace
