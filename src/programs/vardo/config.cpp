@@ -156,6 +156,10 @@ void config::set(const std::string& prog, const std::optional<std::string>& file
     Debug::print("Warning: Bad Config file '" + file + "'\tUsing default values", 0);
     return;
   }
+  read(text);
+}
+
+void config::read(const std::string& text) {
   try {
     size_t pos = 0;
     while (pos < text.size()) {

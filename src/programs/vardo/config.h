@@ -40,6 +40,10 @@ class config {
   static int32_t getRankLMS() { return RankLMS; }
   static int32_t getRank1v1() { return Rank1v1; }
 
+  // Reads the settings from the text of a settings file (what set() does
+  // once the file is read): every line, then the caps and trailing "/".
+  static void read(const std::string& text);
+
   // Every field back to its built-in default (for tests and repeated runs).
   static void resetToDefaults();
 
