@@ -1,1 +1,59 @@
+#include "programs/vardobf/VardoBF.h"
+
 #include <gtest/gtest.h>
+
+#include "TestDir.h"
+#include "util/Failure.h"
+
+namespace {
+
+using programs::vardobf::VardoBF;
+using testing_support::StdoutCapture;
+
+const char* const kUsage =
+    "\nUsage: VardoBF [-c <configfile>] [-v] <logfile1> ...<logfileN>\n\n"
+    "The default directory is '.'\nThe default config file is './VardoBF.cfg'\n\n";
+
+TEST(VardoBFOptions, ValuesVerbosityAndLogPaths) {
+  auto o = VardoBF::parseOptions(
+      {"-v", "-verbose", "-c", "my.cfg", "-l", "one", "-b", "T", "-j", "/home", "two", "-v"});
+  EXPECT_EQ(o.verbosity, 2);
+  EXPECT_EQ(o.configFile, "my.cfg");
+  EXPECT_EQ(o.home, "/home");
+  EXPECT_EQ(o.browser, true);
+  EXPECT_EQ(o.logPaths, (std::vector<std::string>{"one", "two", "-v"}));
+}
+
+TEST(VardoBFOptions, DefaultLogPathAndBrowserValues) {
+  auto o = VardoBF::parseOptions({});
+  EXPECT_EQ(o.logPaths, std::vector<std::string>{"../../Logs"});
+  EXPECT_FALSE(o.browser.has_value());
+  EXPECT_EQ(VardoBF::parseOptions({"-b", "true"}).browser, true);
+  EXPECT_EQ(VardoBF::parseOptions({"-b", "yes"}).browser, false);
+  EXPECT_EQ(VardoBF::parseOptions({"-bx", "t"}).browser, true);
+}
+
+TEST(VardoBFOptions, OptionWithoutValueDoesNothing) {
+  auto o = VardoBF::parseOptions({"-l", "a", "-c"});
+  EXPECT_FALSE(o.configFile.has_value());
+  EXPECT_EQ(o.logPaths, std::vector<std::string>{"a"});
+}
+
+TEST(VardoBFOptions, UnknownOptionPrintsUsageAndParsingGoesOn) {
+  StdoutCapture out;
+  auto o = VardoBF::parseOptions({"-x", "-v", "log"});
+  EXPECT_EQ(out.text(), std::string("Invalid option encountered:-x\n") + kUsage);
+  EXPECT_EQ(o.verbosity, 1);
+  EXPECT_EQ(o.logPaths, std::vector<std::string>{"log"});
+}
+
+TEST(VardoBFOptions, QuitStopsAtOnceAndBareDashIsAFailure) {
+  EXPECT_TRUE(VardoBF::parseOptions({"-u", "-x"}).quit);
+  EXPECT_EQ(VardoBF::main({"-v", "-u"}), 0);
+  EXPECT_THROW(VardoBF::parseOptions({"-v", "-"}), util::Failure);
+  StdoutCapture out;
+  EXPECT_EQ(VardoBF::main({"-"}), -1);
+  EXPECT_EQ(out.text(), "OptionError: an option letter must follow \"-\"\n");
+}
+
+}  // namespace

@@ -1,1 +1,384 @@
+#include "programs/vardo/core.h"
+
 #include <gtest/gtest.h>
+
+#include <map>
+
+#include "TestDir.h"
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "programs/vardo/config.h"
+#include "util/Debug.h"
+#include "util/Failure.h"
+
+namespace {
+
+using programs::vardo::config;
+using programs::vardo::core;
+using testing_support::StdoutCapture;
+using testing_support::TestDir;
+using util::Debug;
+
+// A clock that moves one millisecond at every reading, so that lock files of
+// successive loop turns get distinct names.
+class TickingClock : public platform::Clock {
+ public:
+  explicit TickingClock(int64_t now) : now_(now) {}
+  int64_t currentTimeMillis() override { return now_++; }
+  void sleepMillis(int64_t millis) override {
+    slept += millis;
+    now_ += millis;
+  }
+  int64_t now_;
+  int64_t slept = 0;
+};
+
+// A match described by its log text: "time;server;map" or "invalid".
+class FakeGame : public games::Game {
+ public:
+  explicit FakeGame(const std::string& text) {
+    size_t a = text.find(';');
+    valid_ = a != std::string::npos;
+    if (!valid_) return;
+    size_t b = text.find(';', a + 1);
+    time_ = std::stoll(text.substr(0, a));
+    server_ = text.substr(a + 1, b - a - 1);
+    map_ = text.substr(b + 1);
+  }
+  int64_t theTime() const override { return time_; }
+  bool isValid() const override { return valid_; }
+  std::string getServerName() const override { return server_; }
+  std::string getMap() const override { return map_; }
+
+ private:
+  int64_t time_ = 0;
+  bool valid_ = false;
+  std::string server_, map_;
+};
+
+class FakeCreator : public games::GameCreator {
+ public:
+  std::unique_ptr<games::Game> newGame(const std::optional<std::string>& log, bool) override {
+    texts.push_back(log);
+    if (log && *log == "throw") throw util::FormatError("broken log");
+    return std::make_unique<FakeGame>(log.value_or(""));
+  }
+  std::vector<std::optional<std::string>> texts;
+};
+
+// Totals that remember what they were asked; `high` and `recent` name the
+// matches that are flagged.
+class FakeTotals : public programs::vardo::Totals {
+ public:
+  void readDBs() override { ++reads; }
+  bool isNewGame(const games::Game& g) override { return known.count(g.theTime()) == 0; }
+  void update(const games::Game& g) override {
+    if (failUpdate) throw util::FormatError("update failed");
+    known.insert(g.theTime());
+    list.insert(list.begin(), g.theTime());
+    modified = true;
+  }
+  bool isPrintableGame(const games::Game& g, int32_t) override {
+    return printable.count(g.theTime()) == 0 || printable[g.theTime()];
+  }
+  bool isHighGame(const games::Game& g) override { return high.count(g.theTime()) != 0; }
+  bool isRecentGame(const games::Game& g) override { return recent.count(g.theTime()) != 0; }
+  bool isModified() override { return modified; }
+  void sortPlayers() override { ++sorts; }
+  void writeDBs() override {
+    ++writes;
+    if (failSave) throw util::IOError("disk full");
+  }
+  int32_t gListSize() override { return static_cast<int32_t>(list.size()); }
+  int64_t gListElement(int32_t i) override { return list.at(static_cast<size_t>(i)); }
+
+  std::set<int64_t> known, high, recent;
+  std::map<int64_t, bool> printable;
+  std::vector<int64_t> list;
+  bool modified = false, failSave = false, failUpdate = false;
+  int reads = 0, writes = 0, sorts = 0;
+};
+
+struct PageCall {
+  int64_t time;
+  std::string name;
+  std::vector<std::string> dirs;
+};
+
+class FakeGameHtml : public programs::vardo::GameHtml {
+ public:
+  void setGraphs(util::LineGraph& small, util::LineGraph& large) override {
+    smallSize = {small.width(), small.height()};
+    largeSize = {large.width(), large.height()};
+  }
+  void writeGame(const games::Game& gm, const std::string& name,
+                 const std::vector<std::string>& dirs, int32_t type, bool) override {
+    EXPECT_EQ(type, 1);
+    calls.push_back({gm.theTime(), name, dirs});
+  }
+  std::vector<PageCall> calls;
+  std::pair<int32_t, int32_t> smallSize, largeSize;
+};
+
+class FakeTotalsHtml : public programs::vardo::TotalsHtml {
+ public:
+  void writeTotals(programs::vardo::Totals&) override { ++writes; }
+  int writes = 0;
+};
+
+std::string utf16(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    out += c;
+    out += '\0';
+  }
+  return out;
+}
+
+class CoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Debug::reset();
+    config::resetToDefaults();
+    config::home = home.path();
+    home.write("VardoBF.cfg", "SpawnBrowser\tfalse\n");
+    home.mkdir("data");
+    home.mkdir("html");
+    home.mkdir("processedLogs");
+    home.mkdir("logs");
+  }
+  void TearDown() override {
+    Debug::reset();
+    config::resetToDefaults();
+  }
+  void stage(const std::string& name, const std::string& text) {
+    home.write("data/" + name, utf16(text));
+  }
+  // Runs the driver over the logs folder and returns standard output.
+  std::string run(int verbosity = 0) {
+    Debug::setLevel(verbosity);
+    StdoutCapture out;
+    core c;
+    c.go("VardoBF", {home / "logs"}, std::nullopt, pages, totals, totalPages, creator);
+    return out.text();
+  }
+  std::vector<std::string> entries(const std::string& dir) {
+    return platform::listDirectory(home / dir);
+  }
+  std::string gameDir(const std::string& leaf) {
+    return home.path() + "/html/Individual_Game_Stats/" + leaf;
+  }
+
+  TestDir home;
+  TickingClock clock{1700000000000};
+  platform::ScopedClock useClock{clock};
+  FakeGameHtml pages;
+  FakeTotals totals;
+  FakeTotalsHtml totalPages;
+  FakeCreator creator;
+};
+
+TEST_F(CoreTest, OneLogWritesItsOwnHighScoreAndLastGamePagesAtOnce) {
+  stage("a.log", "100;Srv;Map");
+  totals.high = {100};
+  totals.recent = {100};
+  std::string out = run();
+  ASSERT_EQ(pages.calls.size(), 1u);
+  EXPECT_EQ(pages.calls[0].name, "Srv Map");
+  EXPECT_EQ(pages.calls[0].dirs, (std::vector<std::string>{gameDir("100"), gameDir("Highest_Score"),
+                                                           gameDir("Last_Game")}));
+  EXPECT_EQ(pages.smallSize, (std::pair<int32_t, int32_t>{500, 160}));
+  EXPECT_EQ(pages.largeSize, (std::pair<int32_t, int32_t>{500, 500}));
+  EXPECT_EQ(totals.reads, 1);
+  EXPECT_EQ(totals.writes, 1);
+  EXPECT_EQ(totals.sorts, 1);
+  EXPECT_EQ(totalPages.writes, 1);
+  EXPECT_TRUE(entries("data").empty());  // log processed and deleted, lock removed
+  EXPECT_NE(out.find("Now Processing log 1 of 1: a.log\n"), std::string::npos);
+  EXPECT_EQ(clock.slept, 3000);
+  ASSERT_EQ(creator.texts.size(), 1u);
+  EXPECT_EQ(creator.texts[0], "100;Srv;Map");
+}
+
+TEST_F(CoreTest, SeveralLogsDeferTheHighScoreAndLastGamePages) {
+  stage("a.log", "1;S;M");
+  stage("b.log", "2;S;M");
+  stage("c.log", "3;S;M");
+  totals.high = {1, 2};
+  totals.recent = {1, 2, 3};
+  std::string out = run();
+  ASSERT_EQ(pages.calls.size(), 5u);
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(pages.calls[i].dirs, std::vector<std::string>{gameDir(std::to_string(i + 1))});
+  EXPECT_EQ(pages.calls[3].time, 2);
+  EXPECT_EQ(pages.calls[3].dirs, std::vector<std::string>{gameDir("Highest_Score")});
+  EXPECT_EQ(pages.calls[4].time, 3);
+  EXPECT_EQ(pages.calls[4].dirs, std::vector<std::string>{gameDir("Last_Game")});
+  EXPECT_NE(out.find("Now Processing log 1 of 3: a.log\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("Now Processing log 2 of 3: b.log\n"), std::string::npos);
+  EXPECT_NE(out.find("Now Processing log 3 of 3: c.log\n"), std::string::npos);
+}
+
+TEST_F(CoreTest, RepeatsAreSkippedButTotalsAreStillSavedAndPruned) {
+  stage("a.log", "7;S;M");
+  totals.known = {7};
+  totals.list = {7};
+  home.mkdir("html/Individual_Game_Stats/6");
+  std::string out = run(1);
+  EXPECT_NE(out.find("7 is a Repeat Game, removing...\n"), std::string::npos);
+  EXPECT_NE(out.find("O core.createTotalsHtml: Nothing to update\n"), std::string::npos);
+  EXPECT_TRUE(pages.calls.empty());
+  EXPECT_EQ(totals.reads, 1);
+  EXPECT_EQ(totals.writes, 1);
+  EXPECT_EQ(totals.sorts, 0);
+  EXPECT_EQ(totalPages.writes, 0);
+  EXPECT_EQ(entries("html/Individual_Game_Stats"), std::vector<std::string>{});
+  EXPECT_TRUE(entries("data").empty());
+}
+
+TEST_F(CoreTest, NoValidMatchNeverOpensTheTotalsAndStillDeletesTheLogs) {
+  stage("a.log", "invalid");
+  stage("b.log", "throw");
+  std::string out = run();
+  EXPECT_EQ(totals.reads, 0);
+  EXPECT_EQ(totals.writes, 0);
+  EXPECT_EQ(totalPages.writes, 0);
+  EXPECT_TRUE(entries("data").empty());
+  EXPECT_NE(out.find("Error in core.getGameStats: FormatError: broken log\n"), std::string::npos);
+}
+
+TEST_F(CoreTest, LogsAreDecodedFromSixteenBitUnits) {
+  home.write("data/odd.log", std::string("\xFF\xFE" "1\0;\0S\0;\0M\0X", 13));
+  run();
+  ASSERT_EQ(creator.texts.size(), 1u);
+  // The byte-order mark is not recognised; the odd last byte is dropped.
+  EXPECT_EQ(creator.texts[0], std::string("\xFF" "1;S;M"));
+}
+
+TEST_F(CoreTest, OnlyNamesEndingInLogAreTakenAndEachOnlyOnce) {
+  stage("a.log", "1;S;M");
+  stage("notes.txt", "2;S;M");
+  // A processed entry that can be neither moved away nor replaced, so that
+  // ".del" cannot be appended to a.log.
+  home.mkdir("data/a.log.del");
+  home.write("data/a.log.del/keep", "x");
+  home.mkdir("processedLogs/a.log.del");
+  home.write("processedLogs/a.log.del/keep", "x");
+  std::string out = run();
+  EXPECT_EQ(creator.texts.size(), 1u);
+  EXPECT_EQ(out.find("Now Processing log 2"), std::string::npos);
+  EXPECT_EQ(entries("data"), (std::vector<std::string>{"a.log", "a.log.del", "notes.txt"}));
+}
+
+TEST_F(CoreTest, FailedSaveKeepsTheLogsForTheNextRunAndSkipsPruning) {
+  stage("a.log", "1;S;M");
+  totals.failSave = true;
+  home.mkdir("html/Individual_Game_Stats/99");
+  std::string out = run();
+  EXPECT_NE(out.find("Error in core.putTotalsIntoDB: IOError: disk full\n"), std::string::npos);
+  EXPECT_EQ(entries("data"), std::vector<std::string>{"a.log.del"});
+  EXPECT_EQ(entries("html/Individual_Game_Stats"), std::vector<std::string>{"99"});
+
+  // The next run moves the processed log into the save directory.
+  totals.failSave = false;
+  pages.calls.clear();
+  run();
+  EXPECT_EQ(entries("processedLogs"), std::vector<std::string>{"a.log.del"});
+}
+
+TEST_F(CoreTest, FailureInsideTheRunStopsItAndLeavesLockAndLogs) {
+  stage("a.log", "1;S;M");
+  totals.failUpdate = true;
+  std::string out = run();
+  EXPECT_NE(out.find("Error in vdsToplvl.go: FormatError: update failed\n"), std::string::npos);
+  auto left = entries("data");
+  ASSERT_EQ(left.size(), 2u);
+  EXPECT_EQ(left[0].substr(left[0].size() - 5), ".lock");
+  EXPECT_EQ(left[1], "a.log");
+  EXPECT_EQ(totals.writes, 0);
+}
+
+TEST_F(CoreTest, MissingDatabaseDirectoryEndsTheRun) {
+  home.write("VardoBF.cfg", "SpawnBrowser\tfalse\nDBDir\tnowhere\n");
+  std::string out = run();
+  EXPECT_NE(out.find("Error in vdsToplvl.go: IOError: "), std::string::npos) << out;
+  EXPECT_EQ(clock.slept, 0);
+}
+
+TEST_F(CoreTest, LiveLockEndsTheProcessAfterStagingAndStaleLocksAreDeleted) {
+  home.write("logs/x.log", "data");
+  home.write("data/" + std::to_string(clock.now_ - 299000) + ".lock", "");
+  Debug::setLevel(1);
+  StdoutCapture out;
+  core c;
+  EXPECT_THROW(c.go("VardoBF", {home / "logs"}, std::nullopt, pages, totals, totalPages, creator),
+               programs::vardo::RunExit);
+  std::string text = out.text();
+  EXPECT_NE(text.find("Another Vardo is running, now exiting...\nO core.moveLogFiles\n"),
+            std::string::npos);
+  EXPECT_TRUE(platform::exists(home / "data/x.log"));  // left for the live run
+}
+
+TEST_F(CoreTest, LockOfExactlyFiveMinutesIsStaleAndAFutureLockIsLive) {
+  std::string stale = std::to_string(clock.now_ - 300000) + ".lock";
+  home.write("data/" + stale, "");
+  stage("a.log", "1;S;M");
+  run();
+  EXPECT_FALSE(platform::exists(home / ("data/" + stale)));
+  EXPECT_EQ(creator.texts.size(), 1u);
+
+  home.write("data/" + std::to_string(clock.now_ + 60000) + ".lock", "");
+  core c;
+  StdoutCapture out;
+  EXPECT_THROW(c.go("VardoBF", {home / "logs"}, std::nullopt, pages, totals, totalPages, creator),
+               programs::vardo::RunExit);
+}
+
+TEST_F(CoreTest, DelaySleepsBeforeStaging) {
+  home.write("VardoBF.cfg", "SpawnBrowser\tfalse\nDelay\t2\n");
+  std::string out = run();
+  EXPECT_NE(out.find("Now Sleeping 2 seconds\n"), std::string::npos);
+  EXPECT_EQ(clock.slept, 5000);
+}
+
+TEST_F(CoreTest, TcsModeWritesThreeServerDirectoriesAndNeverPrunes) {
+  home.mkdir("tcs/tourney");
+  home.mkdir("tcs/ffa");
+  home.mkdir("tcs/inet/T");
+  home.write("VardoBF.cfg", "SpawnBrowser\tfalse\ntcsMode\ttrue\ntcsHtml\t" + home / "tcs" +
+                                "\ntcsTDir\tT\n");
+  home.mkdir("tcs/tourney/T");
+  home.mkdir("tcs/ffa/T");
+  stage("a.log", "1;Srv/..;M");
+  stage("b.log", "2;S;M");
+  totals.printable[2] = false;
+  totals.high = {1, 2};
+  home.mkdir("html/Individual_Game_Stats/5");
+  run();
+  ASSERT_EQ(pages.calls.size(), 1u);
+  EXPECT_EQ(pages.calls[0].name, "Srv/..");
+  std::string tcs = home / "tcs";
+  EXPECT_EQ(pages.calls[0].dirs,
+            (std::vector<std::string>{tcs + "/tourney/T/Individual_Game_Stats/Srv_..",
+                                      tcs + "/ffa/T/Individual_Game_Stats/Srv_..",
+                                      tcs + "/inet/T/Individual_Game_Stats/Srv_.."}));
+  EXPECT_TRUE(platform::isDirectory(tcs + "/inet/T/Individual_Game_Stats"));
+  EXPECT_TRUE(platform::isDirectory(home / "html/Individual_Game_Stats/5"));
+}
+
+TEST_F(CoreTest, PruningKeepsRecentMatchesAndTheFixedEntries) {
+  for (const char* d : {"10", "11", "12", "Highest_Score", "Last_Game", "odd"})
+    home.mkdir(std::string("html/Individual_Game_Stats/") + d);
+  home.write("html/Individual_Game_Stats/12/index.html", "x");
+  home.write("html/Individual_Game_Stats/Recent_Index.html", "x");
+  home.write("html/Individual_Game_Stats/stray.txt", "x");
+  home.write("VardoBF.cfg", "SpawnBrowser\tfalse\nMax_Most_Recent\t2\n");
+  stage("a.log", "13;S;M");
+  totals.list = {12, 11, 10};
+  run();
+  EXPECT_EQ(entries("html/Individual_Game_Stats"),
+            (std::vector<std::string>{"12", "Highest_Score", "Last_Game",
+                                      "Recent_Index.html", "stray.txt"}));
+}
+
+}  // namespace
