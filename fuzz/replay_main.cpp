@@ -1,5 +1,6 @@
 // Runs a fuzz entry point over saved inputs: every file named on the command
 // line, and every file inside a named directory.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -7,7 +8,6 @@
 #include <iterator>
 #include <string>
 #include <vector>
-#include <algorithm>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 

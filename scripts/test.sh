@@ -13,9 +13,9 @@ echo "=== release build (warnings are errors) ==="
 bash scripts/build.sh build-release -DCMAKE_BUILD_TYPE=Release -DWERROR=ON
 (cd build-release && ctest --output-on-failure -j "$jobs") || status=1
 
-echo "=== AddressSanitizer + UndefinedBehaviorSanitizer build ==="
+echo "=== AddressSanitizer + UndefinedBehaviorSanitizer build (clang, with short fuzzing runs) ==="
 bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWERROR=ON \
-  -DENABLE_SANITIZERS=ON -DENABLE_BENCHMARKS=OFF
+  -DCMAKE_CXX_COMPILER=clang++ -DENABLE_SANITIZERS=ON -DENABLE_FUZZERS=ON -DENABLE_BENCHMARKS=OFF
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
    ctest --output-on-failure -j "$jobs") || status=1
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <string>
+
+#include <stdlib.h>
+#include <unistd.h>
 
 #include "platform/FileSystem.h"
 

@@ -1,8 +1,8 @@
 #include "platform/Clock.h"
 
-#include <time.h>
-
 #include <cerrno>
+
+#include <time.h>
 
 namespace platform {
 namespace {

@@ -1,14 +1,14 @@
 #include "platform/Process.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 #include "util/Failure.h"
 
@@ -53,8 +53,7 @@ pid_t start(const std::vector<std::string>& args, bool detached) {
   auto argv = argvOf(args);
   pid_t pid = 0;
   int rc = posix_spawn(&pid, args[0].c_str(), &s.actions, &s.attr, argv.data(), environ);
-  if (rc != 0)
-    throw util::IOError("Cannot run program \"" + args[0] + "\": " + std::strerror(rc));
+  if (rc != 0) throw util::IOError("Cannot run program \"" + args[0] + "\": " + std::strerror(rc));
   return pid;
 }
 

@@ -1,10 +1,10 @@
 #include "platform/System.h"
 
-#include <time.h>
-#include <unistd.h>
-
 #include <climits>
 #include <locale>
+
+#include <time.h>
+#include <unistd.h>
 
 namespace platform {
 

@@ -76,8 +76,8 @@ void Debug::setType(std::string_view tp, const std::string& dir) {
 void Debug::open(const std::string& dir) {
   if (gOut) return;
   try {
-    std::string path = platform::isDirectory(dir) ? dir + "/" + kFileName
-                                                  : std::string("./") + kFileName;
+    std::string path =
+        platform::isDirectory(dir) ? dir + "/" + kFileName : std::string("./") + kFileName;
     bool fresh = platform::isFile(path) && platform::fileSize(path) > kMaxFileSize;
     FilePtr f(std::fopen(path.c_str(), fresh ? "wb" : "ab"));
     if (!f) throw IOError(path + " (" + std::strerror(errno) + ")");

@@ -29,8 +29,7 @@ class IOError : public Failure {
 // A text that should be a number is not one (or does not fit).
 class NumberFormatError : public Failure {
  public:
-  explicit NumberFormatError(const std::string& message)
-      : Failure("NumberFormatError", message) {}
+  explicit NumberFormatError(const std::string& message) : Failure("NumberFormatError", message) {}
 };
 
 // Data that does not have the shape it must have.

@@ -11,7 +11,8 @@ namespace util {
 class LineGraph {
  public:
   LineGraph(int32_t width, int32_t height)
-      : width_(width), height_(height),
+      : width_(width),
+        height_(height),
         pixels_(static_cast<size_t>(width) * static_cast<size_t>(height), 255) {}
 
   int32_t width() const { return width_; }

@@ -36,8 +36,8 @@ int32_t parseInt32(std::string_view s) {
 
 int64_t parseInt64(std::string_view s) {
   bool negative = !s.empty() && s[0] == '-';
-  uint64_t v = magnitude(s, negative ? 1 : 0,
-                         negative ? 9223372036854775808ULL : 9223372036854775807ULL);
+  uint64_t v =
+      magnitude(s, negative ? 1 : 0, negative ? 9223372036854775808ULL : 9223372036854775807ULL);
   if (negative) return v == 9223372036854775808ULL ? INT64_MIN : -static_cast<int64_t>(v);
   return static_cast<int64_t>(v);
 }
@@ -47,7 +47,8 @@ bool startsWith(std::string_view s, std::string_view prefix) {
 }
 
 bool endsWith(std::string_view s, std::string_view suffix) {
-  return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+  return s.size() >= suffix.size() &&
+         s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b) {

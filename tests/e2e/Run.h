@@ -1,11 +1,11 @@
 #pragma once
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include <sys/wait.h>
 
 namespace testing_support {
 

@@ -11,8 +11,8 @@
 namespace {
 
 using testing_support::binDir;
-using testing_support::RunResult;
 using testing_support::runProgram;
+using testing_support::RunResult;
 using testing_support::TestDir;
 using testing_support::utf16le;
 
@@ -55,7 +55,8 @@ TEST_F(VardobfRun, StagesProcessesAndCleansUpWithDefaultSettings) {
   EXPECT_EQ(trace.rfind(warning, 0), 0u) << trace;
   EXPECT_FALSE(contains(trace, " ms "));  // stopwatch lines only on standard output
   // Save mode: the sources stay, the staged copies are gone after the save.
-  EXPECT_EQ(platform::listDirectory(home / "logs"), (std::vector<std::string>{"one.log", "two.log"}));
+  EXPECT_EQ(platform::listDirectory(home / "logs"),
+            (std::vector<std::string>{"one.log", "two.log"}));
   EXPECT_TRUE(platform::listDirectory(home / "data").empty());
   EXPECT_TRUE(platform::isFile(home / "html/Vardo_Main.html"));
   auto games = platform::listDirectory(home / "html/Individual_Game_Stats");
@@ -64,7 +65,8 @@ TEST_F(VardobfRun, StagesProcessesAndCleansUpWithDefaultSettings) {
 }
 
 TEST_F(VardobfRun, LauncherBesideTheProgramIsStartedAndVerboseTracesShow) {
-  platform::writeFile(home / "spawnBrowser.exe", platform::readFile(binDir() + "/spawnBrowser.exe"));
+  platform::writeFile(home / "spawnBrowser.exe",
+                      platform::readFile(binDir() + "/spawnBrowser.exe"));
   ASSERT_EQ(::chmod((home / "spawnBrowser.exe").c_str(), 0755), 0);
   home.write("VardoBF.cfg", "DebugType\tNone\r\nLogFileHandling\tmove\r\n");
   home.write("logs/one.log", matchLog("Alpha", "2026.01.02.10.00.00.000.+1"));

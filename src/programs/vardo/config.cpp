@@ -133,8 +133,8 @@ void config::apply(const std::string& key, const std::string& value) {
 
 void config::applyCaps() {
   if (numGames > kMaxGames) numGames = kMaxGames;
-  for (int32_t* r : {&RankAll, &RankDM, &RankTG, &RankCTF, &RankDom, &RankA, &RankIG, &RankLMS,
-                     &Rank1v1}) {
+  for (int32_t* r :
+       {&RankAll, &RankDM, &RankTG, &RankCTF, &RankDom, &RankA, &RankIG, &RankLMS, &Rank1v1}) {
     if (*r > kMaxRank) *r = kMaxRank;
   }
   withSlash(dbDir);

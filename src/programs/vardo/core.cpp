@@ -173,8 +173,8 @@ void core::runLoop(Totals& totalStats, games::GameCreator& gc) {
     }
     ++y;
     taken.insert(*name);
-    std::string text = "Now Processing log " + std::to_string(y) + " of " + std::to_string(z) +
-                       ": " + *name;
+    std::string text =
+        "Now Processing log " + std::to_string(y) + " of " + std::to_string(z) + ": " + *name;
     status(text);
     Debug::print(text, 0);
 
@@ -237,7 +237,8 @@ void core::moveLogFiles(const std::vector<std::string>& files) {
       bool isDir = platform::isDirectory(canon);
       std::vector<std::string> entries;
       if (isDir) {
-        for (const std::string& e : platform::listDirectory(canon)) entries.push_back(canon + kSep + e);
+        for (const std::string& e : platform::listDirectory(canon))
+          entries.push_back(canon + kSep + e);
         if (entries.empty()) continue;
       } else {
         entries.push_back(canon);
@@ -345,8 +346,8 @@ std::optional<std::string> core::getLogfileData(const std::string& log) {
   }
 }
 
-std::vector<std::shared_ptr<games::Game>> core::getGameStats(
-    const std::optional<std::string>& log, games::GameCreator& gc) {
+std::vector<std::shared_ptr<games::Game>> core::getGameStats(const std::optional<std::string>& log,
+                                                             games::GameCreator& gc) {
   Debug::print("I core.getGameStats", 1);
   std::vector<std::shared_ptr<games::Game>> result;
   try {
@@ -402,8 +403,7 @@ void core::createGameHtml(const games::Game& g, bool normal, bool high, bool rec
     if (high) dirs.push_back(base + kSep + "Highest_Score");
     if (recent) dirs.push_back(base + kSep + "Last_Game");
     if (dirs.empty()) return;
-    gameHtml_->writeGame(g, g.getServerName() + " " + g.getMap(), dirs, 1,
-                         config::createGraphs());
+    gameHtml_->writeGame(g, g.getServerName() + " " + g.getMap(), dirs, 1, config::createGraphs());
     Debug::print("O core.createGameHtml", 1);
   } catch (const std::exception& e) {
     Debug::print("Error in core.createGameHtml: " + failureText(e), 0);

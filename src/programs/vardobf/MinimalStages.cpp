@@ -12,11 +12,20 @@ std::string escapeHtml(const std::string& s) {
   std::string out;
   for (char c : s) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -52,8 +61,8 @@ MinimalGame::MinimalGame(const std::string& text) {
   map_ = headerValue(text, "Title");
 }
 
-std::unique_ptr<games::Game> MinimalGameCreator::newGame(
-    const std::optional<std::string>& logData, bool) {
+std::unique_ptr<games::Game> MinimalGameCreator::newGame(const std::optional<std::string>& logData,
+                                                         bool) {
   return std::make_unique<MinimalGame>(logData.value_or(""));
 }
 
@@ -77,10 +86,9 @@ bool MinimalTotals::isRecentGame(const games::Game& g) {
 
 void MinimalGameHtml::writeGame(const games::Game& gm, const std::string& name,
                                 const std::vector<std::string>& dirs, int32_t, bool) {
-  std::string html =
-      page(name, "<p>Match " + std::to_string(gm.theTime()) + ": server " +
-                     escapeHtml(gm.getServerName()) + ", map " + escapeHtml(gm.getMap()) +
-                     ".</p>\n");
+  std::string html = page(name, "<p>Match " + std::to_string(gm.theTime()) + ": server " +
+                                    escapeHtml(gm.getServerName()) + ", map " +
+                                    escapeHtml(gm.getMap()) + ".</p>\n");
   for (const std::string& d : dirs) {
     if (!platform::isDirectory(d)) platform::makeDirectory(d);
     platform::writeFile(d + "/index.html", html);
@@ -88,8 +96,8 @@ void MinimalGameHtml::writeGame(const games::Game& gm, const std::string& name,
 }
 
 void MinimalTotalsHtml::writeTotals(programs::vardo::Totals& t) {
-  std::string body = "<p>Matches counted in this run: " + std::to_string(t.gListSize()) +
-                     "</p>\n<ul>\n";
+  std::string body =
+      "<p>Matches counted in this run: " + std::to_string(t.gListSize()) + "</p>\n<ul>\n";
   for (int32_t i = 0; i < t.gListSize(); ++i) {
     std::string id = std::to_string(t.gListElement(i));
     body += "<li><a href=\"Individual_Game_Stats/" + id + "/index.html\">" + id + "</a></li>\n";

@@ -36,8 +36,8 @@ class ConfigTest : public ::testing::Test {
 TEST_F(ConfigTest, DefaultsWithoutAFile) {
   StdoutCapture out;
   config::set("VardoBF", std::nullopt);
-  EXPECT_EQ(out.text(), "Warning: Bad Config file '" + dir.path() +
-                            "/VardoBF.cfg'\tUsing default values\n");
+  EXPECT_EQ(out.text(),
+            "Warning: Bad Config file '" + dir.path() + "/VardoBF.cfg'\tUsing default values\n");
   EXPECT_EQ(Debug::type(), Debug::kBoth);
   EXPECT_EQ(dir.read("VardoDebug.txt"),
             "Warning: Bad Config file '" + dir.path() + "/VardoBF.cfg'\tUsing default values\n");
@@ -64,7 +64,8 @@ TEST_F(ConfigTest, NamedFileIsReadAndMissingNamedFileIsReported) {
   EXPECT_EQ(config::numGamesToSave(), 7);
   StdoutCapture out;
   config::set("VardoBF", dir / "none.cfg");
-  EXPECT_EQ(out.text(), "Warning: Bad Config file '" + dir / "none.cfg" + "'\tUsing default values\n");
+  EXPECT_EQ(out.text(),
+            "Warning: Bad Config file '" + dir / "none.cfg" + "'\tUsing default values\n");
 }
 
 TEST_F(ConfigTest, EveryKeyReachesItsField) {

@@ -1,8 +1,8 @@
 #include "programs/vardo/core.h"
 
-#include <gtest/gtest.h>
-
 #include <map>
+
+#include <gtest/gtest.h>
 
 #include "TestDir.h"
 #include "platform/Clock.h"
@@ -248,11 +248,14 @@ TEST_F(CoreTest, NoValidMatchNeverOpensTheTotalsAndStillDeletesTheLogs) {
 }
 
 TEST_F(CoreTest, LogsAreDecodedFromSixteenBitUnits) {
-  home.write("data/odd.log", std::string("\xFF\xFE" "1\0;\0S\0;\0M\0X", 13));
+  home.write("data/odd.log", std::string("\xFF\xFE"
+                                         "1\0;\0S\0;\0M\0X",
+                                         13));
   run();
   ASSERT_EQ(creator.texts.size(), 1u);
   // The byte-order mark is not recognised; the odd last byte is dropped.
-  EXPECT_EQ(creator.texts[0], std::string("\xFF" "1;S;M"));
+  EXPECT_EQ(creator.texts[0], std::string("\xFF"
+                                          "1;S;M"));
 }
 
 TEST_F(CoreTest, OnlyNamesEndingInLogAreTakenAndEachOnlyOnce) {
@@ -345,8 +348,8 @@ TEST_F(CoreTest, TcsModeWritesThreeServerDirectoriesAndNeverPrunes) {
   home.mkdir("tcs/tourney");
   home.mkdir("tcs/ffa");
   home.mkdir("tcs/inet/T");
-  home.write("VardoBF.cfg", "SpawnBrowser\tfalse\ntcsMode\ttrue\ntcsHtml\t" + home / "tcs" +
-                                "\ntcsTDir\tT\n");
+  home.write("VardoBF.cfg",
+             "SpawnBrowser\tfalse\ntcsMode\ttrue\ntcsHtml\t" + home / "tcs" + "\ntcsTDir\tT\n");
   home.mkdir("tcs/tourney/T");
   home.mkdir("tcs/ffa/T");
   stage("a.log", "1;Srv/..;M");
@@ -377,8 +380,8 @@ TEST_F(CoreTest, PruningKeepsRecentMatchesAndTheFixedEntries) {
   totals.list = {12, 11, 10};
   run();
   EXPECT_EQ(entries("html/Individual_Game_Stats"),
-            (std::vector<std::string>{"12", "Highest_Score", "Last_Game",
-                                      "Recent_Index.html", "stray.txt"}));
+            (std::vector<std::string>{"12", "Highest_Score", "Last_Game", "Recent_Index.html",
+                                      "stray.txt"}));
 }
 
 }  // namespace
