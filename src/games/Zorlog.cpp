@@ -1,5 +1,7 @@
 #include "games/Zorlog.h"
 
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <exception>
 #include <string_view>
@@ -12,32 +14,30 @@ namespace {
 
 using util::Debug;
 
-// Appends the fields of one line (no LF inside, not empty, not a comment) to
-// `out`. `bounds` is scratch space kept across lines so that finding the field
-// boundaries costs no allocation; it lets the field list be sized exactly.
-void splitLine(const char* line, size_t size, std::vector<std::string_view>& bounds,
-               std::vector<std::vector<std::string>>& out) {
-  bounds.clear();
-  const char* p = line;
-  const char* const end = line + size;
-  const char* start = p;
-  // Between a TAB and the next TAB a CR only ends a field; once no TAB is left
-  // the first CR ends the line.
-  const char* nextTab = static_cast<const char*>(std::memchr(p, '\t', size));
-  for (;;) {
-    const char* fieldEnd = nextTab != nullptr ? nextTab : end;
-    while (p != fieldEnd && *p != '\r') ++p;
-    bounds.emplace_back(start, static_cast<size_t>(p - start));
-    // Without a further TAB this was the last field, ended by the line's end
-    // or by a CR; anything behind that CR is dropped.
-    if (nextTab == nullptr) break;
-    start = ++p;  // past the TAB or the CR before it
-    if (p > nextTab)
-      nextTab = static_cast<const char*>(std::memchr(p, '\t', static_cast<size_t>(end - p)));
+constexpr uint64_t kOnes = 0x0101010101010101ULL;
+constexpr uint64_t kHighBits = 0x8080808080808080ULL;
+
+// The high bit of every zero byte of `v` is set in the result. Bytes above a
+// zero byte may be flagged as well (a borrow runs upwards), but never bytes
+// below the lowest zero byte, which is all that findAny needs.
+constexpr uint64_t zeroBytes(uint64_t v) { return (v - kOnes) & ~v & kHighBits; }
+
+// The first position in [p, end) holding one of `Cs`, or `end`. Log fields are
+// short, so this tests eight bytes at a time instead of calling memchr per
+// character class and per field.
+template <char... Cs>
+const char* findAny(const char* p, const char* end) {
+  if constexpr (std::endian::native == std::endian::little) {
+    while (end - p >= 8) {
+      uint64_t w;
+      std::memcpy(&w, p, sizeof w);
+      uint64_t hits = (zeroBytes(w ^ (kOnes * static_cast<unsigned char>(Cs))) | ...);
+      if (hits != 0) return p + (std::countr_zero(hits) >> 3);
+      p += 8;
+    }
   }
-  std::vector<std::string>& fields = out.emplace_back();
-  fields.reserve(bounds.size());
-  for (std::string_view b : bounds) fields.emplace_back(b);
+  while (p != end && ((*p != Cs) && ...)) ++p;
+  return p;
 }
 
 }  // namespace
@@ -47,22 +47,55 @@ std::vector<std::vector<std::string>> Zorlog::parse(const std::optional<std::str
   std::vector<std::vector<std::string>> result;
   try {
     if (!in) throw util::IOError("no log text (the log could not be read)");
-    const std::string& text = *in;
-    if (text.empty()) return result;
-    // A line of a log is rarely shorter than this; reserving for it saves
-    // most regrowth of the line list without holding much unused room.
-    result.reserve(text.size() / 48 + 1);
+    if (in->empty()) return result;
+    const char* p = in->data();
+    const char* const end = p + in->size();
+    // The fields of the current line, found before its list is made so that
+    // the list is allocated once at its exact size; kept across lines.
     std::vector<std::string_view> bounds;
-    const char* const data = text.data();
-    const size_t size = text.size();
-    size_t lineStart = 0;
-    while (lineStart < size) {
-      const char* lf = static_cast<const char*>(std::memchr(data + lineStart, '\n', size - lineStart));
-      size_t lineEnd = lf != nullptr ? static_cast<size_t>(lf - data) : size;
-      char first = data[lineStart];
-      if (lineEnd > lineStart && first != '\r' && first != '#')
-        splitLine(data + lineStart, lineEnd - lineStart, bounds, result);
-      lineStart = lineEnd + 1;
+    while (p != end) {
+      // Empty lines, lines of a lone CR and comment lines leave no entry.
+      if (*p == '\n') {
+        ++p;
+        continue;
+      }
+      if (*p == '\r' || *p == '#') {
+        const void* lf = std::memchr(p, '\n', static_cast<size_t>(end - p));
+        p = lf != nullptr ? static_cast<const char*>(lf) + 1 : end;
+        continue;
+      }
+      bounds.clear();
+      const char* fieldStart = p;
+      // A TAB already found further on the line (the line start while none
+      // is known): a CR before it only ends its field, so a line of many CRs
+      // before one TAB is not rescanned once per CR.
+      const char* tabAhead = p;
+      for (;;) {
+        const char* q = findAny<'\t', '\n', '\r'>(p, end);
+        bounds.emplace_back(fieldStart, static_cast<size_t>(q - fieldStart));
+        if (q == end) {
+          p = end;
+          break;
+        }
+        if (*q == '\n') {
+          p = q + 1;
+          break;
+        }
+        if (*q == '\r' && tabAhead <= q) {
+          // A CR ends the field; without a further TAB it ends the line too,
+          // and the rest up to the LF is dropped.
+          const char* r = findAny<'\t', '\n'>(q + 1, end);
+          if (r == end || *r == '\n') {
+            p = r == end ? end : r + 1;
+            break;
+          }
+          tabAhead = r;
+        }
+        p = fieldStart = q + 1;
+      }
+      std::vector<std::string>& fields = result.emplace_back();
+      fields.reserve(bounds.size());
+      for (std::string_view b : bounds) fields.emplace_back(b);
     }
   } catch (const std::exception& e) {
     Debug::print("Error in Zorlog.parse: " + util::failureText(e), 0);
