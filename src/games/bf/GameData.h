@@ -73,9 +73,9 @@ struct GameData {
   static constexpr std::string_view kStockPackage = "Brimfall";
   // Stock mutators (name part).
   static constexpr std::array<std::string_view, 15> kStockMutators = {
-      "MeleeChainsaws", "DefaultRules", "BigHeads",    "FlakOnly",    "OneShotKill",
-      "QuickRockets",   "JumpMatch",    "LightGravity", "NoPowerUps", "NoWarheads",
-      "PlasmaOnly",     "RocketsOnly",  "EnergyOnly",  "SnipersOnly", "Cloaked"};
+      "MeleeChainsaws", "DefaultRules", "BigHeads",     "FlakOnly",    "OneShotKill",
+      "QuickRockets",   "JumpMatch",    "LightGravity", "NoPowerUps",  "NoWarheads",
+      "PlasmaOnly",     "RocketsOnly",  "EnergyOnly",   "SnipersOnly", "Cloaked"};
   static constexpr int32_t kStockGameVersion = 348;
 
   // Title of the single-player career summary.

@@ -118,9 +118,19 @@ class Specs {
   // trace lines and fall back to wloc(weapon).
   static int32_t wlocALT(const std::string& weapon, const std::string& damage);
 
- private:
   using Map = std::unordered_map<std::string, int32_t>;
+
+ private:
   static Map whash, ihash, phash, ghash, thash, chash;
 };
+
+namespace detail {
+
+// Enters every non-empty name of `table` with its row, replacing the row of a
+// name already in `map`. init() enters the tables of a map in a fixed order
+// through this, so a name in two tables keeps the row of the later one.
+void enterTable(Specs::Map& map, std::span<const std::string> table);
+
+}  // namespace detail
 
 }  // namespace games::bf
