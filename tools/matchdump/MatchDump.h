@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+#include "games/bf/Game.h"
+
+namespace tools {
+
+// The judged match as JSON: settings, validity, identity, teams, every
+// player in uid order with his records, samples, sprees and pickups, and the
+// match records. Keys are the field names of the match model.
+std::string matchToJson(const games::bf::Game& g);
+
+}  // namespace tools

@@ -1,0 +1,83 @@
+// matchdump: replays one match log as the statistics generator reads it and
+// prints the judged match as JSON on standard output.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include <unistd.h>
+
+#include "games/bf/Game.h"
+#include "games/bf/Specs.h"
+#include "platform/FileSystem.h"
+#include "tools/matchdump/MatchDump.h"
+#include "util/Debug.h"
+#include "util/Failure.h"
+
+namespace {
+
+void usage(std::FILE* to) {
+  std::fprintf(to,
+               "Usage: matchdump [-v]... [--bytes] <logfile>\n\n"
+               "Replays one match log and prints the judged match as JSON.\n"
+               "  -v       trace the replay on standard error (repeat for more detail)\n"
+               "  --bytes  the log is 8-bit text (default: 16-bit little-endian, as the\n"
+               "           game server writes it; the low byte of each unit is kept)\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int verbosity = 0;
+  bool bytes = false;
+  const char* file = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "-v") == 0) {
+      ++verbosity;
+    } else if (std::strcmp(argv[i], "--bytes") == 0) {
+      bytes = true;
+    } else if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {
+      usage(stdout);
+      return 0;
+    } else if (argv[i][0] == '-' || file != nullptr) {
+      std::fprintf(stderr, "matchdump: unexpected argument '%s'\n\n", argv[i]);
+      usage(stderr);
+      return 2;
+    } else {
+      file = argv[i];
+    }
+  }
+  if (file == nullptr) {
+    usage(stderr);
+    return 2;
+  }
+  std::string raw;
+  try {
+    raw = platform::readFile(file);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "matchdump: %s\n", util::failureText(e).c_str());
+    return 1;
+  }
+  std::string text;
+  if (bytes) {
+    text = std::move(raw);
+  } else {
+    text.resize(raw.size() / 2);
+    for (size_t i = 0; i < text.size(); ++i) text[i] = raw[2 * i];
+  }
+  // The trace goes to standard error so that standard output is pure JSON.
+  std::fflush(stdout);
+  int jsonFd = ::dup(1);
+  if (jsonFd < 0 || ::dup2(2, 1) < 0) return 1;
+  util::Debug::setLevel(verbosity);
+  games::bf::Specs::init();
+  games::bf::Game g{std::optional<std::string>(text)};
+  std::string json = tools::matchToJson(g);
+  std::fflush(stdout);
+  std::FILE* out = ::fdopen(jsonFd, "w");
+  if (out == nullptr || std::fwrite(json.data(), 1, json.size(), out) != json.size() ||
+      std::fclose(out) != 0) {
+    std::fprintf(stderr, "matchdump: cannot write the result\n");
+    return 1;
+  }
+  return 0;
+}
