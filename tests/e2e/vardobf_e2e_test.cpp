@@ -20,7 +20,13 @@ std::string vardobf() { return binDir() + "/vardobf"; }
 
 std::string matchLog(const std::string& server, const std::string& date) {
   return utf16le("0.00\tinfo\tAbsolute_Time\t" + date + "\r\n0.00\tinfo\tServer_ServerName\t" +
-                 server + "\r\n0.00\tmap\tTitle\tDeck\r\n0.00\tgame_start\r\n");
+                 server +
+                 "\r\n0.00\tmap\tTitle\tDeck\r\n"
+                 "0.00\tplayer\tConnect\tAnn\t1\tFalse\ta1\r\n"
+                 "0.00\tplayer\tConnect\tBo\t2\tFalse\tb2\r\n"
+                 "0.00\tgame_start\r\n"
+                 "5.00\tkill\t1\tRocket Launcher\t2\tPistol\tRocketBlast\r\n"
+                 "9.00\tgame_end\ttimelimit\r\n");
 }
 
 bool contains(const std::string& text, const std::string& part) {

@@ -31,40 +31,12 @@ std::string escapeHtml(const std::string& s) {
   return out;
 }
 
-// The value after `key` on the first line that has `key` as a TAB-separated
-// field.
-std::string headerValue(const std::string& text, const std::string& key) {
-  std::string needle = "\t" + key + "\t";
-  size_t at = text.find(needle);
-  if (at == std::string::npos) return "";
-  size_t from = at + needle.size();
-  size_t to = text.find_first_of("\t\r\n", from);
-  return text.substr(from, to == std::string::npos ? std::string::npos : to - from);
-}
-
 std::string page(const std::string& title, const std::string& body) {
   return "<!DOCTYPE html>\n<html><head><meta charset=\"ISO-8859-1\"><title>" + escapeHtml(title) +
          "</title></head>\n<body><h1>" + escapeHtml(title) + "</h1>\n" + body + "</body></html>\n";
 }
 
 }  // namespace
-
-MinimalGame::MinimalGame(const std::string& text) {
-  valid_ = text.find_first_not_of("\r\n") != std::string::npos;
-  uint64_t h = 14695981039346656037ULL;  // FNV-1a
-  for (unsigned char c : text) {
-    h ^= c;
-    h *= 1099511628211ULL;
-  }
-  time_ = static_cast<int64_t>(h >> 1);
-  server_ = headerValue(text, "Server_ServerName");
-  map_ = headerValue(text, "Title");
-}
-
-std::unique_ptr<games::Game> MinimalGameCreator::newGame(const std::optional<std::string>& logData,
-                                                         bool) {
-  return std::make_unique<MinimalGame>(logData.value_or(""));
-}
 
 void MinimalTotals::update(const games::Game& g) {
   seen_.insert(g.theTime());

@@ -1,10 +1,9 @@
 #pragma once
 
-// Minimal match, totals and page stages that let the run driver work end to
-// end until the Brimfall match model, statistics database and page writers
-// replace them: a log is read and becomes one match identified by its
-// content, matches are counted and remembered for the run, and each writer
-// leaves one small page. Nothing here is stored between runs.
+// Minimal totals and page stages that let the run driver work end to end
+// until the statistics database and the page writers replace them: matches
+// are counted and remembered for the run, and each writer leaves one small
+// page. Nothing here is stored between runs.
 
 #include <cstdint>
 #include <memory>
@@ -13,36 +12,11 @@
 #include <vector>
 
 #include "games/Game.h"
-#include "games/GameCreator.h"
 #include "programs/vardo/GameHtml.h"
 #include "programs/vardo/Totals.h"
 #include "programs/vardo/TotalsHtml.h"
 
 namespace programs::vardobf {
-
-// A match known only by its log's text: its identity is a hash of the text,
-// its server and map names come from the "Server_ServerName" and "Title"
-// header fields. Valid when the log has at least one line.
-class MinimalGame : public games::Game {
- public:
-  explicit MinimalGame(const std::string& text);
-  int64_t theTime() const override { return time_; }
-  bool isValid() const override { return valid_; }
-  std::string getServerName() const override { return server_; }
-  std::string getMap() const override { return map_; }
-
- private:
-  int64_t time_ = 0;
-  bool valid_ = false;
-  std::string server_;
-  std::string map_;
-};
-
-class MinimalGameCreator : public games::GameCreator {
- public:
-  std::unique_ptr<games::Game> newGame(const std::optional<std::string>& logData,
-                                       bool tcsMode) override;
-};
 
 // Remembers the matches of this run, newest first.
 class MinimalTotals : public programs::vardo::Totals {

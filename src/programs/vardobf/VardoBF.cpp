@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <iostream>
 
+#include "games/bf/GameCreator.h"
+#include "games/bf/Specs.h"
 #include "programs/vardo/config.h"
 #include "programs/vardo/core.h"
 #include "programs/vardobf/MinimalStages.h"
@@ -77,10 +79,11 @@ int VardoBF::main(const std::vector<std::string>& args) {
     for (size_t i = 0; i < args.size(); ++i)
       Debug::print("arg[" + std::to_string(i) + "]=" + args[i] + "=", 1);
 
+    games::bf::Specs::init();
     MinimalGameHtml gameHtml;
     MinimalTotals totals;
     MinimalTotalsHtml totalsHtml;
-    MinimalGameCreator creator;
+    games::bf::GameCreator creator;
     c.go("VardoBF", o.logPaths, o.configFile, gameHtml, totals, totalsHtml, creator);
     Debug::close();
     return 0;
