@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(g++ cmake ninja-build make libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
-          clang libclang-rt-14-dev python3)
+          clang libclang-rt-14-dev python3 imagemagick giflib-tools)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -111,7 +111,9 @@ void core::go(const std::string& prog, const std::vector<std::string>& logfiles,
     HighScoreGame.reset();
     LastGame.reset();
     bigGraph_ = std::make_unique<util::LineGraph>(500, 500);
+    bigGraph_->loadBackgroundImage(config::vdHtmlDir() + "graphics/graph_back_Vardo_big.gif");
     smallGraph_ = std::make_unique<util::LineGraph>(500, 160);
+    smallGraph_->loadBackgroundImage(config::vdHtmlDir() + "graphics/graph_back_Vardo.gif");
     gh.setGraphs(*smallGraph_, *bigGraph_);
 
     totalsOpened_ = false;

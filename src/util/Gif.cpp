@@ -1,0 +1,458 @@
+#include "util/Gif.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "util/Failure.h"
+
+namespace util {
+namespace {
+
+void say(std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fputc('\n', stdout);
+}
+
+std::string errorText(const std::exception& e) {
+  if (auto* f = dynamic_cast<const Failure*>(&e)) return f->text();
+  return e.what();
+}
+
+// Bounds-checked little-endian reader over the file bytes.
+class LittleEndianReader {
+ public:
+  explicit LittleEndianReader(std::span<const uint8_t> data) : data_(data) {}
+
+  size_t pos = 0;
+
+  uint8_t u8() {
+    need(1);
+    return data_[pos++];
+  }
+  int32_t u16() {
+    need(2);
+    int32_t v = data_[pos] | (data_[pos + 1] << 8);
+    pos += 2;
+    return v;
+  }
+  std::vector<uint8_t> bytes(size_t n) {
+    need(n);
+    std::vector<uint8_t> v(data_.begin() + static_cast<std::ptrdiff_t>(pos),
+                           data_.begin() + static_cast<std::ptrdiff_t>(pos + n));
+    pos += n;
+    return v;
+  }
+
+ private:
+  void need(size_t n) const {
+    if (pos > data_.size() || data_.size() - pos < n)
+      throw FormatError("unexpected end of the data at offset " + std::to_string(pos) + " of " +
+                        std::to_string(data_.size()));
+  }
+  std::span<const uint8_t> data_;
+};
+
+void putWord(std::vector<uint8_t>& out, int32_t v) {
+  out.push_back(static_cast<uint8_t>(v & 0xFF));
+  out.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
+}
+
+void checkWord(const char* what, int32_t v) {
+  if (v < 0 || v > 0xFFFF)
+    throw FormatError(std::string(what) + " " + std::to_string(v) + " is outside 0 to 65535");
+}
+
+// The variable-width code writer of the LZW coder: packs codes LSB first and
+// emits them in data sub-blocks of 254 bytes.
+class CodeWriter {
+ public:
+  explicit CodeWriter(std::vector<uint8_t>& out) : out_(out) {}
+
+  int32_t nBits = 9;      // current code width
+  int32_t maxCode = 511;  // largest code of this width
+  int32_t freeEnt = 0;    // next free code, read for the widening rule
+
+  void output(int32_t code) {
+    if (bitCount_ > 0)
+      accum_ |= static_cast<uint32_t>(code) << bitCount_;
+    else
+      accum_ = static_cast<uint32_t>(code);
+    bitCount_ += nBits;
+    while (bitCount_ >= 8) {
+      put(static_cast<uint8_t>(accum_ & 0xFF));
+      accum_ >>= 8;
+      bitCount_ -= 8;
+    }
+    if (freeEnt > maxCode) {
+      ++nBits;
+      maxCode = nBits == Gif::MaxGIFBits ? Gif::MaxGIFTable : (1 << nBits) - 1;
+    }
+  }
+
+  void finish() {
+    if (bitCount_ > 0) put(static_cast<uint8_t>(accum_ & 0xFF));
+    if (count_ > 0) flushPacket();
+    out_.push_back(0);
+  }
+
+ private:
+  void put(uint8_t b) {
+    packet_[static_cast<size_t>(count_++)] = b;
+    if (count_ >= 254) flushPacket();
+  }
+  void flushPacket() {
+    out_.push_back(static_cast<uint8_t>(count_));
+    out_.insert(out_.end(), packet_.begin(), packet_.begin() + count_);
+    count_ = 0;
+  }
+
+  std::vector<uint8_t>& out_;
+  uint32_t accum_ = 0;
+  int32_t bitCount_ = 0;
+  std::array<uint8_t, 256> packet_{};
+  int32_t count_ = 0;
+};
+
+}  // namespace
+
+bool Gif::encode(std::vector<uint8_t>& out) {
+  const size_t start = out.size();
+  try {
+    checkWord("width", width);
+    checkWord("height", height);
+    checkWord("columns", columns);
+    checkWord("rows", rows);
+    checkWord("xbase", xbase);
+    checkWord("ybase", ybase);
+    if (colormap.size() != 768)
+      throw FormatError("the colour table holds " + std::to_string(colormap.size()) +
+                        " bytes instead of 768");
+    const auto cols = static_cast<size_t>(columns);
+    const auto nRows = static_cast<size_t>(rows);
+    if (pixels.size() < nRows) throw FormatError("fewer pixel rows than the image has");
+    if (pix.size() < cols * nRows) pix.resize(cols * nRows);
+    for (size_t y = 0; y < nRows; ++y) {
+      if (pixels[y].size() < cols) throw FormatError("a pixel row is shorter than the image");
+      std::copy_n(pixels[y].begin(), cols, pix.begin() + static_cast<std::ptrdiff_t>(y * cols));
+    }
+
+    out.reserve(out.size() + 800 + cols * nRows / 2);
+    static constexpr char kSignature[] = "GIF89a";
+    out.insert(out.end(), kSignature, kSignature + 6);
+    putWord(out, width);
+    putWord(out, height);
+    out.push_back(0x87);  // global table of 256 entries
+    out.push_back(0);     // background colour index
+    out.push_back(0);     // pixel aspect ratio
+    out.insert(out.end(), colormap.begin(), colormap.end());
+    out.push_back(0x2C);
+    putWord(out, xbase);
+    putWord(out, ybase);
+    putWord(out, columns);
+    putWord(out, rows);
+    out.push_back(0x00);  // no local table, not interlaced
+    if (!encodePixels(out)) {
+      out.resize(start);
+      say("encode: could not encode pixels");
+      say("encode: end");
+      return false;
+    }
+    out.push_back(0x3B);
+    return true;
+  } catch (const std::exception& e) {
+    out.resize(start);
+    say("Error in Gif.encode: " + errorText(e));
+    return false;
+  }
+}
+
+bool Gif::encodePixels(std::vector<uint8_t>& out) {
+  const size_t start = out.size();
+  try {
+    const size_t n =
+        static_cast<size_t>(std::max(rows, 0)) * static_cast<size_t>(std::max(columns, 0));
+    if (pix.size() < n) throw FormatError("the work buffer is shorter than the image");
+
+    constexpr int32_t kClear = 256;
+    constexpr int32_t kEnd = 257;
+    constexpr int32_t kFirstFree = 258;
+    out.push_back(8);  // minimum code size
+    CodeWriter w(out);
+    w.freeEnt = kFirstFree;
+    std::vector<int32_t> codes(MaxHashTable, 0);  // 0 = empty slot
+    std::vector<int32_t> prefixes(MaxHashTable);
+    std::vector<uint8_t> suffixes(MaxHashTable);
+
+    w.output(kClear);
+    if (n == 0) {
+      w.output(kEnd);
+      w.finish();
+      return true;
+    }
+    int32_t ent = pix[0];
+    for (size_t i = 1; i < n; ++i) {
+      const int32_t p = pix[i];
+      int32_t k = (p << 4) + ent;
+      if (k >= MaxHashTable) k -= MaxHashTable;
+      if (codes[static_cast<size_t>(k)] != 0) {
+        bool found = false;
+        if (prefixes[static_cast<size_t>(k)] == ent && suffixes[static_cast<size_t>(k)] == p) {
+          found = true;
+        } else {
+          const int32_t step = k == 0 ? 1 : MaxHashTable - k;
+          for (;;) {
+            k -= step;
+            if (k < 0) k += MaxHashTable;
+            const auto s = static_cast<size_t>(k);
+            if (codes[s] == 0) break;
+            if (prefixes[s] == ent && suffixes[s] == p) {
+              found = true;
+              break;
+            }
+          }
+        }
+        if (found) {
+          ent = codes[static_cast<size_t>(k)];
+          continue;
+        }
+      }
+      w.output(ent);
+      if (w.freeEnt < MaxGIFTable) {
+        const auto s = static_cast<size_t>(k);
+        codes[s] = w.freeEnt++;
+        prefixes[s] = ent;
+        suffixes[s] = static_cast<uint8_t>(p);
+      } else {
+        // The table is full: start afresh with 9-bit codes.
+        std::fill(codes.begin(), codes.end(), 0);
+        w.freeEnt = kFirstFree;
+        w.output(kClear);
+        w.nBits = 9;
+        w.maxCode = 511;
+      }
+      ent = p;
+    }
+    w.output(ent);
+    w.output(kEnd);
+    w.finish();
+    return true;
+  } catch (const std::exception& e) {
+    out.resize(start);
+    say("Error in Gif.encodePixels: " + errorText(e));
+    return false;
+  }
+}
+
+int32_t Gif::readBlock(size_t offset, std::span<const uint8_t> buf,
+                       std::array<uint8_t, 256>& block) {
+  if (offset >= buf.size())
+    throw FormatError("unexpected end of the data at offset " + std::to_string(offset) + " of " +
+                      std::to_string(buf.size()));
+  const size_t n = buf[offset];
+  if (buf.size() - offset - 1 < n)
+    throw FormatError("a data sub-block of " + std::to_string(n) + " bytes at offset " +
+                      std::to_string(offset) + " runs past the end of " +
+                      std::to_string(buf.size()) + " bytes");
+  std::copy_n(buf.begin() + static_cast<std::ptrdiff_t>(offset + 1), n, block.begin());
+  return static_cast<int32_t>(n);
+}
+
+bool Gif::decode(std::span<const uint8_t> in) {
+  auto refuse = [](std::string_view why) {
+    say(why);
+    say("decode: end");
+    return false;
+  };
+  try {
+    std::array<uint8_t, 256> block{};
+    if (in.size() < 4) return refuse("decode: Input Stream was empty");
+    if (std::memcmp(in.data(), "GIF8", 4) != 0) return refuse("decode: Input Stream is not a GIF");
+
+    LittleEndianReader r(in);
+    r.pos = 6;
+    width = r.u16();
+    height = r.u16();
+    flag = r.u8();
+    background = r.u8();
+    r.pos = 13;
+    if ((flag & 0x80) != 0) {
+      global_colors = 1 << ((flag & 7) + 1);
+      colormap = r.bytes(static_cast<size_t>(global_colors) * 3);
+    }
+
+    for (;;) {
+      const uint8_t b = r.u8();
+      if (b == 0x2C || b == 0x3B) break;
+      if (b != 0x21) continue;
+      const uint8_t label = r.u8();
+      int32_t n;
+      do {
+        n = readBlock(r.pos, in, block);
+        r.pos += static_cast<size_t>(n) + 1;
+      } while (n != 0);
+      if (label == 0xF9) {
+        dispose = (block[0] >> 2) & 0x3F;
+        delay = block[1] | (block[2] << 8);
+        if ((block[0] & 1) != 0) transparency_index = block[3];
+      }
+    }
+
+    xbase = r.u16();
+    ybase = r.u16();
+    columns = r.u16();
+    rows = r.u16();
+    flag = r.u8();
+    if (xbase != 0 || ybase != 0) return refuse("decode: image not at origin, not decoding...");
+    if ((flag & 0x40) != 0) return refuse("decode: image is interlaced, not decoding...");
+    if ((flag & 0x80) != 0)
+      return refuse("decode: image doesn't use global colormap, not decoding...");
+    if (int64_t{columns} * rows > kMaxPixels)
+      return refuse("decode: image of " + std::to_string(columns) + " x " + std::to_string(rows) +
+                    " pixels is too large, not decoding...");
+    if (!decodePixels(in, r.pos)) return refuse("decode: pixels could not be decoded");
+
+    const auto cols = static_cast<size_t>(columns);
+    pixels.assign(static_cast<size_t>(rows), std::vector<uint8_t>(cols));
+    for (size_t y = 0; y < pixels.size(); ++y)
+      std::copy_n(pix.begin() + static_cast<std::ptrdiff_t>(y * cols), cols, pixels[y].begin());
+    return true;
+  } catch (const std::exception& e) {
+    say("Error in Gif.decode : " + errorText(e));
+    return false;
+  }
+}
+
+bool Gif::decodePixels(std::span<const uint8_t> buf, size_t loc) {
+  try {
+    const int64_t total = int64_t{std::max(columns, 0)} * std::max(rows, 0);
+    if (total > kMaxPixels) {
+      say("decode: image of " + std::to_string(columns) + " x " + std::to_string(rows) +
+          " pixels is too large, not decoding...");
+      return false;
+    }
+    if (loc >= buf.size())
+      throw FormatError("no image data at offset " + std::to_string(loc) + " of " +
+                        std::to_string(buf.size()));
+    const int32_t dataSize = buf[loc];
+    // Pixels are bytes, so wider root codes cannot stand for a pixel.
+    if (dataSize < 1 || dataSize > 8) {
+      say("decode: LZW code size " + std::to_string(dataSize) + " is not 1 to 8");
+      return false;
+    }
+
+    const auto n = static_cast<size_t>(total);
+    pix.assign(n, 0);
+    std::array<uint8_t, 256> packet{};
+    std::vector<int32_t> prefix(MaxStackSize, 0);
+    std::vector<uint8_t> suffix(MaxStackSize, 0);
+    std::vector<uint8_t> pixelStack(MaxStackSize + 1);
+
+    const int32_t clear = 1 << dataSize;
+    const int32_t endCode = clear + 1;
+    int32_t available = clear + 2;
+    int32_t oldCode = NullCode;
+    int32_t codeSize = dataSize + 1;
+    int32_t codeMask = (1 << codeSize) - 1;
+    for (int32_t code = 0; code < clear; ++code)
+      suffix[static_cast<size_t>(code)] = static_cast<uint8_t>(code);
+
+    uint32_t datum = 0;
+    int32_t bits = 0;
+    int32_t count = 0;  // bytes left in the packet
+    size_t packetPos = 0;
+    size_t offset = loc + 1;  // the next sub-block's length byte
+    int32_t first = 0;
+    size_t top = 0;
+    auto push = [&](int32_t v) {
+      // Only a corrupt table (a code defined through itself) can overflow.
+      if (top >= pixelStack.size()) throw FormatError("an LZW string is longer than any table");
+      pixelStack[top++] = static_cast<uint8_t>(v);
+    };
+
+    size_t produced = 0;
+    try {
+      while (produced < n) {
+        if (top > 0) {
+          pix[produced++] = pixelStack[--top];
+          continue;
+        }
+        if (bits < codeSize) {
+          if (count == 0) {
+            // A data stream cut short ends the image like a terminator.
+            if (offset >= buf.size() || buf.size() - offset - 1 < buf[offset]) break;
+            count = readBlock(offset, buf, packet);
+            offset += static_cast<size_t>(count) + 1;
+            if (count == 0) break;
+            packetPos = 0;
+          }
+          datum += static_cast<uint32_t>(packet[packetPos++]) << bits;
+          bits += 8;
+          --count;
+          continue;
+        }
+        int32_t code = static_cast<int32_t>(datum & static_cast<uint32_t>(codeMask));
+        datum >>= codeSize;
+        bits -= codeSize;
+
+        if (code > available || code == endCode) {
+          say("c>a = " + std::to_string(code) + " " + std::to_string(available));
+          say("c=e = " + std::to_string(code) + " " + std::to_string(endCode));
+          break;
+        }
+        if (code == clear) {
+          codeSize = dataSize + 1;
+          codeMask = (1 << codeSize) - 1;
+          available = clear + 2;
+          oldCode = NullCode;
+          continue;
+        }
+        if (oldCode == NullCode) {
+          push(suffix[static_cast<size_t>(code)]);
+          oldCode = code;
+          first = code;
+          continue;
+        }
+        const int32_t inCode = code;
+        if (code == available) {
+          push(first);
+          code = oldCode;
+        }
+        while (code > clear) {
+          push(suffix[static_cast<size_t>(code)]);
+          code = prefix[static_cast<size_t>(code)];
+        }
+        first = suffix[static_cast<size_t>(code)];
+        if (available >= MaxStackSize) {
+          say("a>m = " + std::to_string(available) + " " + std::to_string(MaxStackSize));
+          break;
+        }
+        push(first);
+        prefix[static_cast<size_t>(available)] = oldCode;
+        suffix[static_cast<size_t>(available)] = static_cast<uint8_t>(first);
+        ++available;
+        if ((available & codeMask) == 0 && available < MaxStackSize) {
+          ++codeSize;
+          codeMask += available;
+        }
+        oldCode = inCode;
+      }
+    } catch (const FormatError& e) {
+      say("decode: " + std::string(e.what()));
+    }
+
+    if (produced < n) {
+      say("decode: Corrupt GIF :: " + std::to_string(produced) + " of " + std::to_string(n) +
+          " pixels read");
+      return false;
+    }
+    return true;
+  } catch (const std::exception& e) {
+    say("Error in Gif.decode: " + errorText(e));
+    return false;
+  }
+}
+
+}  // namespace util
