@@ -156,7 +156,9 @@ std::string readFile(const std::string& path) {
   return data;
 }
 
-void writeFile(const std::string& path, std::string_view data) {
+namespace {
+
+void writeAll(const std::string& path, std::string_view data, bool durable) {
   Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
   if (fd.get() < 0) throw util::IOError(errnoText("cannot create", path));
   size_t done = 0;
@@ -168,7 +170,21 @@ void writeFile(const std::string& path, std::string_view data) {
     }
     done += static_cast<size_t>(n);
   }
+  if (durable && ::fsync(fd.get()) != 0) throw util::IOError(errnoText("cannot flush", path));
   if (!fd.close()) throw util::IOError(errnoText("cannot write", path));
+}
+
+}  // namespace
+
+void writeFile(const std::string& path, std::string_view data) { writeAll(path, data, false); }
+
+void writeFileDurable(const std::string& path, std::string_view data) {
+  writeAll(path, data, true);
+}
+
+bool syncDirectory(const std::string& dir) {
+  Fd fd(::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  return fd.get() >= 0 && ::fsync(fd.get()) == 0;
 }
 
 std::string canonicalPath(const std::string& path) {

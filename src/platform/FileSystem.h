@@ -46,6 +46,13 @@ std::string readFile(const std::string& path);
 // Writes (creating or truncating) the whole file. Throws util::IOError.
 void writeFile(const std::string& path, std::string_view data);
 
+// Writes the whole file and flushes it to disk before returning. Throws
+// util::IOError.
+void writeFileDurable(const std::string& path, std::string_view data);
+// Flushes a directory's entries (names created, renamed or removed) to disk.
+// Returns false when that is not possible.
+bool syncDirectory(const std::string& dir);
+
 // The absolute form of `path` with symbolic links, "." and ".." resolved;
 // the absolute form of a path that does not exist is built textually.
 std::string canonicalPath(const std::string& path);

@@ -63,7 +63,9 @@ TEST_F(VardobfRun, StagesProcessesAndCleansUpWithDefaultSettings) {
   // Save mode: the sources stay, the staged copies are gone after the save.
   EXPECT_EQ(platform::listDirectory(home / "logs"),
             (std::vector<std::string>{"one.log", "two.log"}));
-  EXPECT_TRUE(platform::listDirectory(home / "data").empty());
+  // The staged copies and the run lock are gone; the databases are there.
+  EXPECT_EQ(platform::listDirectory(home / "data"),
+            (std::vector<std::string>{"bf_game.db", "bf_hash.db", "bf_player.db", "bf_records.db"}));
   EXPECT_TRUE(platform::isFile(home / "html/Vardo_Main.html"));
   auto games = platform::listDirectory(home / "html/Individual_Game_Stats");
   EXPECT_EQ(games.size(), 4u);  // two matches, Highest_Score, Last_Game

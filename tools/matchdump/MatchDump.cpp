@@ -156,6 +156,8 @@ void writeHighScores(JsonWriter& j, const HighScores& h) {
 
 }  // namespace
 
+void writePlayerJson(JsonWriter& j, const Player& p) { writePlayer(j, p, false); }
+
 std::string matchToJson(const Game& g) {
   JsonWriter j;
   j.beginObject();

@@ -3,8 +3,12 @@
 #include <string>
 
 #include "games/bf/Game.h"
+#include "tools/matchdump/JsonWriter.h"
 
 namespace tools {
+
+// One player (or team record, or cumulative player) with every record.
+void writePlayerJson(JsonWriter& j, const games::bf::Player& p);
 
 // The judged match as JSON: settings, validity, identity, teams, every
 // player in uid order with his records, samples, sprees and pickups, and the

@@ -8,6 +8,7 @@
 #include "programs/vardo/config.h"
 #include "programs/vardo/core.h"
 #include "programs/vardobf/MinimalStages.h"
+#include "programs/vardobf/Totals.h"
 #include "util/Debug.h"
 #include "util/Failure.h"
 #include "util/Text.h"
@@ -81,7 +82,7 @@ int VardoBF::main(const std::vector<std::string>& args) {
 
     games::bf::Specs::init();
     MinimalGameHtml gameHtml;
-    MinimalTotals totals;
+    Totals totals;
     MinimalTotalsHtml totalsHtml;
     games::bf::GameCreator creator;
     c.go("VardoBF", o.logPaths, o.configFile, gameHtml, totals, totalsHtml, creator);

@@ -5,6 +5,7 @@
 #include <time.h>
 
 #include "TestDir.h"
+#include "games/bf/LogBuilder.h"
 #include "games/bf/Comparators.h"
 #include "games/bf/GameCreator.h"
 #include "games/bf/Specs.h"
@@ -15,32 +16,7 @@ namespace games::bf {
 namespace {
 
 using testing_support::StdoutCapture;
-
-// A log written as lines with "|" between fields.
-class Log {
- public:
-  Log& operator()(const std::string& line) {
-    for (char c : line) text_ += c == '|' ? '\t' : c;
-    text_ += "\r\n";
-    return *this;
-  }
-  Log& connect(int num, const std::string& name, const std::string& secret = "s") {
-    return (*this)("0|player|Connect|" + name + "|" + std::to_string(num) + "|False|" + secret);
-  }
-  Log& kill(double t, int killer, int victim, const std::string& kind = "kill") {
-    return (*this)(num(t) + "|" + kind + "|" + std::to_string(killer) + "|Rocket Launcher|" +
-                   std::to_string(victim) + "|Pistol|RocketBlast");
-  }
-  static std::string num(double t) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.3f", t);
-    return buf;
-  }
-  const std::string& text() const { return text_; }
-
- private:
-  std::string text_;
-};
+using testing_support::Log;
 
 class GameTest : public ::testing::Test {
  protected:

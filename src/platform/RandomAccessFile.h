@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace platform {
+
+// A file open for reading and writing at given offsets. Move-only; the
+// destructor closes the file and never throws. Every failure of the
+// operating system throws util::IOError with the path and the reason.
+class RandomAccessFile {
+ public:
+  enum class Mode {
+    kReadOnly,   // an existing file, read only
+    kReadWrite,  // read and write; created empty when missing
+    kTruncate,   // read and write; created, or emptied when it exists
+  };
+
+  // An object that holds no file.
+  RandomAccessFile() = default;
+  static RandomAccessFile open(const std::string& path, Mode mode);
+
+  RandomAccessFile(RandomAccessFile&& other) noexcept;
+  RandomAccessFile& operator=(RandomAccessFile&& other) noexcept;
+  RandomAccessFile(const RandomAccessFile&) = delete;
+  RandomAccessFile& operator=(const RandomAccessFile&) = delete;
+  ~RandomAccessFile();
+
+  bool isOpen() const { return fd_ >= 0; }
+  const std::string& path() const { return path_; }
+
+  // Current length in bytes.
+  int64_t size() const;
+  // Reads up to out.size() bytes at `offset`; returns the number read, which
+  // is smaller only where the file ends.
+  size_t readAt(int64_t offset, std::span<uint8_t> out) const;
+  // Writes all of `data` at `offset`, extending the file when needed (a gap
+  // reads as zeros).
+  void writeAt(int64_t offset, std::span<const uint8_t> data);
+  // Sets the length; bytes added read as zeros.
+  void truncate(int64_t length);
+  // Flushes content and length to the disk.
+  void sync();
+  // Closes now; throws when the close reports a failure.
+  void close();
+
+  // Flushes a directory's entries (a created, renamed or deleted name) to
+  // the disk. `dir` empty means the current directory.
+  static void syncDirectory(const std::string& dir);
+
+ private:
+  RandomAccessFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  void check() const;
+
+  int fd_ = -1;
+  std::string path_;
+};
+
+}  // namespace platform

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "games/bf/Game.h"
+#include "games/bf/Player.h"
+#include "games/bf/Specs.h"
+#include "programs/vardo/Totals.h"
+#include "programs/vardobf/HashEntry.h"
+#include "programs/vardobf/PlayerMap.h"
+#include "programs/vardobf/Records.h"
+#include "util/ByteIO.h"
+
+namespace programs::vardobf {
+
+// The statistics generator's memory between runs: the list of counted
+// matches, the player summaries, the record holders, the three aggregate
+// players and the player database.
+//
+// Saving is all or nothing: the game, records and hash databases are written
+// to "<name>.new" files and the player database's changes to a redo file,
+// all flushed to disk; then a commit marker is written, the changes are put
+// in place and the marker removed. A run killed before the marker leaves the
+// old databases (the next run drops the unfinished files); a run killed after
+// it leaves a save that the next run completes before reading.
+class Totals : public programs::vardo::Totals {
+ public:
+  static constexpr int32_t kMaxGameList = 50000;
+  static constexpr const char* kGameDB = "bf_game.db";
+  static constexpr const char* kRecordsDB = "bf_records.db";
+  static constexpr const char* kHashDB = "bf_hash.db";
+  static constexpr const char* kPlayerDB = "bf_player.db";
+  static constexpr const char* kCommitMarker = "bf_commit";
+  // The player database's changes of a save in progress.
+  static constexpr const char* kPlayerRedo = "bf_player.commit";
+
+  Totals();
+
+  // programs::vardo::Totals
+  void readDBs() override;
+  bool isNewGame(const games::Game& g) override;
+  void update(const games::Game& g) override;
+  bool isPrintableGame(const games::Game& g, int32_t n) override;
+  bool isHighGame(const games::Game& g) override;
+  bool isRecentGame(const games::Game& g) override;
+  bool isModified() override { return modified; }
+  void sortPlayers() override;
+  // Throws util::Failure when any part could not be saved; then nothing of
+  // this run's changes is saved.
+  void writeDBs() override;
+  int32_t gListSize() override { return static_cast<int32_t>(gameList.size()); }
+  int64_t gListElement(int32_t i) override;
+
+  void readGameDB();
+  void readRecordsDB();
+  void readHashDB();
+  void openPlayerDB();
+
+  // The database files as they are stored (also used by the database dump).
+  std::string encodeGameDB() const;
+  std::string encodeRecordsDB() const;
+  std::string encodeHashDB() const;
+  void decodeGameDB(util::ByteReader& in);
+  void decodeRecordsDB(util::ByteReader& in);
+  void decodeHashDB(util::ByteReader& in);
+
+  // Completes a save that was interrupted after its commit marker, or drops
+  // the files of one interrupted before it. Called by readDBs.
+  static void recover(const std::string& dir);
+
+  int32_t totalGamesPlayed = 0;
+  int32_t highGameFrags = -5000;
+  int64_t highGameUID = 0;
+  Records rec;
+  std::array<int32_t, games::bf::Specs::kGames> gamesPlayed{};
+  games::bf::Player allStats{0.0};
+  games::bf::Player humanStats{0.0};
+  games::bf::Player botStats{0.0};
+  std::vector<int64_t> gameList;
+  std::vector<std::string> gameDateList, gameMapList, gameTypeList;
+  PlayerMap plist;
+  // The summaries of `plist` in the orders of sortPlayers(); they point into
+  // `plist`, which does not change after the sort.
+  std::vector<const HashEntry*> sortedByName, sortedByFDS, sortedD, sortedCTF, sortedTT, sortedA,
+      sortedTD, sortedFPH, sortedLMS;
+  bool modified = false;
+
+ private:
+  void setAggregateIdentity();
+  void foldPlayer(const games::bf::Game& g, const games::bf::Player& p, bool singlePlayer,
+                  int32_t& nextUID);
+  static void finishCommit(const std::string& dir);
+  bool playerDBOpen_ = false;
+};
+
+}  // namespace programs::vardobf

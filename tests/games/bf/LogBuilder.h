@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace testing_support {
+
+// A log written as lines with "|" between fields.
+class Log {
+ public:
+  Log& operator()(const std::string& line) {
+    for (char c : line) text_ += c == '|' ? '\t' : c;
+    text_ += "\r\n";
+    return *this;
+  }
+  Log& connect(int num, const std::string& name, const std::string& secret = "s") {
+    return (*this)("0|player|Connect|" + name + "|" + std::to_string(num) + "|False|" + secret);
+  }
+  Log& kill(double t, int killer, int victim, const std::string& kind = "kill") {
+    return (*this)(num(t) + "|" + kind + "|" + std::to_string(killer) + "|Rocket Launcher|" +
+                   std::to_string(victim) + "|Pistol|RocketBlast");
+  }
+  static std::string num(double t) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.3f", t);
+    return buf;
+  }
+  const std::string& text() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
+}  // namespace testing_support

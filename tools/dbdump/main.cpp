@@ -1,0 +1,58 @@
+// dbdump: prints the statistics database of a database directory as JSON:
+// the player database header and every player entry (named from the hash
+// database), the list of counted matches, the player summaries and the
+// record holders.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include <unistd.h>
+
+#include "games/bf/Specs.h"
+#include "platform/FileSystem.h"
+#include "tools/dbdump/DbDump.h"
+#include "util/Debug.h"
+#include "util/Failure.h"
+
+namespace {
+
+void usage(std::FILE* to) {
+  std::fprintf(to,
+               "Usage: dbdump <database directory>\n\n"
+               "Prints bf_player.db, bf_game.db, bf_hash.db and bf_records.db of the\n"
+               "directory as one JSON document. Problems found while reading are\n"
+               "reported on standard error; the files are only read.\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0)) {
+    usage(stdout);
+    return 0;
+  }
+  if (argc != 2 || argv[1][0] == '-') {
+    usage(stderr);
+    return 2;
+  }
+  std::string dir = argv[1];
+  if (!platform::isDirectory(dir)) {
+    std::fprintf(stderr, "dbdump: '%s' is not a directory\n", dir.c_str());
+    return 1;
+  }
+  if (dir.back() != '/') dir += '/';
+  // Trace lines go to standard error so that standard output is pure JSON.
+  std::fflush(stdout);
+  int jsonFd = ::dup(1);
+  if (jsonFd < 0 || ::dup2(2, 1) < 0) return 1;
+  games::bf::Specs::init();
+  std::string json = tools::dumpDatabase(dir);
+  std::fflush(stdout);
+  std::FILE* out = ::fdopen(jsonFd, "w");
+  if (out == nullptr || std::fwrite(json.data(), 1, json.size(), out) != json.size() ||
+      std::fclose(out) != 0) {
+    std::fprintf(stderr, "dbdump: cannot write the result\n");
+    return 1;
+  }
+  return 0;
+}
