@@ -385,3 +385,130 @@ TEST_F(CoreTest, PruningKeepsRecentMatchesAndTheFixedEntries) {
 }
 
 }  // namespace
+
+namespace {
+
+using programs::vardo::config;
+using programs::vardo::core;
+using testing_support::StdoutCapture;
+using testing_support::TestDir;
+using util::Debug;
+
+// Staging of the offered logs into the database directory.
+class StagingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Debug::reset();
+    config::resetToDefaults();
+    config::home = home.path();
+    home.mkdir("data");
+    home.mkdir("processedLogs");
+    home.mkdir("logs");
+  }
+  void TearDown() override {
+    Debug::reset();
+    config::resetToDefaults();
+  }
+  std::string stage(int verbosity = 0) {
+    Debug::setLevel(verbosity);
+    StdoutCapture out;
+    core c;
+    c.moveLogFiles({home / "logs"});
+    return out.text();
+  }
+  std::vector<std::string> entries(const std::string& dir) {
+    return platform::listDirectory(home / dir);
+  }
+  TestDir home;
+  platform::FakeClock clock{1800000000000};
+  platform::ScopedClock useClock{clock};
+};
+
+TEST_F(StagingTest, SaveModeCopiesAndLeavesTheSource) {
+  home.write("logs/a.log", "one");
+  home.write("logs/notes.txt", "two");
+  stage();
+  EXPECT_EQ(entries("data"), (std::vector<std::string>{"a.log", "notes.txt"}));
+  EXPECT_EQ(entries("logs"), (std::vector<std::string>{"a.log", "notes.txt"}));
+  home.write("logs/a.log", "changed");
+  stage();  // the same log again replaces the staged copy
+  EXPECT_EQ(home.read("data/a.log"), "changed");
+}
+
+TEST_F(StagingTest, DeleteAndMoveModes) {
+  config::logHandling = "delete";
+  home.write("logs/a.log", "one");
+  stage();
+  EXPECT_EQ(entries("data"), std::vector<std::string>{"a.log"});
+  EXPECT_TRUE(entries("logs").empty());
+
+  config::logHandling = "move";
+  home.write("logs/b.log", "two");
+  stage();
+  EXPECT_EQ(entries("data"), (std::vector<std::string>{"a.log", "b.log"}));
+  EXPECT_EQ(entries("processedLogs"), std::vector<std::string>{"b.log"});
+  EXPECT_TRUE(entries("logs").empty());
+}
+
+TEST_F(StagingTest, LogsStillBeingWrittenWaitTwoHours) {
+  int64_t now = clock.currentTimeMillis();
+  home.write("logs/young.tmp", "x");
+  home.write("logs/old.tmp", "y");
+  ASSERT_TRUE(platform::setLastModifiedMillis(home / "logs/young.tmp", now - 7199999));
+  ASSERT_TRUE(platform::setLastModifiedMillis(home / "logs/old.tmp", now - 7200000));
+  stage();
+  EXPECT_EQ(entries("logs"), (std::vector<std::string>{"old.log", "young.tmp"}));
+  EXPECT_EQ(entries("data"), std::vector<std::string>{"old.log"});
+
+  // Without LogTmpFiles the old one only gets its new name.
+  config::logTmp = false;
+  home.write("logs/later.tmp", "z");
+  ASSERT_TRUE(platform::setLastModifiedMillis(home / "logs/later.tmp", now - 8000000));
+  stage();
+  EXPECT_TRUE(platform::exists(home / "logs/later.log"));
+  EXPECT_FALSE(platform::exists(home / "data/later.log"));
+}
+
+TEST_F(StagingTest, OversizedLogsAreSetAside) {
+  home.write("logs/fits.log", std::string(1300000, 'a'));
+  home.write("logs/huge.log.old", std::string(1300001, 'b'));
+  std::string out = stage();
+  EXPECT_NE(out.find("Logfile too large(1300001):" + home.path() + "/logs/huge.log.old\n"),
+            std::string::npos)
+      << out;
+  EXPECT_EQ(entries("logs"), (std::vector<std::string>{"fits.log", "huge.big"}));
+  EXPECT_EQ(entries("data"), std::vector<std::string>{"fits.log"});
+}
+
+TEST_F(StagingTest, MissingPathsAndSubdirectories) {
+  Debug::setLevel(1);
+  StdoutCapture out;
+  core c;
+  c.moveLogFiles({home / "nowhere"});
+  EXPECT_EQ(out.text(),
+            "I core.moveLogFiles\nFile from Vector: " + home / "nowhere" +
+                "\nI core.moveOldLogfiles\nO core.moveOldLogfiles\nO core.moveLogFiles\n");
+  home.mkdir("logs/sub");
+  std::string text = stage();
+  EXPECT_NE(text.find("Error in core.moveLogFiles: IOError: "), std::string::npos) << text;
+}
+
+TEST_F(StagingTest, LockAgesAndBadLockNames) {
+  int64_t now = clock.currentTimeMillis();
+  home.write("data/" + std::to_string(now - 300000) + ".lock", "");
+  stage();
+  EXPECT_TRUE(entries("data").empty());  // stale: deleted
+  home.write("data/" + std::to_string(now - 299999) + ".lock", "");
+  core c;
+  StdoutCapture out;
+  EXPECT_THROW(c.moveLogFiles({}), programs::vardo::RunExit);
+  out.text();
+  platform::removePath(home / ("data/" + std::to_string(now - 299999) + ".lock"));
+  home.write("data/soon.lock", "");
+  std::string text = stage();
+  EXPECT_NE(text.find("Error in core.moveLogFiles: NumberFormatError: For input string: \"soon\""),
+            std::string::npos)
+      << text;
+}
+
+}  // namespace
