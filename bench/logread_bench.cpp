@@ -1,4 +1,5 @@
-// Throughput of the log reader (tokenizer and event records) on a generated
+// Throughput of the log reader (tokenizer and event records) and of the whole
+// match factory on a generated
 // log of the staging limit's size, printed in MB/s and as a ratio to a plain
 // memchr line split of the same buffer (each line kept as a string). The bare
 // scan for line ends is printed too, for scale.
@@ -14,6 +15,8 @@
 
 #include "games/Zorlog.h"
 #include "games/bf/EventList.h"
+#include "games/bf/GameCreator.h"
+#include "games/bf/Specs.h"
 #include "tools/loggen/LogGenerator.h"
 
 namespace {
@@ -29,7 +32,7 @@ const Sample& sample() {
   static const Sample s = [] {
     tools::loggen::LogOptions o;
     o.gameType = 1;  // Capture the Flag: the widest mix of line kinds
-    o.players = 24;
+    o.players = 32;
     o.seed = 2024;
     o.targetBytes = tools::loggen::kStagingLimit;
     Sample r;
@@ -104,10 +107,28 @@ void tokenizeAndParse(benchmark::State& state) {
                           static_cast<int64_t>(sample().file.size()));
 }
 
+// The whole match factory: tokenize, event records, replay, ranking, records.
+void newGame(benchmark::State& state) {
+  static const bool ready = [] {
+    games::bf::Specs::init();
+    return true;
+  }();
+  (void)ready;
+  const std::optional<std::string> t = sample().text;
+  games::bf::GameCreator creator;
+  for (auto _ : state) {
+    auto g = creator.newGame(t, false);
+    benchmark::DoNotOptimize(g.get());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(sample().file.size()));
+}
+
 BENCHMARK(memchrLineCount)->Unit(benchmark::kMillisecond);
 BENCHMARK(memchrLineSplit)->Unit(benchmark::kMillisecond);
 BENCHMARK(tokenize)->Unit(benchmark::kMillisecond);
 BENCHMARK(tokenizeAndParse)->Unit(benchmark::kMillisecond);
+BENCHMARK(newGame)->Unit(benchmark::kMillisecond);
 
 // Keeps the time per iteration of every run for the summary.
 class Summary : public benchmark::ConsoleReporter {
@@ -158,11 +179,15 @@ int main(int argc, char** argv) {
   const double base = rate("memchrLineSplit");
   std::printf("\nLog of %.2f MB (%zu characters after decoding), throughput per MB of log file:\n",
               mb, sample().text.size());
-  for (const char* name : {"memchrLineCount", "memchrLineSplit", "tokenize", "tokenizeAndParse"}) {
+  for (const char* name :
+       {"memchrLineCount", "memchrLineSplit", "tokenize", "tokenizeAndParse", "newGame"}) {
     const double r = rate(name);
     if (r <= 0) continue;
     std::printf("  %-18s %10.1f MB/s   %8.4f x the memchr line split\n", name, r,
                 base > 0 ? r / base : 0.0);
   }
+  if (rate("tokenize") > 0)
+    std::printf("  newGame runs at %.4f x the tokenizer alone\n",
+                rate("newGame") / rate("tokenize"));
   return 0;
 }

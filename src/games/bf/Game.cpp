@@ -914,8 +914,12 @@ std::string Game::niceDate(const std::string& text) {
 
     if (cut == minus || cut == plus) {
       double hours = offsetHours(zone.substr(1));
-      auto shift = static_cast<int64_t>(hours * 3600000.0);
-      time += cut == minus ? shift : -shift;
+      double product = hours * 3600000.0;
+      if (!(std::fabs(product) < 9.0e18))
+        throw util::NumberFormatError("time-zone offset out of range: \"" + zone + "\"");
+      auto shift = static_cast<int64_t>(product);
+      if (__builtin_add_overflow(time, cut == minus ? shift : -shift, &time))
+        throw util::NumberFormatError("time-zone offset out of range: \"" + zone + "\"");
     }
     return display;
   } catch (const std::exception& e) {
@@ -964,17 +968,41 @@ void Game::removePlayerEntry(Player& p, int32_t x) {
 
 void Game::deletePlayers() {
   try {
+    // The longest per-opponent list of each player: a column x exists only
+    // in players whose lists are longer than x, so the others are skipped
+    // (removing columns only shortens lists, so the value stays an upper
+    // bound).
+    auto longest = [](const Player& p) {
+      size_t n = 0;
+      auto look = [&n](const PStats& s) {
+        for (const auto* list : {&s.playerKills, &s.playerDeaths})
+          if (*list) n = std::max(n, (*list)->size());
+      };
+      look(p.all);
+      look(p.vsHumans);
+      look(p.vsBots);
+      for (const auto& s : p.itemInfo) look(s);
+      for (const auto& s : p.itemHInfo) look(s);
+      return n;
+    };
+    std::vector<size_t> widths;
+    widths.reserve(plist.size());
+    for (const auto& p : plist) widths.push_back(longest(*p));
+
     for (auto x = static_cast<int32_t>(plist.size()) - 1; x >= 0; --x) {
       const PStats& a = plist[static_cast<size_t>(x)]->all;
       if (a.kills != 0 || a.deaths != 0 || a.suicides != 0 || a.tkills != 0 || a.tdeaths != 0 ||
           a.controlPointCaptures != 0 || a.flagCaptures != 0)
         continue;
-      for (auto& p : plist) removePlayerEntry(*p, x);
+      for (size_t y = 0; y < plist.size(); ++y)
+        if (widths[y] > static_cast<size_t>(x)) removePlayerEntry(*plist[y], x);
       if (firstBlood > x) firstBlood -= 1;
       Player* gone = plist[static_cast<size_t>(x)].get();
-      std::erase_if(phash, [gone](const auto& kv) { return kv.second == gone; });
+      auto it = phash.find(std::to_string(gone->uid));
+      if (it != phash.end() && it->second == gone) phash.erase(it);
       std::erase(flagCarriers, gone);
       plist.erase(plist.begin() + x);
+      widths.erase(widths.begin() + x);
     }
   } catch (const std::exception& e) {
     Debug::print("Error in Game.deletePlayers: " + failureText(e), 0);
