@@ -117,10 +117,14 @@ void Totals::decodeGameDB(util::ByteReader& in) {
   gameDateList.clear();
   gameMapList.clear();
   gameTypeList.clear();
+  // A triple is taken whole or not at all: the three lists stay parallel.
   for (int32_t i = 0; i < numGames; ++i) {
-    gameDateList.push_back(readText(in));
-    gameMapList.push_back(readText(in));
-    gameTypeList.push_back(readText(in));
+    std::string date = readText(in);
+    std::string map = readText(in);
+    std::string type = readText(in);
+    gameDateList.push_back(std::move(date));
+    gameMapList.push_back(std::move(map));
+    gameTypeList.push_back(std::move(type));
   }
 }
 
@@ -422,7 +426,8 @@ void Totals::sortPlayers() {
 std::string Totals::encodeGameDB() const {
   const size_t numUIDs = std::min(gameList.size(), static_cast<size_t>(kMaxGameList));
   const size_t numGames =
-      std::min(gameDateList.size(), static_cast<size_t>(std::max(config::numGamesToSave(), 0)));
+      std::min({gameDateList.size(), gameMapList.size(), gameTypeList.size(),
+                static_cast<size_t>(std::max(config::numGamesToSave(), 0))});
   size_t longest = 0;
   for (size_t i = 0; i < numGames; ++i)
     longest =

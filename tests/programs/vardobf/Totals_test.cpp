@@ -12,6 +12,7 @@
 #include "programs/vardobf/PlayerDB.h"
 #include "programs/vardobf/Sorts.h"
 #include "util/Debug.h"
+#include "util/Failure.h"
 
 namespace programs::vardobf {
 namespace {
@@ -334,6 +335,23 @@ TEST_F(TotalsTest, DamagedFilesAreReportedAndNeverOverread) {
                    ? game
                    : (std::string(c.file) == "bf_hash.db" ? hash : records));
   }
+}
+
+// A game database cut inside a date/map/type triple left the three lists of
+// different lengths, and the next save read past the end of the shorter ones.
+TEST_F(TotalsTest, AGameDatabaseCutInsideATripleKeepsItsListsParallel) {
+  util::ByteWriter w;
+  for (int32_t v : {1, 1, 1, 20}) w.putInt32(v);
+  w.putInt64(42);
+  w.putString("Sun, Mar 04  2001");  // then the map is missing
+  std::string bytes = bytesOf(w);
+  Totals t;
+  util::ByteReader in(bytes);
+  EXPECT_THROW(t.decodeGameDB(in), util::Failure);
+  EXPECT_EQ(t.gameDateList.size(), t.gameMapList.size());
+  EXPECT_EQ(t.gameList, std::vector<int64_t>{42});
+  std::string again = t.encodeGameDB();
+  EXPECT_EQ(again.size(), 4u * 4 + 8);
 }
 
 TEST_F(TotalsTest, AnInterruptedSaveIsCompletedOrDropped) {
