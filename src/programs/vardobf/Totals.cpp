@@ -150,7 +150,7 @@ void Totals::decodeRecordsDB(util::ByteReader& in) {
   if (version == 1) {
     // Eight game types then: the sixth is folded into DeathMatch and the
     // last two move down.
-    gamesPlayed[0] += gamesPlayed[5];
+    wrapAdd(gamesPlayed[0], gamesPlayed[5]);
     gamesPlayed[5] = gamesPlayed[6];
     gamesPlayed[6] = in.readInt32();
   }
@@ -250,8 +250,8 @@ void Totals::foldPlayer(const games::bf::Game& g, const Player& p, bool singlePl
   fold(allStats);
   if (p.isABot) {
     // Bot pings do not count towards the all-players ping average.
-    allStats.all.pingNum -= p.all.pingNum;
-    allStats.all.pingTime -= p.all.pingTime;
+    wrapAdd(allStats.all.pingNum, -p.all.pingNum);
+    wrapAdd(allStats.all.pingTime, -p.all.pingTime);
     fold(botStats);
   } else {
     fold(humanStats);
@@ -319,9 +319,9 @@ void Totals::update(const games::Game& game) {
     // A single-player match counts under its own game type and under the
     // single-player type, but only once when those are the same.
     const bool singlePlayer = g.netMode == "SinglePlayer" && g.gameType != Specs::kSinglePlayer;
-    totalGamesPlayed += 1;
-    gamesPlayed.at(static_cast<size_t>(g.gameType)) += 1;
-    if (singlePlayer) gamesPlayed[Specs::kSinglePlayer] += 1;
+    wrapAdd(totalGamesPlayed, 1);
+    wrapAdd(gamesPlayed.at(static_cast<size_t>(g.gameType)), 1);
+    if (singlePlayer) wrapAdd(gamesPlayed[Specs::kSinglePlayer], 1);
 
     if (g.gameTotals.all.frags > highGameFrags) {
       highGameFrags = g.gameTotals.all.frags;
@@ -425,9 +425,8 @@ void Totals::sortPlayers() {
 
 std::string Totals::encodeGameDB() const {
   const size_t numUIDs = std::min(gameList.size(), static_cast<size_t>(kMaxGameList));
-  const size_t numGames =
-      std::min({gameDateList.size(), gameMapList.size(), gameTypeList.size(),
-                static_cast<size_t>(std::max(config::numGamesToSave(), 0))});
+  const size_t numGames = std::min({gameDateList.size(), gameMapList.size(), gameTypeList.size(),
+                                    static_cast<size_t>(std::max(config::numGamesToSave(), 0))});
   size_t longest = 0;
   for (size_t i = 0; i < numGames; ++i)
     longest =
