@@ -162,36 +162,26 @@ void Player::suicided(int32_t type, int32_t wType, double time) {
   all.suicided(type, wType, time);
   vsHumans.suicided(type, wType, time);
   vsBots.suicided(type, wType, time);
-  preSpree.suicided(type, wType, time);
-  preHSpree.suicided(type, wType, time);
-  for (PStats& e : activeItemInfo) {
-    e.suicided(type, wType, time);
-    itemInfo.push_back(std::move(e));
-  }
-  for (PStats& e : activeItemHInfo) {
-    e.suicided(type, wType, time);
-    itemHInfo.push_back(std::move(e));
-  }
-  if (preSpree.desc != "preSpree") itemInfo.push_back(preSpree);
-  if (preHSpree.desc != "preSpree") itemHInfo.push_back(preHSpree);
-  preSpree = newSpree(time);
-  preHSpree = newSpree(time);
-  activeItemInfo.clear();
-  activeItemHInfo.clear();
+  endEverything([&](PStats& s) { s.suicided(type, wType, time); }, time);
 }
 
 void Player::endAll(const char* reason, double time) {
   all.stopped(reason, time);
   vsHumans.stopped(reason, time);
   vsBots.stopped(reason, time);
-  preSpree.stopped(reason, time);
-  preHSpree.stopped(reason, time);
+  endEverything([&](PStats& s) { s.stopped(reason, time); }, time);
+}
+
+template <class End>
+void Player::endEverything(End end, double time) {
+  end(preSpree);
+  end(preHSpree);
   for (PStats& e : activeItemInfo) {
-    e.stopped(reason, time);
+    end(e);
     itemInfo.push_back(std::move(e));
   }
   for (PStats& e : activeItemHInfo) {
-    e.stopped(reason, time);
+    end(e);
     itemHInfo.push_back(std::move(e));
   }
   if (preSpree.desc != "preSpree") itemInfo.push_back(preSpree);

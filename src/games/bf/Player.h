@@ -91,6 +91,10 @@ class Player {
   // death at an opponent's and at a team-mate's hand).
   void afterDeath(int32_t kWeapon, int32_t vWeapon, int32_t killer, double time, bool isABot);
   void endAll(const char* reason, double time);
+  // Ends both sprees and every running episode with `end`, keeps the named
+  // sprees and the episodes, and starts new sprees at `time`.
+  template <class End>
+  void endEverything(End end, double time);
   static PStats newSpree(double time);
 };
 

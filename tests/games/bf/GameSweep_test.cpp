@@ -18,17 +18,7 @@ namespace {
 
 using testing_support::Log;
 
-class GameSweep : public ::testing::Test {
- protected:
-  void SetUp() override {
-    util::Debug::reset();
-    util::Debug::setType("None", ".");
-    Specs::init();
-    ::setenv("TZ", "UTC", 1);
-    ::tzset();
-  }
-  void TearDown() override { util::Debug::reset(); }
-};
+class GameSweep : public testing_support::ReplayTest {};
 
 void expectInvariants(const Game& g, const std::string& what) {
   SCOPED_TRACE(what);

@@ -5,9 +5,9 @@
 #include <time.h>
 
 #include "TestDir.h"
-#include "games/bf/LogBuilder.h"
 #include "games/bf/Comparators.h"
 #include "games/bf/GameCreator.h"
+#include "games/bf/LogBuilder.h"
 #include "games/bf/Specs.h"
 #include "util/Debug.h"
 #include "util/QuickSort.h"
@@ -15,19 +15,11 @@
 namespace games::bf {
 namespace {
 
-using testing_support::StdoutCapture;
 using testing_support::Log;
+using testing_support::StdoutCapture;
 
-class GameTest : public ::testing::Test {
+class GameTest : public testing_support::ReplayTest {
  protected:
-  void SetUp() override {
-    util::Debug::reset();
-    util::Debug::setType("None", ".");
-    Specs::init();
-    ::setenv("TZ", "UTC", 1);
-    ::tzset();
-  }
-  void TearDown() override { util::Debug::reset(); }
   static std::unique_ptr<Game> replay(const Log& log) {
     return std::make_unique<Game>(std::optional<std::string>(log.text()));
   }

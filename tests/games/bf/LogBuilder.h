@@ -3,6 +3,13 @@
 #include <cstdio>
 #include <string>
 
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <time.h>
+
+#include "games/bf/Specs.h"
+#include "util/Debug.h"
+
 namespace testing_support {
 
 // A log written as lines with "|" between fields.
@@ -29,6 +36,20 @@ class Log {
 
  private:
   std::string text_;
+};
+
+// For tests that replay logs: the catalog ready, no trace, the machine's
+// time zone fixed to UTC so that dates give the same identities everywhere.
+class ReplayTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    util::Debug::reset();
+    util::Debug::setType("None", ".");
+    games::bf::Specs::init();
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+  }
+  void TearDown() override { util::Debug::reset(); }
 };
 
 }  // namespace testing_support
