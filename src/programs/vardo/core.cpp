@@ -108,6 +108,7 @@ void core::go(const std::string& prog, const std::vector<std::string>& logfiles,
     moveLogFiles(logfiles);
     t1.mark("moveLogFiles");
 
+    util::Timer t3;
     HighScoreGame.reset();
     LastGame.reset();
     bigGraph_ = std::make_unique<util::LineGraph>(500, 500);
@@ -117,7 +118,7 @@ void core::go(const std::string& prog, const std::vector<std::string>& logfiles,
     gh.setGraphs(*smallGraph_, *bigGraph_);
 
     totalsOpened_ = false;
-    runLoop(totalStats, gc);
+    runLoop(totalStats, gc, t1, t3);
 
     if (HighScoreGame) createGameHtml(*HighScoreGame, false, true, false);
     if (LastGame) createGameHtml(*LastGame, false, false, true);
@@ -149,9 +150,7 @@ void core::go(const std::string& prog, const std::vector<std::string>& logfiles,
   }
 }
 
-void core::runLoop(Totals& totalStats, games::GameCreator& gc) {
-  util::Timer t3;
-  util::Timer t1;
+void core::runLoop(Totals& totalStats, games::GameCreator& gc, util::Timer& t1, util::Timer& t3) {
   const std::string dbDir = config::vdDBDir();
   std::set<std::string> taken;  // each staged log is taken at most once per run
   int32_t y = 0;

@@ -13,6 +13,7 @@
 #include "programs/vardo/Totals.h"
 #include "programs/vardo/TotalsHtml.h"
 #include "util/LineGraph.h"
+#include "util/Timer.h"
 
 namespace programs::vardo {
 
@@ -66,7 +67,8 @@ class core {
   const Frame1* frame() const { return frame_.get(); }
 
  private:
-  void runLoop(Totals& totalStats, games::GameCreator& gc);
+  // The processing loop; t1 is the per-log stopwatch, t3 the per-step one.
+  void runLoop(Totals& totalStats, games::GameCreator& gc, util::Timer& t1, util::Timer& t3);
   void launchBrowser(const std::string& page, bool wait, const char* failurePrefix);
   void status(const std::string& text);
 
