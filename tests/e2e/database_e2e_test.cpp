@@ -140,7 +140,7 @@ TEST_F(DatabaseRuns, AKilledRunLeavesTheOldOrTheNewDatabase) {
 
   games::bf::Specs::init();
   int sawOld = 0, sawNew = 0;
-  for (int delayMs = 0; delayMs <= 300; delayMs += 12) {
+  for (int delayMs = 0; delayMs <= 720; delayMs += 30) {
     std::string home = makeHome(dir, "killed" + std::to_string(delayMs));
     for (const char* f : kFiles) fs::copy_file(before + "/data/" + f, home + "/data/" + f);
     std::string in = home + "/in";
