@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/FileSystem.h"
+#include "util/Console.h"
 #include "util/Failure.h"
 #include "util/Text.h"
 
@@ -20,11 +21,6 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 int32_t gLevel = 0;
 int32_t gType = Debug::kStdOut;
 FilePtr gOut;  // the open trace file; every line is flushed at once
-
-void stdoutLine(std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fputc('\n', stdout);
-}
 
 void fileLine(std::string_view text) {
   if (!gOut) return;
@@ -41,10 +37,10 @@ void fileLine(std::string_view text) {
 void Debug::print(std::string_view text, int32_t severity) {
   try {
     if (gType == kNone || gLevel < severity) return;
-    if (gType == kStdOut || gType == kBoth) stdoutLine(text);
+    if (gType == kStdOut || gType == kBoth) printLine(text);
     if (gType == kFile || gType == kBoth) fileLine(text);
   } catch (const std::exception& e) {
-    stdoutLine("Debug.print : " + failureText(e));
+    printLine("Debug.print : " + failureText(e));
   }
 }
 
@@ -69,7 +65,7 @@ void Debug::setType(std::string_view tp, const std::string& dir) {
     }
   } catch (const std::exception& e) {
     gOut.reset();
-    stdoutLine("Debug.setType : " + failureText(e));
+    printLine("Debug.setType : " + failureText(e));
   }
 }
 
@@ -84,7 +80,7 @@ void Debug::open(const std::string& dir) {
     gOut = std::move(f);
   } catch (const std::exception& e) {
     gOut.reset();
-    stdoutLine("Debug.open : " + failureText(e));
+    printLine("Debug.open : " + failureText(e));
   }
 }
 
@@ -92,8 +88,8 @@ void Debug::close() {
   if (!gOut) return;
   std::FILE* f = gOut.release();
   if (std::fclose(f) != 0)
-    stdoutLine(std::string("Debug.close : IOError: cannot close the trace file (") +
-               std::strerror(errno) + ")");
+    printLine(std::string("Debug.close : IOError: cannot close the trace file (") +
+              std::strerror(errno) + ")");
 }
 
 int32_t Debug::level() { return gLevel; }

@@ -38,6 +38,13 @@ class FormatError : public Failure {
   explicit FormatError(const std::string& message) : Failure("FormatError", message) {}
 };
 
+// The text of any exception: "Kind: message" for a Failure, otherwise what
+// the exception says.
+inline std::string messageOf(const std::exception& e) {
+  if (auto* f = dynamic_cast<const Failure*>(&e)) return f->text();
+  return e.what();
+}
+
 // The text of any exception as the trace lines show it.
 inline std::string failureText(const std::exception& e) {
   if (auto* f = dynamic_cast<const Failure*>(&e)) return f->text();

@@ -6,20 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "util/Console.h"
 #include "util/Failure.h"
 
 namespace util {
 namespace {
-
-void say(std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fputc('\n', stdout);
-}
-
-std::string errorText(const std::exception& e) {
-  if (auto* f = dynamic_cast<const Failure*>(&e)) return f->text();
-  return e.what();
-}
 
 // Bounds-checked little-endian reader over the file bytes.
 class LittleEndianReader {
@@ -156,15 +147,15 @@ bool Gif::encode(std::vector<uint8_t>& out) {
     out.push_back(0x00);  // no local table, not interlaced
     if (!encodePixels(out)) {
       out.resize(start);
-      say("encode: could not encode pixels");
-      say("encode: end");
+      printLine("encode: could not encode pixels");
+      printLine("encode: end");
       return false;
     }
     out.push_back(0x3B);
     return true;
   } catch (const std::exception& e) {
     out.resize(start);
-    say("Error in Gif.encode: " + errorText(e));
+    printLine("Error in Gif.encode: " + messageOf(e));
     return false;
   }
 }
@@ -241,7 +232,7 @@ bool Gif::encodePixels(std::vector<uint8_t>& out) {
     return true;
   } catch (const std::exception& e) {
     out.resize(start);
-    say("Error in Gif.encodePixels: " + errorText(e));
+    printLine("Error in Gif.encodePixels: " + messageOf(e));
     return false;
   }
 }
@@ -262,8 +253,8 @@ int32_t Gif::readBlock(size_t offset, std::span<const uint8_t> buf,
 
 bool Gif::decode(std::span<const uint8_t> in) {
   auto refuse = [](std::string_view why) {
-    say(why);
-    say("decode: end");
+    printLine(why);
+    printLine("decode: end");
     return false;
   };
   try {
@@ -320,7 +311,7 @@ bool Gif::decode(std::span<const uint8_t> in) {
       std::copy_n(pix.begin() + static_cast<std::ptrdiff_t>(y * cols), cols, pixels[y].begin());
     return true;
   } catch (const std::exception& e) {
-    say("Error in Gif.decode : " + errorText(e));
+    printLine("Error in Gif.decode : " + messageOf(e));
     return false;
   }
 }
@@ -329,8 +320,8 @@ bool Gif::decodePixels(std::span<const uint8_t> buf, size_t loc) {
   try {
     const int64_t total = int64_t{std::max(columns, 0)} * std::max(rows, 0);
     if (total > kMaxPixels) {
-      say("decode: image of " + std::to_string(columns) + " x " + std::to_string(rows) +
-          " pixels is too large, not decoding...");
+      printLine("decode: image of " + std::to_string(columns) + " x " + std::to_string(rows) +
+                " pixels is too large, not decoding...");
       return false;
     }
     if (loc >= buf.size())
@@ -339,7 +330,7 @@ bool Gif::decodePixels(std::span<const uint8_t> buf, size_t loc) {
     const int32_t dataSize = buf[loc];
     // Pixels are bytes, so wider root codes cannot stand for a pixel.
     if (dataSize < 1 || dataSize > 8) {
-      say("decode: LZW code size " + std::to_string(dataSize) + " is not 1 to 8");
+      printLine("decode: LZW code size " + std::to_string(dataSize) + " is not 1 to 8");
       return false;
     }
 
@@ -398,8 +389,8 @@ bool Gif::decodePixels(std::span<const uint8_t> buf, size_t loc) {
         bits -= codeSize;
 
         if (code > available || code == endCode) {
-          say("c>a = " + std::to_string(code) + " " + std::to_string(available));
-          say("c=e = " + std::to_string(code) + " " + std::to_string(endCode));
+          printLine("c>a = " + std::to_string(code) + " " + std::to_string(available));
+          printLine("c=e = " + std::to_string(code) + " " + std::to_string(endCode));
           break;
         }
         if (code == clear) {
@@ -426,7 +417,7 @@ bool Gif::decodePixels(std::span<const uint8_t> buf, size_t loc) {
         }
         first = suffix[static_cast<size_t>(code)];
         if (available >= MaxStackSize) {
-          say("a>m = " + std::to_string(available) + " " + std::to_string(MaxStackSize));
+          printLine("a>m = " + std::to_string(available) + " " + std::to_string(MaxStackSize));
           break;
         }
         push(first);
@@ -440,17 +431,17 @@ bool Gif::decodePixels(std::span<const uint8_t> buf, size_t loc) {
         oldCode = inCode;
       }
     } catch (const FormatError& e) {
-      say("decode: " + std::string(e.what()));
+      printLine("decode: " + std::string(e.what()));
     }
 
     if (produced < n) {
-      say("decode: Corrupt GIF :: " + std::to_string(produced) + " of " + std::to_string(n) +
-          " pixels read");
+      printLine("decode: Corrupt GIF :: " + std::to_string(produced) + " of " + std::to_string(n) +
+                " pixels read");
       return false;
     }
     return true;
   } catch (const std::exception& e) {
-    say("Error in Gif.decode: " + errorText(e));
+    printLine("Error in Gif.decode: " + messageOf(e));
     return false;
   }
 }

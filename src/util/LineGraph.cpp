@@ -8,20 +8,11 @@
 #include <string_view>
 
 #include "platform/FileSystem.h"
+#include "util/Console.h"
 #include "util/Failure.h"
 
 namespace util {
 namespace {
-
-void say(std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fputc('\n', stdout);
-}
-
-std::string errorText(const std::exception& e) {
-  if (auto* f = dynamic_cast<const Failure*>(&e)) return f->text();
-  return e.what();
-}
 
 // Truncation toward zero into a pixel coordinate.
 int32_t truncToPixel(double v) {
@@ -128,12 +119,12 @@ bool LineGraph::loadBackgroundImage(const std::string& fileName) {
     const std::string data = platform::readFile(fileName);
     Gif g;
     if (!g.decode(std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()))) {
-      say("LineGraph.lbi: not a valid gif");
+      printLine("LineGraph.lbi: not a valid gif");
       return false;
     }
     return loadBackgroundImage(g.pixels, g.colormap);
   } catch (const std::exception& e) {
-    say("Error in LineGraph.loadBackgroundImage : " + errorText(e));
+    printLine("Error in LineGraph.loadBackgroundImage : " + messageOf(e));
     return false;
   }
 }
@@ -148,18 +139,18 @@ bool LineGraph::writeToGif(std::vector<uint8_t>& out) {
   try {
     return gif_.encode(out);
   } catch (const std::exception& e) {
-    say("Error in LineGraph.writeToGif : " + errorText(e));
+    printLine("Error in LineGraph.writeToGif : " + messageOf(e));
     return false;
   }
 }
 
 bool LineGraph::addLine(std::span<const double> points, int32_t colour, int32_t style) {
   if (colour < 0 || colour > 16) {
-    say("LineGraph : invalid line color");
+    printLine("LineGraph : invalid line color");
     return false;
   }
   if (style < 0 || style > 3) {
-    say("LineGraph : invalid line style");
+    printLine("LineGraph : invalid line style");
     return false;
   }
   const auto n = static_cast<int32_t>(lines_.size());
@@ -207,7 +198,7 @@ bool LineGraph::scaleGraph() {
     vscale_ = vs;
     return true;
   } catch (const std::exception& e) {
-    say("Error in LineGraph.scaleGraph : " + errorText(e));
+    printLine("Error in LineGraph.scaleGraph : " + messageOf(e));
     return false;
   }
 }
@@ -392,7 +383,7 @@ void LineGraph::drawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t
     }
     --dashDot_;
   } catch (const std::exception& e) {
-    say("Error in LineGraph.drawLine : " + errorText(e));
+    printLine("Error in LineGraph.drawLine : " + messageOf(e));
   }
 }
 
@@ -414,7 +405,7 @@ void LineGraph::drawLines() {
     }
   } catch (const std::exception& e) {
     dashDot_ = 0;
-    say("Error in LineGraph.drawLines : " + errorText(e));
+    printLine("Error in LineGraph.drawLines : " + messageOf(e));
   }
 }
 
@@ -427,7 +418,7 @@ bool LineGraph::drawGraph() {
     drawLines();
     return true;
   } catch (const std::exception& e) {
-    say("Error in LineGraph.drawGraph : " + errorText(e));
+    printLine("Error in LineGraph.drawGraph : " + messageOf(e));
     return false;
   }
 }

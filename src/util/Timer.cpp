@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/Clock.h"
+#include "util/Console.h"
 
 namespace util {
 namespace {
@@ -17,11 +18,6 @@ int64_t& startTime() {
 const platform::NumberGrouping& grouping() {
   static const platform::NumberGrouping g = platform::defaultNumberGrouping();
   return g;
-}
-
-void printLine(const std::string& s) {
-  std::fwrite(s.data(), 1, s.size(), stdout);
-  std::fputc('\n', stdout);
 }
 
 }  // namespace

@@ -186,10 +186,7 @@ void Game::processEvents(const std::vector<std::unique_ptr<Event>>& events) {
     }
     if (!ended) hGEndAlt(events.back()->getTime());
     for (; z < static_cast<int32_t>(Player::kSamples); ++z) updateScoreVsTime(z);
-    for (auto& team : teamTotals) {
-      if (isCTF()) team->all.score = 0.0;
-      if (gameType == Specs::kAssault || gameType == Specs::kTeamGame) team->all.frags = 0;
-    }
+    resetTeamTotals();
     Debug::print("O Game.processEvents", 1);
   } catch (const std::exception& e) {
     Debug::print("Error in Game.processEvents " + failureText(e), 0);
@@ -322,13 +319,17 @@ void Game::dispatch(const std::vector<std::unique_ptr<Event>>& events, size_t i)
   }
 }
 
-void Game::updateScoreVsTime(int32_t z) {
-  if (z < 1 || z >= static_cast<int32_t>(Player::kSamples)) return;
-  const auto at = static_cast<size_t>(z);
+void Game::resetTeamTotals() {
   for (auto& team : teamTotals) {
     if (isCTF()) team->all.score = 0.0;
     if (gameType == Specs::kAssault || gameType == Specs::kTeamGame) team->all.frags = 0;
   }
+}
+
+void Game::updateScoreVsTime(int32_t z) {
+  if (z < 1 || z >= static_cast<int32_t>(Player::kSamples)) return;
+  const auto at = static_cast<size_t>(z);
+  resetTeamTotals();
   if (isCTF()) {
     for (auto& p : plist) {
       p->sot[at] = clampSample(p->all.score);
@@ -525,6 +526,18 @@ void Game::hPTeam(const EPTeam& e) {
 // ---------------------------------------------------------------------------
 // Combat.
 
+void Game::noteFirstBlood(int32_t k, Player& pk) {
+  if (firstBlood != -1) return;
+  firstBlood = k;
+  pk.all.firstBlood = 1;
+}
+
+void Game::noteLivesLost(int32_t loc, const Player& p) {
+  if (!isLMS()) return;
+  lmsDeaths.push_back(loc);
+  lmsDeaths.push_back(p.all.deaths + p.all.suicides);
+}
+
 void Game::hKill(const EKill& e, const Event& next, const Event* previous) {
   guarded("hKill", " ", [&] {
     int32_t k = getPNum(e.killerNum);
@@ -539,10 +552,7 @@ void Game::hKill(const EKill& e, const Event& next, const Event* previous) {
     Player& pk = *plist.at(static_cast<size_t>(k));
     pv.victim(kw, vw, k, e.getTime(), pk.isABot);
     pk.killer(kw, vw, v, pv.isABot, e.getTime());
-    if (firstBlood == -1) {
-      firstBlood = k;
-      pk.all.firstBlood = 1;
-    }
+    noteFirstBlood(k, pk);
     if (pv.team != pk.team) {
       auto isDrop = [&](const Event* x) {
         return x != nullptr && x->kind() == EventKind::kFDropped && x->getTime() == e.getTime();
@@ -550,10 +560,7 @@ void Game::hKill(const EKill& e, const Event& next, const Event* previous) {
       if (isDrop(&next) || isDrop(previous)) pk.all.flagKills += 1;
     }
     if (isCTF()) pk.computeCTFScore();
-    if (isLMS()) {
-      lmsDeaths.push_back(v);
-      lmsDeaths.push_back(pv.all.deaths + pv.all.suicides);
-    }
+    noteLivesLost(v, pv);
   });
 }
 
@@ -575,20 +582,14 @@ void Game::hTKill(const ETKill& e) {
     } else {
       pv.victim(kw, vw, k, e.getTime(), pk.isABot);
       pk.killer(kw, vw, v, pv.isABot, e.getTime());
-      if (firstBlood == -1) {
-        firstBlood = k;
-        pk.all.firstBlood = 1;
-      }
+      noteFirstBlood(k, pk);
     }
     if (isCTF()) {
       pk.all.frags += 1;
       (pv.isABot ? pk.vsBots : pk.vsHumans).frags += 1;
       pk.computeCTFScore();
     }
-    if (isLMS()) {
-      lmsDeaths.push_back(v);
-      lmsDeaths.push_back(pv.all.deaths + pv.all.suicides);
-    }
+    noteLivesLost(v, pv);
   });
 }
 
@@ -601,10 +602,7 @@ void Game::hSuicide(const ESuicide& e) {
     if (st == 0 && wt > 0) st = -1;
     p->suicided(st, wt, e.getTime());
     if (isCTF()) p->computeCTFScore();
-    if (isLMS()) {
-      lmsDeaths.push_back(p->loc);
-      lmsDeaths.push_back(p->all.deaths + p->all.suicides);
-    }
+    noteLivesLost(p->loc, *p);
   });
 }
 
@@ -645,6 +643,11 @@ void Game::hIDeactivate(const EIDeactivate& e) {
 // ---------------------------------------------------------------------------
 // Flags.
 
+void Game::dropCarriersOfOtherTeams(int32_t team) {
+  for (size_t i = flagCarriers.size(); i-- > 0;)
+    if (flagCarriers[i]->team != team) flagCarriers.erase(flagCarriers.begin() + i);
+}
+
 void Game::addCarrier(Player& p) {
   for (Player* c : flagCarriers)
     if (c->uid == p.uid) return;
@@ -680,16 +683,12 @@ void Game::hFReturned(const EFReturned& e) {
     Player* p = player(e.pNum);
     if (p == nullptr) return;
     p->fReturned();
-    for (size_t i = flagCarriers.size(); i-- > 0;)
-      if (flagCarriers[i]->team != e.team) flagCarriers.erase(flagCarriers.begin() + i);
+    dropCarriersOfOtherTeams(e.team);
   });
 }
 
 void Game::hFReturnedt(const EFReturnedt& e) {
-  guarded("hFReturnedt", " ", [&] {
-    for (size_t i = flagCarriers.size(); i-- > 0;)
-      if (flagCarriers[i]->team != e.team) flagCarriers.erase(flagCarriers.begin() + i);
-  });
+  guarded("hFReturnedt", " ", [&] { dropCarriersOfOtherTeams(e.team); });
 }
 
 void Game::hFCaptured(const EFCaptured& e) {

@@ -112,6 +112,9 @@ class Game : public games::Game {
   void processEvents(const std::vector<std::unique_ptr<Event>>& events);
   void dispatch(const std::vector<std::unique_ptr<Event>>& events, size_t i);
   void updateScoreVsTime(int32_t z);
+  // Clears what the team records gather from their players between samples:
+  // captures in Capture the Flag, frags in Assault and Team Game.
+  void resetTeamTotals();
   void deletePlayers();
   void removePlayerEntry(Player& p, int32_t x);
   void getGameTotals();
@@ -164,6 +167,12 @@ class Game : public games::Game {
   Player* teamRecord(int32_t number) const;
   Player& newEntry(double t);
   void addCarrier(Player& p);
+  // Removes, from the end of the list, every carrier not of `team`.
+  void dropCarriersOfOtherTeams(int32_t team);
+  // The first kill of the match, by the player at `k`.
+  void noteFirstBlood(int32_t k, Player& pk);
+  // In Last Man Standing: the pair (loc, lives lost so far) of the list.
+  void noteLivesLost(int32_t loc, const Player& p);
   void setTeamName(Player& team, const std::optional<std::string>& name);
   bool isCTF() const { return gameType == Specs::kCaptureTheFlag; }
   bool isDom() const { return gameType == Specs::kDomination; }

@@ -11,18 +11,49 @@ using games::bf::Player;
 using util::Debug;
 
 // Runs one operation with its entry, exit and failure lines.
+// The entry and exit lines are only composed when the trace level shows
+// them: these operations run for every player of every match.
 template <class F>
-void traced(const std::string& op, F&& f) {
-  Debug::print("I Records." + op, 1);
+void traced(const char* op, F&& f) {
+  const bool entries = Debug::level() >= 1;
+  if (entries) Debug::print(std::string("I Records.") + op, 1);
   try {
     f();
-    Debug::print("O Records." + op, 1);
+    if (entries) Debug::print(std::string("O Records.") + op, 1);
   } catch (const std::exception& e) {
-    Debug::print("Error in Records." + op + ": " + util::failureText(e), 0);
+    Debug::print(std::string("Error in Records.") + op + ": " + util::failureText(e), 0);
   }
 }
 
 }  // namespace
+
+// The one place that fixes the order of the records in the file (after the
+// newest map and date): `suicideTypes` pairs of suicide records are visited,
+// all other records always.
+template <class Self, class OnGame, class OnCareer>
+void Records::inFileOrder(Self& r, size_t suicideTypes, OnGame onGame, OnCareer onCareer) {
+  for (auto* g : {&r.gMostFrags, &r.gMostKills, &r.gMostDeaths, &r.gMostSuicides}) onGame(*g);
+  for (auto* c : {&r.cMostFrags, &r.cMostKills, &r.cMostDeaths, &r.cMostSuicides}) onCareer(*c);
+  for (size_t w = 0; w < W; ++w) {
+    onGame(r.gKillsHoldingWeapon[w]);
+    onGame(r.gDeathsByWeapon[w]);
+    onGame(r.gDeathsHoldingWeapon[w]);
+    onGame(r.gWeaponSuicides[w]);
+    onCareer(r.cKillsHoldingWeapon[w]);
+    onCareer(r.cDeathsByWeapon[w]);
+    onCareer(r.cDeathsHoldingWeapon[w]);
+    onCareer(r.cWeaponSuicides[w]);
+  }
+  for (size_t k = 0; k < suicideTypes; ++k) {
+    onGame(r.gSuicides[k]);
+    onCareer(r.cSuicides[k]);
+  }
+  for (auto* g : {&r.gMostFCaptures, &r.gMostFReturns, &r.gMostCPCs}) onGame(*g);
+  for (auto* c :
+       {&r.cMostFCaptures, &r.cMostFReturns, &r.cMostCPCs, &r.cMostWins, &r.cMostFAssists,
+        &r.cMostFKills, &r.cMostHS, &r.cMostFB, &r.cMostDK, &r.cMostMuK, &r.cMostUK, &r.cMostMoK})
+    onCareer(*c);
+}
 
 Records::Records() {
   Debug::print("I Records", 1);
@@ -34,36 +65,9 @@ Records::Records(util::ByteReader& in, int32_t version) {
   try {
     RecentGameMap = readText(in);
     RecentGameDate = readText(in);
-    gMostFrags = GameRecord::read(in);
-    gMostKills = GameRecord::read(in);
-    gMostDeaths = GameRecord::read(in);
-    gMostSuicides = GameRecord::read(in);
-    cMostFrags = CareerRecord::read(in);
-    cMostKills = CareerRecord::read(in);
-    cMostDeaths = CareerRecord::read(in);
-    cMostSuicides = CareerRecord::read(in);
-    for (size_t w = 0; w < W; ++w) {
-      gKillsHoldingWeapon[w] = GameRecord::read(in);
-      gDeathsByWeapon[w] = GameRecord::read(in);
-      gDeathsHoldingWeapon[w] = GameRecord::read(in);
-      gWeaponSuicides[w] = GameRecord::read(in);
-      cKillsHoldingWeapon[w] = CareerRecord::read(in);
-      cDeathsByWeapon[w] = CareerRecord::read(in);
-      cDeathsHoldingWeapon[w] = CareerRecord::read(in);
-      cWeaponSuicides[w] = CareerRecord::read(in);
-    }
-    size_t types = version == 1 ? kSuicidesV1 : S;
-    for (size_t s = 0; s < types; ++s) {
-      gSuicides[s] = GameRecord::read(in);
-      cSuicides[s] = CareerRecord::read(in);
-    }
-    gMostFCaptures = GameRecord::read(in);
-    gMostFReturns = GameRecord::read(in);
-    gMostCPCs = GameRecord::read(in);
-    for (CareerRecord* r :
-         {&cMostFCaptures, &cMostFReturns, &cMostCPCs, &cMostWins, &cMostFAssists, &cMostFKills,
-          &cMostHS, &cMostFB, &cMostDK, &cMostMuK, &cMostUK, &cMostMoK})
-      *r = CareerRecord::read(in);
+    inFileOrder(
+        *this, version == 1 ? kSuicidesV1 : S, [&](GameRecord& r) { r = GameRecord::read(in); },
+        [&](CareerRecord& r) { r = CareerRecord::read(in); });
     Debug::print("O Records.new", 1);
   } catch (const std::exception& e) {
     Debug::print("Error in Records.new: " + util::failureText(e), 0);
@@ -73,29 +77,9 @@ Records::Records(util::ByteReader& in, int32_t version) {
 void Records::writeDB(util::ByteWriter& out) const {
   writeText(out, RecentGameMap);
   writeText(out, RecentGameDate);
-  for (const GameRecord* r : {&gMostFrags, &gMostKills, &gMostDeaths, &gMostSuicides})
-    r->writeDB(out);
-  for (const CareerRecord* r : {&cMostFrags, &cMostKills, &cMostDeaths, &cMostSuicides})
-    r->writeDB(out);
-  for (size_t w = 0; w < W; ++w) {
-    gKillsHoldingWeapon[w].writeDB(out);
-    gDeathsByWeapon[w].writeDB(out);
-    gDeathsHoldingWeapon[w].writeDB(out);
-    gWeaponSuicides[w].writeDB(out);
-    cKillsHoldingWeapon[w].writeDB(out);
-    cDeathsByWeapon[w].writeDB(out);
-    cDeathsHoldingWeapon[w].writeDB(out);
-    cWeaponSuicides[w].writeDB(out);
-  }
-  for (size_t s = 0; s < S; ++s) {
-    gSuicides[s].writeDB(out);
-    cSuicides[s].writeDB(out);
-  }
-  for (const GameRecord* r : {&gMostFCaptures, &gMostFReturns, &gMostCPCs}) r->writeDB(out);
-  for (const CareerRecord* r :
-       {&cMostFCaptures, &cMostFReturns, &cMostCPCs, &cMostWins, &cMostFAssists, &cMostFKills,
-        &cMostHS, &cMostFB, &cMostDK, &cMostMuK, &cMostUK, &cMostMoK})
-    r->writeDB(out);
+  inFileOrder(
+      *this, S, [&](const GameRecord& r) { r.writeDB(out); },
+      [&](const CareerRecord& r) { r.writeDB(out); });
 }
 
 void Records::addRecentGame(const games::bf::Game& g) {

@@ -63,6 +63,9 @@ class Records {
   void ugDeathsOppW(const games::bf::Player& p);
   void ugWSuicides(const games::bf::Player& p);
   void ugSuicides(const games::bf::Player& p);
+  // Visits every record of the block (mutable or const) in file order.
+  template <class Self, class OnGame, class OnCareer>
+  static void inFileOrder(Self& r, size_t suicideTypes, OnGame onGame, OnCareer onCareer);
   void career(CareerRecord& holder, const games::bf::Player& c, int32_t v) const;
   void game(GameRecord& holder, const games::bf::Player& p, int32_t v) const;
 

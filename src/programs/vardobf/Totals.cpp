@@ -36,12 +36,13 @@ std::optional<std::string> readWhole(const std::string& path) {
 
 // A count read from a file, checked against the bytes that are left, so that
 // a damaged count cannot ask for more memory than the file could fill.
-int32_t count(util::ByteReader& in, size_t bytesEach, const char* what) {
-  int32_t n = in.readInt32();
+void checkCount(int32_t n, const util::ByteReader& in, size_t bytesEach, const char* what) {
   if (n < 0 || static_cast<size_t>(n) > in.remaining() / bytesEach)
     throw util::FormatError(std::string("bad ") + what + " count " + std::to_string(n));
-  return n;
 }
+
+// The databases that are written whole, beside the player database.
+constexpr const char* kWholeFiles[] = {Totals::kGameDB, Totals::kRecordsDB, Totals::kHashDB};
 
 // The summaries in the order of `c`, applied to sort keys made by `key` from
 // each summary and its index in the unsorted array. Keys are small, so the
@@ -107,13 +108,11 @@ void Totals::decodeGameDB(util::ByteReader& in) {
   int32_t numUIDs = in.readInt32();
   int32_t numGames = in.readInt32();
   in.readInt32();  // longest string: the reader needs no buffer size
-  if (numUIDs < 0 || static_cast<size_t>(numUIDs) > in.remaining() / 8)
-    throw util::FormatError("bad match count " + std::to_string(numUIDs));
+  checkCount(numUIDs, in, 8, "match");
   gameList.clear();
   gameList.reserve(static_cast<size_t>(numUIDs));
   for (int32_t i = 0; i < numUIDs; ++i) gameList.push_back(in.readInt64());
-  if (numGames < 0 || static_cast<size_t>(numGames) > in.remaining() / 12)
-    throw util::FormatError("bad recent match count " + std::to_string(numGames));
+  checkCount(numGames, in, 12, "recent match");
   gameDateList.clear();
   gameMapList.clear();
   gameTypeList.clear();
@@ -173,7 +172,8 @@ void Totals::decodeHashDB(util::ByteReader& in) {
   if (version != 1 && version != 2)
     throw util::FormatError("unknown hash database version " + std::to_string(version));
   // A record holds at least its text length, flag, uid, time and counters.
-  int32_t size = count(in, 4 + 1 + 4 + 8 + 14 * 4, "player");
+  int32_t size = in.readInt32();
+  checkCount(size, in, 4 + 1 + 4 + 8 + 14 * 4, "player");
   plist = PlayerMap();
   plist.reserve(static_cast<size_t>(size) + 1000);
   for (int32_t i = 0; i < size; ++i) {
@@ -507,7 +507,7 @@ void Totals::finishCommit(const std::string& dir) {
   const std::string redo = dir + kPlayerRedo;
   if (platform::exists(redo) && !PlayerDB::applyRedo(dir + kPlayerDB, redo))
     throw util::IOError("the player database changes in " + redo + " could not be applied");
-  for (const char* name : {kGameDB, kRecordsDB, kHashDB}) {
+  for (const char* name : kWholeFiles) {
     std::string fresh = dir + name + ".new";
     if (platform::exists(fresh) && !platform::replaceFile(fresh, dir + name))
       throw util::IOError("cannot put " + fresh + " in place");
@@ -523,7 +523,7 @@ void Totals::recover(const std::string& dir) {
     finishCommit(dir);
     return;
   }
-  for (const char* name : {kGameDB, kRecordsDB, kHashDB}) platform::removePath(dir + name + ".new");
+  for (const char* name : kWholeFiles) platform::removePath(dir + name + ".new");
   platform::removePath(dir + kPlayerRedo);
 }
 
