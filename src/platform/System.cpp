@@ -39,6 +39,7 @@ NumberGrouping defaultNumberGrouping() {
   try {
     std::locale loc("");
     const auto& np = std::use_facet<std::numpunct<char>>(loc);
+    g.decimal = np.decimal_point();
     std::string grouping = np.grouping();
     if (!grouping.empty() && grouping[0] > 0 && grouping[0] != CHAR_MAX) {
       g.separator = np.thousands_sep();

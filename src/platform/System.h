@@ -16,11 +16,13 @@ std::string workingDirectory();
 // "Wed Dec 09 06:10:59 UTC 2026".
 std::string defaultDateText(int64_t millis);
 
-// The thousands separator and group size of the platform's default number
-// format (taken from the environment's locale; none in the "C" locale).
+// The thousands separator, group size and decimal sign of the platform's
+// default number format (taken from the environment's locale; no grouping and
+// "." in the "C" locale).
 struct NumberGrouping {
   char separator = 0;  // 0: no grouping
   int size = 3;
+  char decimal = '.';
 };
 NumberGrouping defaultNumberGrouping();
 

@@ -135,6 +135,15 @@ void LineGraph::initGraph() {
   lines_.clear();
 }
 
+void LineGraph::resetScales() {
+  hmin_ = 0;
+  hmax_ = 1;
+  vmin_ = 0;
+  vmax_ = 1;
+  hscale_ = std::fabs(static_cast<double>(xmax_ - xmin_));
+  vscale_ = std::fabs(static_cast<double>(ymax_ - ymin_));
+}
+
 bool LineGraph::writeToGif(std::vector<uint8_t>& out) {
   try {
     return gif_.encode(out);

@@ -69,6 +69,10 @@ class LineGraph {
   // Copies the background over the canvas and forgets the lines; label,
   // bounds, ranges and scales stay.
   void initGraph();
+  // Returns the data ranges to those of a new graph (0 to 1 on both axes)
+  // with the scales that fit them to the plot rectangle, so that an image
+  // without points draws those axes and not the last image's.
+  void resetScales();
   // Appends the GIF of the current canvas and palette to `out`.
   bool writeToGif(std::vector<uint8_t>& out);
   // Adds a line of (time, value) pairs (a trailing odd value is ignored).

@@ -322,7 +322,10 @@ void Game::dispatch(const std::vector<std::unique_ptr<Event>>& events, size_t i)
 void Game::resetTeamTotals() {
   for (auto& team : teamTotals) {
     if (isCTF()) team->all.score = 0.0;
-    if (gameType == Specs::kAssault || gameType == Specs::kTeamGame) team->all.frags = 0;
+    // A team record holds the sum of its members' frags at this sample, so
+    // it starts again from zero before each one.
+    if (gameType == Specs::kAssault || gameType == Specs::kTeamGame || gameType == Specs::kSinglePlayer)
+      team->all.frags = 0;
   }
 }
 

@@ -113,7 +113,8 @@ class Game : public games::Game {
   void dispatch(const std::vector<std::unique_ptr<Event>>& events, size_t i);
   void updateScoreVsTime(int32_t z);
   // Clears what the team records gather from their players between samples:
-  // captures in Capture the Flag, frags in Assault and Team Game.
+  // captures in Capture the Flag, frags in Assault, Team Game and the
+  // single-player type.
   void resetTeamTotals();
   void deletePlayers();
   void removePlayerEntry(Player& p, int32_t x);

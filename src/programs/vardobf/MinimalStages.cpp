@@ -56,17 +56,6 @@ bool MinimalTotals::isRecentGame(const games::Game& g) {
   return !games_.empty() && games_.front() == g.theTime();
 }
 
-void MinimalGameHtml::writeGame(const games::Game& gm, const std::string& name,
-                                const std::vector<std::string>& dirs, int32_t, bool) {
-  std::string html = page(name, "<p>Match " + std::to_string(gm.theTime()) + ": server " +
-                                    escapeHtml(gm.getServerName()) + ", map " +
-                                    escapeHtml(gm.getMap()) + ".</p>\n");
-  for (const std::string& d : dirs) {
-    if (!platform::isDirectory(d)) platform::makeDirectory(d);
-    platform::writeFile(d + "/index.html", html);
-  }
-}
-
 void MinimalTotalsHtml::writeTotals(programs::vardo::Totals& t) {
   std::string body =
       "<p>Matches counted in this run: " + std::to_string(t.gListSize()) + "</p>\n<ul>\n";

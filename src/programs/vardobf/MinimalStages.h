@@ -1,9 +1,9 @@
 #pragma once
 
-// Minimal totals and page stages that let the run driver work end to end
-// until the statistics database and the page writers replace them: matches
-// are counted and remembered for the run, and each writer leaves one small
-// page. Nothing here is stored between runs.
+// Minimal totals and totals-page stages that let the run driver work end to
+// end until the totals pages replace them: matches are counted and
+// remembered for the run, and the writer leaves one small main page.
+// Nothing here is stored between runs.
 
 #include <cstdint>
 #include <memory>
@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "games/Game.h"
-#include "programs/vardo/GameHtml.h"
 #include "programs/vardo/Totals.h"
 #include "programs/vardo/TotalsHtml.h"
 
@@ -36,14 +35,6 @@ class MinimalTotals : public programs::vardo::Totals {
  private:
   std::set<int64_t> seen_;
   std::vector<int64_t> games_;  // newest first
-};
-
-// Writes "index.html" naming the match into every directory it is given.
-class MinimalGameHtml : public programs::vardo::GameHtml {
- public:
-  void setGraphs(util::LineGraph&, util::LineGraph&) override {}
-  void writeGame(const games::Game& gm, const std::string& name,
-                 const std::vector<std::string>& dirs, int32_t type, bool graph) override;
 };
 
 // Writes "Vardo_Main.html" with the number of matches of the run.

@@ -9,6 +9,7 @@
 #include "programs/vardo/core.h"
 #include "programs/vardobf/MinimalStages.h"
 #include "programs/vardobf/Totals.h"
+#include "programs/vardobf/output/GameHtml.h"
 #include "util/Debug.h"
 #include "util/Failure.h"
 #include "util/Text.h"
@@ -81,7 +82,7 @@ int VardoBF::main(const std::vector<std::string>& args) {
       Debug::print("arg[" + std::to_string(i) + "]=" + args[i] + "=", 1);
 
     games::bf::Specs::init();
-    MinimalGameHtml gameHtml;
+    output::GameHtml gameHtml;
     Totals totals;
     MinimalTotalsHtml totalsHtml;
     games::bf::GameCreator creator;

@@ -1,0 +1,198 @@
+#include "programs/vardobf/output/TableHtml.h"
+
+#include <exception>
+
+#include "util/Debug.h"
+#include "util/Failure.h"
+
+namespace programs::vardobf::output {
+namespace {
+
+using util::Debug;
+
+// Each character escaped and followed by a line break: text written downwards.
+std::string downwards(const std::string& s) {
+  std::string out;
+  for (char c : s) out += TableHtml::cleanString(std::string(1, c)) + "<br>";
+  return out;
+}
+
+std::string plain(const std::string& v) { return "&nbsp;" + v + "&nbsp"; }
+
+std::string href(const TableEntry& e) { return e.href.value_or(""); }
+
+}  // namespace
+
+std::string TableHtml::cleanString(const std::optional<std::string>& s) {
+  if (!s || s->empty()) return "&nbsp;";
+  std::string out;
+  out.reserve(s->size());
+  for (char c : *s) {
+    switch (c) {
+      case '>':
+        out += "&gt;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case ' ':
+        out += "&nbsp;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+std::string TableHtml::htmlText(const std::string& s) {
+  std::string out;
+  out.reserve(s.size());
+  for (char c : s) {
+    switch (c) {
+      case '>':
+        out += "&gt;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+std::string TableHtml::cellClass(const TableEntry& e) {
+  switch (e.type) {
+    case 1:
+      return "class=w";
+    case 2:
+      return "class=r nowrap";
+    case 3:
+    case 6:
+      return "class=y";
+    case 4:
+    case 13:
+      return e.href ? "class=y nowrap" : "class=z";
+    case 5:
+      return e.href ? "class=y nowrap" : "class=t";
+    case 9:
+      return "class=ad";
+    case 10:
+      return "class=r";
+    case 11:
+      return "class=v";
+    case 12:
+      return "class=s";
+    case 14:
+      return "class=h";
+    case 20:
+    case 21:
+    case 22:
+    case 23:
+      return "class=t" + std::to_string(e.type - 19);
+    default:
+      return "class=y nowrap";
+  }
+}
+
+std::string TableHtml::entryText(const TableEntry& e) {
+  switch (e.type) {
+    case 4:
+    case 5:
+    case 13: {
+      if (!e.href) return cleanString(e.val);
+      // The link targets are page numbers and names the pages build
+      // themselves; escaping them too keeps a stray quote from ending the
+      // attribute.
+      std::string target = htmlText(href(e));
+      if (e.type == 13)
+        return "&nbsp;<a href=\"" + target + "\" class=z>" + cleanString(e.val) + "</a>&nbsp;";
+      return "&nbsp;<a href=\"" + target + ".html\" class=" + (e.type == 4 ? "z" : "t") + ">" +
+             cleanString(e.val) + "</a>&nbsp;";
+    }
+    case 6:
+    case 10:
+      return downwards(e.val);
+    case 7:
+    case 8: {
+      std::string v = e.val;
+      if (e.type == 8) v.erase(v.size() >= 4 ? v.size() - 4 : 0);
+      return "<a href=\"" + htmlText(href(e)) + ".html\" class=" + (e.type == 7 ? "am" : "al") +
+             ">" + downwards(v) + "</a>";
+    }
+    case 20:
+    case 21:
+    case 22:
+    case 23:
+      return e.val;
+    default:
+      return plain(e.val);
+  }
+}
+
+void TableHtml::createTable(std::string& w, const Table& v, const std::optional<std::string>& title,
+                            const std::optional<std::string>& tableWidth) {
+  if (Debug::level() >= 3)
+    Debug::print("I TableHtml.createTable" + (title ? ": " + *title : ""), 3);
+  try {
+    if (tableWidth)
+      w += "<table border=0 width=" + *tableWidth + " cellpadding=0>\n";
+    else
+      w += "<table border=0 cellpadding=0>\n";
+    if (title) {
+      int64_t cols = 0;
+      if (!v.empty())
+        for (const Cell& c : v.front())
+          if (!c.empty()) cols += c.front().colspan;
+      if (*title == "Kills Match Up" || *title == "Opponent Comparison Chart") {
+        int64_t rows = 1;
+        for (const Row& r : v)
+          if (!r.empty() && !r.front().empty()) rows += r.front().front().rowspan;
+        w += "<tr><td rowspan=" + std::to_string(rows) + " width=25%>&nbsp</td>";
+        w += "<td class=s colspan=" + std::to_string(cols) + ">" + *title + "</td>";
+        w += "<td rowspan=" + std::to_string(rows) + " width=25%>&nbsp</td></tr>\n";
+      } else {
+        w += "<tr><td class=s colspan=" + std::to_string(cols) + ">" + *title + "</td></tr>\n";
+      }
+    }
+    for (const Row& r : v) {
+      w += "<tr>";
+      for (const Cell& c : r) {
+        if (c.empty()) continue;
+        const TableEntry& f = c.front();
+        w += "<td ";
+        if (f.width > 0) w += "width=" + std::to_string(f.width) + " ";
+        if (f.height > 0) w += "height=" + std::to_string(f.height) + " ";
+        if (f.colspan != 1) w += "colspan=" + std::to_string(f.colspan) + " ";
+        if (f.rowspan != 1) w += "rowspan=" + std::to_string(f.rowspan) + " ";
+        w += cellClass(f) + ">";
+        for (size_t i = 0; i < c.size(); ++i) {
+          if (i > 0) w += "<br>";
+          w += entryText(c[i]);
+        }
+        w += "</td>";
+      }
+      w += "</tr>\n";
+    }
+    w += "</table>\n";
+  } catch (const std::exception& e) {
+    Debug::print("Error in TableHtml.createTable: " + util::failureText(e), 0);
+  }
+  Debug::print("O TableHtml.createTable", 3);
+}
+
+}  // namespace programs::vardobf::output
