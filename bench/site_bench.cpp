@@ -1,0 +1,148 @@
+// The cost of the match pages: 200 generated logs of mixed types (20 players,
+// 20 minutes each), first taken apart in this process (replay, page and graph
+// building in memory, file writing), then run end to end through the real
+// vardobf with graphs on and off.
+//
+// Usage: site_bench [logs] (default 200)
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "games/bf/Game.h"
+#include "games/bf/Specs.h"
+#include "platform/FileSystem.h"
+#include "programs/vardobf/output/GameHtml.h"
+#include "tools/loggen/LogGenerator.h"
+#include "util/Debug.h"
+#include "util/LineGraph.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double seconds(Clock::time_point a, Clock::time_point b) {
+  return std::chrono::duration<double>(b - a).count();
+}
+
+std::string tempDir() {
+  char tmpl[] = "/tmp/site_benchXXXXXX";
+  const char* d = ::mkdtemp(tmpl);
+  if (d == nullptr) {
+    std::perror("mkdtemp");
+    std::exit(1);
+  }
+  return d;
+}
+
+// Milliseconds of the run's "Entire Program" stopwatch line, or -1.
+double runVardobf(const std::string& bin, const std::string& home, bool graphs) {
+  platform::writeFile(home + "/VardoBF.cfg",
+                      std::string("SpawnBrowser\tfalse\nDebugType\tNone\nLogFileHandling\tsave\n"
+                                  "Max_Most_Recent\t1000\nCreateGraphs\t") +
+                          (graphs ? "true" : "false") + "\n");
+  std::string cmd = "cd '" + home + "' && '" + bin + "/vardobf' -j . logs 2>&1";
+  std::FILE* p = ::popen(cmd.c_str(), "r");
+  if (p == nullptr) return -1;
+  std::string out;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  ::pclose(p);
+  const std::string mark = " ms Entire Program";
+  size_t at = out.find(mark);
+  if (at == std::string::npos) return -1;
+  size_t start = out.rfind('\n', at);
+  start = start == std::string::npos ? 0 : start + 1;
+  std::string digits;
+  for (size_t i = start; i < at; ++i)
+    if (out[i] >= '0' && out[i] <= '9') digits += out[i];
+  return digits.empty() ? -1 : std::atof(digits.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int logs = argc > 1 ? std::atoi(argv[1]) : 200;
+  util::Debug::setType("None", ".");
+  games::bf::Specs::init();
+
+  std::vector<std::string> texts;
+  std::vector<std::string> files;
+  double megabytes = 0;
+  for (int i = 0; i < logs; ++i) {
+    tools::loggen::LogOptions o;
+    o.seed = 1000 + static_cast<uint64_t>(i);
+    o.gameType = i % 7;
+    o.players = 20;
+    o.minutes = 20;
+    o.start = tools::loggen::DateTime::fromSeconds(
+        tools::loggen::DateTime().toSeconds() + int64_t{i} * 1500, 0);
+    tools::loggen::LogGenerator g(o);
+    texts.push_back(g.text());
+    files.push_back(g.bytes());
+    megabytes += static_cast<double>(files.back().size()) / 1e6;
+  }
+  std::printf(
+      "%d logs of mixed types, 20 players, 20 minutes: %.1f MB as the server writes them\n\n", logs,
+      megabytes);
+
+  // In-process stages. Replay: tokenizing and replaying a log into a match.
+  std::vector<std::unique_ptr<games::bf::Game>> games;
+  auto t0 = Clock::now();
+  for (const std::string& t : texts)
+    games.push_back(std::make_unique<games::bf::Game>(std::optional<std::string>(t)));
+  auto t1 = Clock::now();
+  // Building: every page and graph of every match in memory, written nowhere.
+  util::LineGraph small(500, 160), large(500, 500);
+  programs::vardobf::output::GameHtml html;
+  html.setGraphs(small, large);
+  for (const auto& g : games) html.writeGame(*g, "Bench Server", {}, 1, true);
+  auto t2 = Clock::now();
+  // Building and writing into one directory per match.
+  const std::string out = tempDir();
+  for (size_t i = 0; i < games.size(); ++i)
+    html.writeGame(*games[i], "Bench Server", {out + "/" + std::to_string(i)}, 1, true);
+  auto t3 = Clock::now();
+  const double replay = seconds(t0, t1), build = seconds(t1, t2), write = seconds(t2, t3) - build;
+  const double total = replay + build + write;
+  std::printf("in process            seconds   share\n");
+  std::printf("  replay              %7.3f  %5.1f%%\n", replay, 100 * replay / total);
+  std::printf("  page building       %7.3f  %5.1f%%\n", build, 100 * build / total);
+  std::printf("  file writing        %7.3f  %5.1f%%\n", write, 100 * write / total);
+  std::printf("  together            %7.3f  %7.1f logs/s  %6.2f MB/s\n\n", total, logs / total,
+              megabytes / total);
+
+  // End to end: the real program over the same logs, once with graphs and
+  // once without. Its stopwatch covers the whole run but the final pause.
+  const char* binEnv = std::getenv("BRIM_BINARY_DIR");
+  std::string bin = std::string(binEnv != nullptr ? binEnv : ".") + "/bin";
+  if (!platform::isFile(bin + "/vardobf")) bin = ".";
+  double ms[2] = {-1, -1};
+  for (int graphs = 1; graphs >= 0; --graphs) {
+    const std::string home = tempDir();
+    for (const char* d : {"data", "html", "processedLogs", "logs"})
+      platform::makeDirectory(home + "/" + d);
+    for (size_t i = 0; i < files.size(); ++i)
+      platform::writeFile(home + "/logs/m" + std::to_string(1000 + i) + ".log", files[i]);
+    ms[graphs] = runVardobf(bin, home, graphs == 1);
+    std::string rm = "rm -rf '" + home + "'";
+    if (std::system(rm.c_str()) != 0) std::perror("rm");
+  }
+  std::string rm = "rm -rf '" + out + "'";
+  if (std::system(rm.c_str()) != 0) std::perror("rm");
+  if (ms[0] < 0 || ms[1] < 0) {
+    std::printf("end to end: vardobf not found or no stopwatch line (set BRIM_BINARY_DIR)\n");
+    return 1;
+  }
+  std::printf("end to end (vardobf)  seconds   logs/s    MB/s\n");
+  std::printf("  graphs on           %7.3f  %7.1f  %6.2f\n", ms[1] / 1000, logs / (ms[1] / 1000),
+              megabytes / (ms[1] / 1000));
+  std::printf("  graphs off          %7.3f  %7.1f  %6.2f\n", ms[0] / 1000, logs / (ms[0] / 1000),
+              megabytes / (ms[0] / 1000));
+  std::printf("  on / off            %7.2f\n", ms[1] / ms[0]);
+  return 0;
+}
