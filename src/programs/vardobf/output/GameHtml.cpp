@@ -30,24 +30,35 @@ bool isScored(const Game& g) {
 
 // Renders `table` under `title`, or the notice when it has no more than its
 // heading row (or was not built).
-void tableOrNotice(std::string& w, const std::optional<Table>& table, const std::string& title,
+void tableOrNotice(std::string& w, const Table* table, const std::string& title,
                    const std::string& notice) {
-  if (table && table->size() > 1) {
+  if (table != nullptr && table->size() > 1) {
     TableHtml::createTable(w, *table, title, std::nullopt);
   } else {
     w += "<table><tr><td valign=middle width=250 class=s>" + notice + "</td></tr></table>\n";
   }
 }
 
+void tableOrNotice(std::string& w, const std::optional<Table>& table, const std::string& title,
+                   const std::string& notice) {
+  tableOrNotice(w, table ? &*table : nullptr, title, notice);
+}
+
+void tableIf(std::string& w, const Table* table, const std::optional<std::string>& title,
+             const std::optional<std::string>& width = std::nullopt) {
+  if (table != nullptr) TableHtml::createTable(w, *table, title, width);
+}
+
 void tableIf(std::string& w, const std::optional<Table>& table,
              const std::optional<std::string>& title,
              const std::optional<std::string>& width = std::nullopt) {
-  if (table) TableHtml::createTable(w, *table, title, width);
+  tableIf(w, table ? &*table : nullptr, title, width);
 }
 
-std::optional<Table> at(const std::vector<Table>& tables, int32_t x) {
-  if (x < 0 || static_cast<size_t>(x) >= tables.size()) return std::nullopt;
-  return tables[static_cast<size_t>(x)];
+// Player x's table, or null.
+const Table* at(const std::vector<Table>& tables, int32_t x) {
+  if (x < 0 || static_cast<size_t>(x) >= tables.size()) return nullptr;
+  return &tables[static_cast<size_t>(x)];
 }
 
 void colourLegend(std::string& w) {
@@ -121,6 +132,7 @@ void GameHtml::writeGame(const games::Game& gm, const std::string& name,
     const auto* g = dynamic_cast<const Game*>(&gm);
     if (g == nullptr) throw util::Failure("IllegalArgumentException", "not a Brimfall match");
     Dirs = dirs;
+    frameTitle_.reset();
     OutputType = type;
     Graph = graph;
     tables = std::make_unique<GameTables>(*g, graph, type);
@@ -150,13 +162,22 @@ void GameHtml::writePage(const char* op, const char* errorName, const std::strin
                          const std::string& file, bool create, Body body) {
   Debug::print(std::string("I GameHtml.") + op, 2);
   try {
+    // Every page of a match has the same title, so the frame is written once
+    // per match and copied into each page.
+    if (!frameTitle_ || *frameTitle_ != title) {
+      frameHead_.clear();
+      frameFoot_.clear();
+      FrameHtml::writeHeader(frameHead_, title, 2);
+      FrameHtml::writeSidebar(frameHead_, title, 2);
+      FrameHtml::writeTop(frameHead_, title, 2);
+      FrameHtml::writeFooter(frameFoot_, title, 2);
+      frameTitle_ = title;
+    }
     std::string w;
     w.reserve(64 * 1024);
-    FrameHtml::writeHeader(w, title, 2);
-    FrameHtml::writeSidebar(w, title, 2);
-    FrameHtml::writeTop(w, title, 2);
+    w += frameHead_;
     body(w);
-    FrameHtml::writeFooter(w, title, 2);
+    w += frameFoot_;
     for (const std::string& d : Dirs) {
       if (create && !platform::isDirectory(d)) platform::makeDirectory(d);
       platform::writeFile(d + "/" + file, w);

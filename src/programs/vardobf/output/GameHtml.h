@@ -68,6 +68,8 @@ class GameHtml : public programs::vardo::GameHtml {
   void drawGraph(util::LineGraph& graph, const std::vector<std::vector<double>>& lines,
                  int32_t label, const std::string& file);
 
+  std::optional<std::string> frameTitle_;
+  std::string frameHead_, frameFoot_;
   util::LineGraph* smallGraph_ = nullptr;
   util::LineGraph* largeGraph_ = nullptr;
 };

@@ -253,8 +253,7 @@ void GameTables::mGameSummary(bool graph) {
         const Player& tr = *g_.teamTotals[i];
         std::vector<const Player*> players = rankedOf(tr);
         if (players.empty()) continue;
-        t.push_back(
-            {{TableEntry("Team: " + TableHtml::htmlText(tr.name), 11, 1, span)}});
+        t.push_back({{TableEntry("Team: " + TableHtml::htmlText(tr.name), 11, 1, span)}});
         section(players, tr, static_cast<int32_t>(i));
       }
     } else {
@@ -291,8 +290,7 @@ void GameTables::mGameSummaryB() {
         for (const Player* p : top)
           if (p->team == tr->uid) members.push_back(p);
         if (members.empty()) continue;
-        t.push_back(
-            {{TableEntry("Team: " + TableHtml::htmlText(tr->name), 11, 1, 4)}});
+        t.push_back({{TableEntry("Team: " + TableHtml::htmlText(tr->name), 11, 1, 4)}});
         headings();
         for (const Player* p : members) row(*p);
       }
@@ -312,8 +310,7 @@ void GameTables::mCTFSummary() {
     for (const auto& tr : g_.teamTotals) {
       std::vector<const Player*> players = rankedOf(*tr);
       if (players.empty()) continue;
-      t.push_back(
-          {{TableEntry("Team: " + TableHtml::htmlText(tr->name), 11, 1, 10)}});
+      t.push_back({{TableEntry("Team: " + TableHtml::htmlText(tr->name), 11, 1, 10)}});
       Row r1{{TableEntry("Rank", 2, 2, 1)},
              {TableEntry("Player", 2, 2, 1)},
              {TableEntry("Score", 2, 1, 2)}};
@@ -404,9 +401,10 @@ void GameTables::mGameInfo() {
                        g_.gameMutator.empty() ? "&nbsp;" : joinMutators(g_.gameMutator));
     pairs.emplace_back("Map", text(g_.map));
     pairs.emplace_back("No. Players", num(static_cast<int64_t>(g_.plist.size())));
-    pairs.emplace_back("Mode",
-                       TableHtml::htmlText(g_.netMode) +
-                           (games::bf::detail::isFalseWord(g_.tournamentMode) ? "" : " (Tournament Mode)"));
+    pairs.emplace_back(
+        "Mode",
+        TableHtml::htmlText(g_.netMode) +
+            (games::bf::detail::isFalseWord(g_.tournamentMode) ? "" : " (Tournament Mode)"));
     pairs.emplace_back("Game Style", g_.megaSpeed ? "Turbo" : g_.hardCore ? "HardCore" : "Normal");
     pairs.emplace_back("Game Speed", TableHtml::htmlText(g_.gameSpeed) + "%");
     pairs.emplace_back("Weapons Stay", TableHtml::htmlText(g_.weaponsStay));

@@ -136,7 +136,8 @@ void GameTables::mLows() {
     holderRow(t, "Least Kills", hs.LeastKills, count(kills), true, positive(kills));
     holderRow(t, "Most Deaths", hs.MostDeaths, count(deaths), true,
               [](const Player&) { return true; });
-    holderRow(t, "Most Suicides", hs.MostSuicides, count(suicideCount), true, positive(suicideCount));
+    holderRow(t, "Most Suicides", hs.MostSuicides, count(suicideCount), true,
+              positive(suicideCount));
     holderRow(
         t, "Lowest Efficiency", hs.LowEff, [this](const Player& p) { return efficiency(p.all); },
         true, positive(kills));

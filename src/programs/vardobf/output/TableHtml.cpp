@@ -17,9 +17,15 @@ std::string downwards(const std::string& s) {
   return out;
 }
 
-std::string plain(const std::string& v) { return "&nbsp;" + v + "&nbsp"; }
-
 std::string href(const TableEntry& e) { return e.href.value_or(""); }
+
+// " name=value " when `shown`.
+void attribute(std::string& w, const char* name, int32_t value, bool shown) {
+  if (!shown) return;
+  w += name;
+  w += std::to_string(value);
+  w += ' ';
+}
 
 }  // namespace
 
@@ -75,7 +81,7 @@ std::string TableHtml::htmlText(const std::string& s) {
   return out;
 }
 
-std::string TableHtml::cellClass(const TableEntry& e) {
+const char* TableHtml::cellClass(const TableEntry& e) {
   switch (e.type) {
     case 1:
       return "class=w";
@@ -100,48 +106,73 @@ std::string TableHtml::cellClass(const TableEntry& e) {
     case 14:
       return "class=h";
     case 20:
+      return "class=t1";
     case 21:
+      return "class=t2";
     case 22:
+      return "class=t3";
     case 23:
-      return "class=t" + std::to_string(e.type - 19);
+      return "class=t4";
     default:
       return "class=y nowrap";
   }
 }
 
-std::string TableHtml::entryText(const TableEntry& e) {
+void TableHtml::appendText(std::string& w, const TableEntry& e) {
   switch (e.type) {
     case 4:
     case 5:
     case 13: {
-      if (!e.href) return cleanString(e.val);
+      if (!e.href) {
+        w += cleanString(e.val);
+        return;
+      }
       // The link targets are page numbers and names the pages build
       // themselves; escaping them too keeps a stray quote from ending the
       // attribute.
-      std::string target = htmlText(href(e));
-      if (e.type == 13)
-        return "&nbsp;<a href=\"" + target + "\" class=z>" + cleanString(e.val) + "</a>&nbsp;";
-      return "&nbsp;<a href=\"" + target + ".html\" class=" + (e.type == 4 ? "z" : "t") + ">" +
-             cleanString(e.val) + "</a>&nbsp;";
+      w += "&nbsp;<a href=\"";
+      w += htmlText(href(e));
+      if (e.type == 13) {
+        w += "\" class=z>";
+      } else {
+        w += e.type == 4 ? ".html\" class=z>" : ".html\" class=t>";
+      }
+      w += cleanString(e.val);
+      w += "</a>&nbsp;";
+      return;
     }
     case 6:
     case 10:
-      return downwards(e.val);
+      w += downwards(e.val);
+      return;
     case 7:
     case 8: {
       std::string v = e.val;
       if (e.type == 8) v.erase(v.size() >= 4 ? v.size() - 4 : 0);
-      return "<a href=\"" + htmlText(href(e)) + ".html\" class=" + (e.type == 7 ? "am" : "al") +
-             ">" + downwards(v) + "</a>";
+      w += "<a href=\"";
+      w += htmlText(href(e));
+      w += e.type == 7 ? ".html\" class=am>" : ".html\" class=al>";
+      w += downwards(v);
+      w += "</a>";
+      return;
     }
     case 20:
     case 21:
     case 22:
     case 23:
-      return e.val;
+      w += e.val;
+      return;
     default:
-      return plain(e.val);
+      w += "&nbsp;";
+      w += e.val;
+      w += "&nbsp";
   }
+}
+
+std::string TableHtml::entryText(const TableEntry& e) {
+  std::string w;
+  appendText(w, e);
+  return w;
 }
 
 void TableHtml::createTable(std::string& w, const Table& v, const std::optional<std::string>& title,
@@ -175,14 +206,15 @@ void TableHtml::createTable(std::string& w, const Table& v, const std::optional<
         if (c.empty()) continue;
         const TableEntry& f = c.front();
         w += "<td ";
-        if (f.width > 0) w += "width=" + std::to_string(f.width) + " ";
-        if (f.height > 0) w += "height=" + std::to_string(f.height) + " ";
-        if (f.colspan != 1) w += "colspan=" + std::to_string(f.colspan) + " ";
-        if (f.rowspan != 1) w += "rowspan=" + std::to_string(f.rowspan) + " ";
-        w += cellClass(f) + ">";
+        attribute(w, "width=", f.width, f.width > 0);
+        attribute(w, "height=", f.height, f.height > 0);
+        attribute(w, "colspan=", f.colspan, f.colspan != 1);
+        attribute(w, "rowspan=", f.rowspan, f.rowspan != 1);
+        w += cellClass(f);
+        w += '>';
         for (size_t i = 0; i < c.size(); ++i) {
           if (i > 0) w += "<br>";
-          w += entryText(c[i]);
+          appendText(w, c[i]);
         }
         w += "</td>";
       }

@@ -31,8 +31,10 @@ class TableHtml {
   static std::string htmlText(const std::string& s);
 
   // The class attribute of an entry's cell, and the text an entry writes.
-  static std::string cellClass(const TableEntry& e);
+  static const char* cellClass(const TableEntry& e);
   static std::string entryText(const TableEntry& e);
+  // Appends the text of `e` to `w`.
+  static void appendText(std::string& w, const TableEntry& e);
 };
 
 }  // namespace programs::vardobf::output
