@@ -1,8 +1,11 @@
 // The launcher's parts: the argument rule, the login address, the client
 // check, the installer search and the window's message handling.
 #include <filesystem>
+#include <map>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "TestDir.h"
@@ -12,6 +15,7 @@
 #include "zephgo/ClientCheck.h"
 #include "zephgo/InstallerSearch.h"
 #include "zephgo/LoginAddress.h"
+#include "zephgo/SystemServices.h"
 #include "zephgo/Window.h"
 
 namespace zephgo {
@@ -155,6 +159,27 @@ TEST_F(ZephgoInstallerSearchTest, UnreadableDirectoryIsPassedOver) {
   std::filesystem::permissions(dir_ / "cd/a", std::filesystem::perms::owner_all);
 }
 
+// A tree deeper than a path can name (made and removed through directory
+// descriptors): the part that cannot be opened is passed over.
+TEST_F(ZephgoInstallerSearchTest, TreeDeeperThanAPathCanName) {
+  std::vector<int> fds{::open(dir_.mkdir("cd/a").c_str(), O_RDONLY | O_DIRECTORY)};
+  const std::string name(200, 'd');
+  for (int i = 0; i < 25 && fds.back() >= 0; ++i) {  // 5000 characters
+    ::mkdirat(fds.back(), name.c_str(), 0755);
+    fds.push_back(::openat(fds.back(), name.c_str(), O_RDONLY | O_DIRECTORY));
+  }
+  ASSERT_GE(fds.back(), 0);
+  ::close(::openat(fds.back(), "zeph0001.exe", O_CREAT | O_WRONLY, 0644));
+  std::string reachable = put(dir_, "cd/b/zeph0002.exe", "x");
+  EXPECT_EQ(findInstaller(root_), reachable);
+  ::unlinkat(fds.back(), "zeph0001.exe", 0);
+  for (size_t i = fds.size() - 1; i > 0; --i) {
+    ::close(fds[i]);
+    ::unlinkat(fds[i - 1], name.c_str(), AT_REMOVEDIR);
+  }
+  ::close(fds[0]);
+}
+
 TEST_F(ZephgoInstallerSearchTest, DrivesInOrder) {
   std::string second = put(dir_, "cd2/sub/zeph0002.exe", "x");
   platform::FakeCdDrives drives({dir_ / "none", root_, dir_ / "cd2"});
@@ -202,6 +227,46 @@ TEST(ZephgoWindowTest, CloseEndsAtOnceWithTheStoredResult) {
   EXPECT_EQ(w.run(), 4);
   EXPECT_EQ(clock.currentTimeMillis(), 0);
   EXPECT_FALSE(w.noticeShown()) << "the notice goes with the window";
+}
+
+// The environment SystemServices sees, one per test.
+struct Environment {
+  explicit Environment(std::map<std::string, std::string> v) : vars(std::move(v)) {
+    current = this;
+  }
+  ~Environment() { current = nullptr; }
+  static const char* get(const char* name) {
+    if (current == nullptr) return nullptr;
+    auto it = current->vars.find(name);
+    return it == current->vars.end() ? nullptr : it->second.c_str();
+  }
+  std::map<std::string, std::string> vars;
+  static inline Environment* current = nullptr;
+};
+
+TEST(ZephgoSystemServicesTest, SetUpFromTheEnvironment) {
+  {
+    Environment env({{"ZEPHGO_REGISTRY", "/r.reg"}, {"DISPLAY", ":0"}, {"HOME", "/home/u"}});
+    SystemServices s(&Environment::get);
+    EXPECT_EQ(s.registryPath(), "/r.reg");
+    EXPECT_TRUE(s.desktopDialogs());
+  }
+  {
+    Environment env({{"ZEPHGO_REGISTRY", ""},
+                     {"WAYLAND_DISPLAY", "w"},
+                     {"ZEPHGO_ANSWERS", ""},
+                     {"HOME", "/home/u"}});
+    SystemServices s(&Environment::get);
+    EXPECT_EQ(s.registryPath(), "/home/u/.config/zephgo/registry.reg");
+    EXPECT_FALSE(s.desktopDialogs()) << "scripted answers go to the terminal";
+  }
+  {
+    Environment env({{"DISPLAY", ""}, {"XDG_CONFIG_HOME", "/cfg"}, {"ZEPHGO_CDROMS", "/a:/b"}});
+    SystemServices s(&Environment::get);
+    EXPECT_EQ(s.registryPath(), "/cfg/zephgo/registry.reg");
+    EXPECT_FALSE(s.desktopDialogs());
+    EXPECT_EQ(s.services().drives.roots(), (std::vector<std::string>{"/a", "/b"}));
+  }
 }
 
 }  // namespace
