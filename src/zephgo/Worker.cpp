@@ -57,6 +57,17 @@ int32_t Worker::work() {
 
 int32_t Worker::ensureClient() {
   setAutoPlay(Window::kAutoPlaySuppressed);
+  // AutoPlay comes back even when something below fails unexpectedly.
+  struct Restore {
+    Worker& w;
+    ~Restore() {
+      try {
+        w.setAutoPlay(Window::kAutoPlayNormal);
+      } catch (const std::exception& e) {
+        w.note(std::string("AutoPlay could not be restored: ") + util::failureText(e));
+      }
+    }
+  } restore{*this};
   int32_t result = kInstallerNotFound;
   while (true) {
     std::optional<std::string> installer = lookForInstaller();
@@ -70,7 +81,6 @@ int32_t Worker::ensureClient() {
       break;
     }
   }
-  setAutoPlay(Window::kAutoPlayNormal);
   return result;
 }
 

@@ -236,12 +236,19 @@ TEST_F(ZephgoRunTest, ThreadThatCannotStartEndsWithSix) {
   EXPECT_TRUE(browser_.opened.empty());
 }
 
-// A registry that fails in a way nothing expects.
+// A registry that fails in a way nothing expects, from its `failAt`-th
+// lookup on (each client check looks once when nothing is installed).
 class BrokenRegistry : public platform::Registry {
  public:
+  explicit BrokenRegistry(int failAt = 1) : failAt_(failAt) {}
   std::optional<platform::RegistryValue> value(std::string_view, std::string_view) const override {
-    throw std::runtime_error("broken");
+    if (++calls_ >= failAt_) throw std::runtime_error("broken");
+    return std::nullopt;
   }
+
+ private:
+  int failAt_;
+  mutable int calls_ = 0;
 };
 
 TEST_F(ZephgoRunTest, UnexpectedFailureInTheWorkerEndsWithSix) {
@@ -257,6 +264,23 @@ TEST_F(ZephgoRunTest, UnexpectedFailureInTheWorkerEndsWithSix) {
   EXPECT_EQ(zephgo::run({"7"}, s), 6);
   ASSERT_EQ(notes_.size(), 1u);
   EXPECT_NE(notes_[0].find("broken"), std::string::npos);
+}
+
+TEST_F(ZephgoRunTest, AutoPlayComesBackAfterAnUnexpectedFailure) {
+  put(dir_, "cd/zeph0001.exe", "x");
+  BrokenRegistry failsAfterInstall(2);
+  Services s{failsAfterInstall,
+             drives_,
+             dialogs_,
+             browser_,
+             autoPlay_,
+             programs_,
+             [this](const std::string& n) { notes_.push_back(n); },
+             nullptr};
+  EXPECT_EQ(zephgo::run({"7"}, s), 6);
+  EXPECT_EQ(programs_.runs.size(), 1u);
+  EXPECT_EQ(autoPlay_.suppressed, 1);
+  EXPECT_EQ(autoPlay_.restored, 1);
 }
 
 }  // namespace
