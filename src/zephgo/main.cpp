@@ -1,7 +1,13 @@
-#include <cstdio>
+// zephgo <game_class_id>: makes sure the matchmaking client is installed and
+// opens the service's login page for the game; the exit status is the result.
+#include <string>
+#include <vector>
 
-// zephgo arrives in a later release; until then it only names itself.
-int main() {
-  std::printf("zephgo: not available in this release\n");
-  return 1;
+#include "zephgo/SystemServices.h"
+#include "zephgo/Zephgo.h"
+
+int main(int argc, char** argv) {
+  zephgo::SystemServices system;
+  std::vector<std::string> args(argv + 1, argv + argc);
+  return zephgo::run(args, system.services());
 }

@@ -1,0 +1,11 @@
+#include "platform/ProgramRunner.h"
+
+#include "platform/ChildProcess.h"
+
+namespace platform {
+
+int SystemProgramRunner::runAndWait(const std::vector<std::string>& args) {
+  return ChildProcess::start(args, ChildProcess::Options{}).wait();
+}
+
+}  // namespace platform
