@@ -173,9 +173,21 @@ bool Gif::encodePixels(std::vector<uint8_t>& out) {
     out.push_back(8);  // minimum code size
     CodeWriter w(out);
     w.freeEnt = kFirstFree;
-    std::vector<int32_t> codes(MaxHashTable, 0);  // 0 = empty slot
-    std::vector<int32_t> prefixes(MaxHashTable);
-    std::vector<uint8_t> suffixes(MaxHashTable);
+    // The string table as a direct index: entry (prefix code, next pixel)
+    // holds the string's code, valid when it carries the current generation.
+    // A new generation empties the table without touching it; the codes the
+    // table gives are those of any exact string table, so the output is the
+    // same as with a hashed one.
+    thread_local std::vector<uint32_t> table;
+    thread_local uint32_t generation = 0;
+    if (table.empty()) table.assign(static_cast<size_t>(MaxGIFTable) * 256, 0);
+    auto fresh = [&] {
+      if (++generation > 0xFFFF) {
+        std::fill(table.begin(), table.end(), 0);
+        generation = 1;
+      }
+    };
+    fresh();
 
     w.output(kClear);
     if (n == 0) {
@@ -184,41 +196,21 @@ bool Gif::encodePixels(std::vector<uint8_t>& out) {
       return true;
     }
     int32_t ent = pix[0];
+    const uint8_t* px = pix.data();
     for (size_t i = 1; i < n; ++i) {
-      const int32_t p = pix[i];
-      int32_t k = (p << 4) + ent;
-      if (k >= MaxHashTable) k -= MaxHashTable;
-      if (codes[static_cast<size_t>(k)] != 0) {
-        bool found = false;
-        if (prefixes[static_cast<size_t>(k)] == ent && suffixes[static_cast<size_t>(k)] == p) {
-          found = true;
-        } else {
-          const int32_t step = k == 0 ? 1 : MaxHashTable - k;
-          for (;;) {
-            k -= step;
-            if (k < 0) k += MaxHashTable;
-            const auto s = static_cast<size_t>(k);
-            if (codes[s] == 0) break;
-            if (prefixes[s] == ent && suffixes[s] == p) {
-              found = true;
-              break;
-            }
-          }
-        }
-        if (found) {
-          ent = codes[static_cast<size_t>(k)];
-          continue;
-        }
+      const uint8_t p = px[i];
+      const size_t k = static_cast<size_t>(ent) * 256 + p;
+      const uint32_t v = table[k];
+      if ((v >> 16) == generation) {
+        ent = static_cast<int32_t>(v & 0xFFFF);
+        continue;
       }
       w.output(ent);
       if (w.freeEnt < MaxGIFTable) {
-        const auto s = static_cast<size_t>(k);
-        codes[s] = w.freeEnt++;
-        prefixes[s] = ent;
-        suffixes[s] = static_cast<uint8_t>(p);
+        table[k] = (generation << 16) | static_cast<uint32_t>(w.freeEnt++);
       } else {
         // The table is full: start afresh with 9-bit codes.
-        std::fill(codes.begin(), codes.end(), 0);
+        fresh();
         w.freeEnt = kFirstFree;
         w.output(kClear);
         w.nBits = 9;
