@@ -1,7 +1,7 @@
 #include "programs/vardobf/output/NumberFormat.h"
 
 #include <cmath>
-#include <cstdio>
+#include <charconv>
 
 namespace programs::vardobf::output {
 namespace {
@@ -20,11 +20,12 @@ NumberFormat::NumberFormat() : g_(platformGrouping()) {}
 std::string NumberFormat::format(double v) const {
   if (std::isnan(v)) return "NaN";
   if (std::isinf(v)) return v < 0 ? "-Infinity" : "Infinity";
-  // "%.1f" rounds the exact binary value, ties to even: the text of the
-  // number is exact before any digit is dropped.
+  // Fixed notation with one digit rounds the exact binary value, ties to
+  // even (as "%.1f" does): the text of the number is exact before any digit
+  // is dropped.
   char buf[400];
-  int n = std::snprintf(buf, sizeof buf, "%.1f", v);
-  std::string text(buf, n > 0 ? static_cast<size_t>(n) : 0);
+  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 1);
+  std::string text(buf, ec == std::errc() ? end : buf);
   bool negative = !text.empty() && text[0] == '-';
   if (negative) text.erase(0, 1);
   size_t dot = text.find('.');

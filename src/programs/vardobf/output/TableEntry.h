@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,8 +30,34 @@ struct TableEntry {
   int32_t height = 0;
 };
 
-// The table model: rows of cells, a cell one or more entries.
-using Cell = std::vector<TableEntry>;
+// One cell of a table: one or more entries. Nearly every cell has exactly
+// one, which it keeps in place; further entries go to a list.
+class Cell {
+ public:
+  Cell() = default;
+  Cell(std::initializer_list<TableEntry> entries) {
+    for (const TableEntry& e : entries) push_back(e);
+  }
+
+  void push_back(TableEntry e) {
+    if (!first_)
+      first_.emplace(std::move(e));
+    else
+      more_.push_back(std::move(e));
+  }
+  bool empty() const { return !first_; }
+  size_t size() const { return first_ ? 1 + more_.size() : 0; }
+  const TableEntry& operator[](size_t i) const { return i == 0 ? *first_ : more_[i - 1]; }
+  TableEntry& operator[](size_t i) { return i == 0 ? *first_ : more_[i - 1]; }
+  const TableEntry& front() const { return *first_; }
+  const TableEntry& back() const { return more_.empty() ? *first_ : more_.back(); }
+
+ private:
+  std::optional<TableEntry> first_;
+  std::vector<TableEntry> more_;
+};
+
+// The table model: rows of cells.
 using Row = std::vector<Cell>;
 using Table = std::vector<Row>;
 
