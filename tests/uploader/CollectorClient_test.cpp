@@ -242,6 +242,18 @@ TEST_F(TessalyClient, ShortSends) {
   EXPECT_NE(text_.find(", actually sent 2 (e:0)]"), std::string::npos);
 }
 
+// A file that shrank after its size was announced cannot be completed; the
+// collector would wait for the missing bytes, so the exchange is aborted.
+TEST_F(TessalyClient, FileShorterThanAnnouncedAborts) {
+  ScriptedConnection& c = net_.add("c0:9000");
+  c.pieces = {"READY\n", "ACK\n"};
+  ASSERT_TRUE(client().connect());
+  std::string p = dir_.write("short.log", "abc");
+  auto f = platform::RandomAccessFile::open(p, platform::RandomAccessFile::Mode::kReadOnly);
+  EXPECT_EQ(client_->offer(p, f, 10, true, 1), Outcome::kAborted);
+  EXPECT_NE(text_.find("ended after 3 of 10 bytes ... aborting"), std::string::npos) << text_;
+}
+
 // --- REDIRECT ----------------------------------------------------------------
 
 TEST(TessalyRedirectParse, HostAndPort) {
