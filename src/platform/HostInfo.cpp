@@ -19,10 +19,6 @@ std::optional<KernelInfo> kernelInfo() {
   return k;
 }
 
-}  // namespace platform
-
-namespace platform {
-
 LocalDate localDate(int64_t millis) {
   time_t t = static_cast<time_t>(millis / 1000);
   struct tm tm;

@@ -1,5 +1,8 @@
 #pragma once
 
+// What the programs learn about the machine they run on: the system's name
+// and version, and the local calendar.
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,10 +19,6 @@ struct KernelInfo {
 
 // None when the version data cannot be read.
 std::optional<KernelInfo> kernelInfo();
-
-}  // namespace platform
-
-namespace platform {
 
 // A calendar date in the local time zone.
 struct LocalDate {
