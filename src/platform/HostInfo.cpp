@@ -1,0 +1,33 @@
+#include "platform/HostInfo.h"
+
+#include <cstdlib>
+
+#include <sys/utsname.h>
+#include <time.h>
+
+namespace platform {
+
+std::optional<KernelInfo> kernelInfo() {
+  utsname u;
+  if (::uname(&u) != 0) return std::nullopt;
+  KernelInfo k;
+  k.systemName = u.sysname;
+  k.release = u.release;
+  char* end = nullptr;
+  k.major = static_cast<int>(std::strtol(u.release, &end, 10));
+  if (end != nullptr && *end == '.') k.minor = static_cast<int>(std::strtol(end + 1, nullptr, 10));
+  return k;
+}
+
+LocalDate localDate(int64_t millis) {
+  time_t t = static_cast<time_t>(millis / 1000);
+  struct tm tm;
+  LocalDate d;
+  if (::localtime_r(&t, &tm) == nullptr) return d;
+  d.year = tm.tm_year + 1900;
+  d.month = tm.tm_mon + 1;
+  d.day = tm.tm_mday;
+  return d;
+}
+
+}  // namespace platform

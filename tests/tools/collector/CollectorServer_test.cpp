@@ -1,0 +1,134 @@
+// The collector server as a running program, spoken to directly: clients
+// that misbehave are dropped without harm to the others, and only complete
+// logs ever appear in the store.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include "TestDir.h"
+#include "e2e/CollectorProcess.h"
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/Socket.h"
+
+namespace {
+
+using testing_support::CollectorProcess;
+using testing_support::TestDir;
+
+// A raw client of the collector.
+class Client {
+ public:
+  explicit Client(int port) : c_(platform::systemNetwork().connect("127.0.0.1", port)) {}
+  bool ok() const { return c_ != nullptr; }
+  void send(const std::string& s) { c_->sendOnce(s.data(), s.size()); }
+  // One reply line; "" when the connection ended.
+  std::string reply() {
+    std::string r;
+    char ch;
+    while (c_->receive(&ch, 1) == 1) {
+      r += ch;
+      if (ch == '\n') break;
+    }
+    return r;
+  }
+
+ private:
+  std::unique_ptr<platform::Connection> c_;
+};
+
+std::string hello(size_t size) {
+  return "HELLO\t1.5\tbf\tLinux (6 - x - 1.5.7)\t127.0.0.1\t" + std::to_string(size) + "\t1\n";
+}
+
+// A sync-flushed, unfinished zlib stream of `text`.
+std::string deflated(const std::string& text) {
+  z_stream z{};
+  deflateInit2(&z, 9, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY);
+  std::string out(text.size() + 1024, '\0');
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+  z.avail_in = static_cast<uInt>(text.size());
+  z.next_out = reinterpret_cast<Bytef*>(out.data());
+  z.avail_out = static_cast<uInt>(out.size());
+  deflate(&z, Z_SYNC_FLUSH);
+  out.resize(out.size() - z.avail_out);
+  deflateEnd(&z);
+  return out;
+}
+
+class CollectorServerTest : public ::testing::Test {
+ protected:
+  CollectorServerTest() : store_(dir_.mkdir("store")) {}
+  size_t stored() const { return platform::listDirectory(store_).size(); }
+  TestDir dir_;
+  std::string store_;
+};
+
+TEST_F(CollectorServerTest, StoresALogSentInPieces) {
+  CollectorProcess c(store_);
+  Client a(c.port());
+  ASSERT_TRUE(a.ok());
+  const std::string text = "0.00\tgame_start\r\n5.00\tkill\t1\tPistol\t2\r\n";
+  a.send(hello(text.size()));
+  EXPECT_EQ(a.reply(), "READY\n");
+  std::string z = deflated(text);
+  // Byte by byte, so the end of the stream arrives on its own.
+  for (char ch : z) a.send(std::string(1, ch));
+  EXPECT_EQ(a.reply(), "ACK\n");
+  ASSERT_EQ(stored(), 1u);
+  EXPECT_EQ(platform::readFile(store_ + "/" + platform::listDirectory(store_)[0]), text);
+  a.send("NEXTFILE\t2000000\n");
+  EXPECT_EQ(a.reply(), "FILE_TOO_LARGE\n");
+  a.send("HELLO\t1.5\tbf\ts\t127.0.0.1\t1\t1\n");
+  EXPECT_EQ(a.reply(), "SYNTAX_ERROR\n");  // one HELLO per connection
+  EXPECT_EQ(a.reply(), "");
+}
+
+TEST_F(CollectorServerTest, BadClientsAreDroppedAndOthersServed) {
+  CollectorProcess c(store_, {"--idle-timeout", "1"});
+  Client stalled(c.port());
+  stalled.send("HEL");  // and nothing more
+  Client garbage(c.port());
+  garbage.send(std::string("\x00\xff\x13garbage\n", 11));
+  EXPECT_EQ(garbage.reply(), "SYNTAX_ERROR\n");
+  EXPECT_EQ(garbage.reply(), "");
+  Client first(c.port());
+  first.send("NEXTFILE\t5\n");
+  EXPECT_EQ(first.reply(), "SYNTAX_ERROR\n");
+  Client version(c.port());
+  version.send("HELLO\t2.0\tbf\ts\t127.0.0.1\t1\t1\n");
+  EXPECT_EQ(version.reply(), "UNSUPPORTED_VERSION\n");
+  Client tooMuch(c.port());
+  tooMuch.send(hello(3));
+  EXPECT_EQ(tooMuch.reply(), "READY\n");
+  tooMuch.send(deflated("more than three"));
+  EXPECT_EQ(tooMuch.reply(), "");
+  Client notZlib(c.port());
+  notZlib.send(hello(10));
+  EXPECT_EQ(notZlib.reply(), "READY\n");
+  notZlib.send("this is not a zlib stream");
+  EXPECT_EQ(notZlib.reply(), "");
+  Client cut(c.port());
+  std::string text(50000, 'q');
+  cut.send(hello(text.size()));
+  EXPECT_EQ(cut.reply(), "READY\n");
+  std::string z = deflated(text);
+  cut.send(z.substr(0, z.size() / 2));
+  { Client gone = std::move(cut); }
+
+  // Meanwhile a good client gets its log stored.
+  Client good(c.port());
+  good.send(hello(4));
+  EXPECT_EQ(good.reply(), "READY\n");
+  good.send(deflated("good"));
+  EXPECT_EQ(good.reply(), "ACK\n");
+  EXPECT_EQ(stored(), 1u);
+  // The stalled client is let go after its idle time.
+  EXPECT_EQ(stalled.reply(), "");
+  std::string log = c.log();
+  EXPECT_NE(log.find("dropped: unknown command"), std::string::npos) << log;
+  EXPECT_NE(log.find("dropped: more data than announced"), std::string::npos) << log;
+  EXPECT_NE(log.find("dropped: bad compressed data"), std::string::npos) << log;
+  EXPECT_NE(log.find("dropped: receive failed or idle too long"), std::string::npos) << log;
+}
+
+}  // namespace

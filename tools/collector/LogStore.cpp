@@ -1,0 +1,100 @@
+#include "tools/collector/LogStore.h"
+
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "util/Failure.h"
+
+namespace tools::collector {
+namespace {
+
+constexpr const char* kPartSuffix = ".part";
+
+bool endsWith(const std::string& s, const std::string& suffix) {
+  return s.size() >= suffix.size() &&
+         s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+}  // namespace
+
+LogStore::LogStore(std::string storeDir, std::string incomingDir, bool refuse)
+    : storeDir_(std::move(storeDir)),
+      incomingDir_(std::move(incomingDir)),
+      refuse_(refuse),
+      startMillis_(platform::clock().currentTimeMillis()) {
+  if (!platform::isDirectory(incomingDir_)) platform::makeDirectory(incomingDir_);
+  try {
+    for (const std::string& name : platform::listDirectory(incomingDir_))
+      if (endsWith(name, kPartSuffix)) platform::removePath(incomingDir_ + "/" + name);
+  } catch (const util::IOError&) {
+  }
+}
+
+std::unique_ptr<LogStore::Incoming> LogStore::begin(std::string* error) {
+  if (refuse_) {
+    *error = "storing refused (simulated full disk)";
+    return nullptr;
+  }
+  uint64_t n = ++counter_;
+  std::string temp =
+      incomingDir_ + "/" + std::to_string(startMillis_) + "-" + std::to_string(n) + kPartSuffix;
+  try {
+    auto file = platform::RandomAccessFile::open(temp, platform::RandomAccessFile::Mode::kTruncate);
+    return std::make_unique<Incoming>(std::move(file), temp, *this);
+  } catch (const util::IOError& e) {
+    *error = e.what();
+    return nullptr;
+  }
+}
+
+LogStore::Incoming::Incoming(platform::RandomAccessFile file, std::string tempPath, LogStore& store)
+    : file_(std::move(file)), tempPath_(std::move(tempPath)), store_(store) {}
+
+LogStore::Incoming::~Incoming() {
+  if (committed_) return;
+  file_ = platform::RandomAccessFile();
+  platform::removePath(tempPath_);
+}
+
+bool LogStore::Incoming::write(const char* data, size_t size) {
+  try {
+    file_.writeAt(written_, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(data), size));
+    written_ += static_cast<int64_t>(size);
+    return true;
+  } catch (const util::IOError&) {
+    return false;
+  }
+}
+
+std::optional<std::string> LogStore::Incoming::commit(std::string* error) {
+  try {
+    file_.sync();
+    file_.close();
+  } catch (const util::IOError& e) {
+    *error = e.what();
+    return std::nullopt;
+  }
+  // A unique name: the server's start time, a counter, and a further
+  // counter for names that exist already.
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    uint64_t n = ++store_.counter_;
+    std::string name =
+        "upload-" + std::to_string(store_.startMillis_) + "-" + std::to_string(n) + ".log";
+    std::string final = store_.storeDir_ + "/" + name;
+    if (platform::renameNoReplace(tempPath_, final)) {
+      committed_ = true;
+      if (!platform::syncDirectory(store_.storeDir_)) {
+        *error = "cannot flush " + store_.storeDir_;
+        // The name is in place; it may not survive a crash, so no ACK.
+        platform::removePath(final);
+        return std::nullopt;
+      }
+      return final;
+    }
+    if (platform::exists(final)) continue;
+    break;
+  }
+  *error = "cannot rename " + tempPath_ + " into " + store_.storeDir_;
+  return std::nullopt;
+}
+
+}  // namespace tools::collector
