@@ -121,16 +121,24 @@ int main(int argc, char** argv) {
   const char* binEnv = std::getenv("BRIM_BINARY_DIR");
   std::string bin = std::string(binEnv != nullptr ? binEnv : ".") + "/bin";
   if (!platform::isFile(bin + "/vardobf")) bin = ".";
+  // Each setting twice, in turns, keeping the faster run of each; every run
+  // starts in a fresh folder and folders are removed only at the end.
   double ms[2] = {-1, -1};
-  for (int graphs = 1; graphs >= 0; --graphs) {
+  std::vector<std::string> homes;
+  for (int round = 0; round < 4; ++round) {
+    const int graphs = round % 2;
     const std::string home = tempDir();
+    homes.push_back(home);
     for (const char* d : {"data", "html", "processedLogs", "logs"})
       platform::makeDirectory(home + "/" + d);
     for (size_t i = 0; i < files.size(); ++i)
       platform::writeFile(home + "/logs/m" + std::to_string(1000 + i) + ".log", files[i]);
-    ms[graphs] = runVardobf(bin, home, graphs == 1);
-    std::string rm = "rm -rf '" + home + "'";
-    if (std::system(rm.c_str()) != 0) std::perror("rm");
+    const double t = runVardobf(bin, home, graphs == 1);
+    if (t >= 0 && (ms[graphs] < 0 || t < ms[graphs])) ms[graphs] = t;
+  }
+  for (const std::string& home : homes) {
+    std::string rmHome = "rm -rf '" + home + "'";
+    if (std::system(rmHome.c_str()) != 0) std::perror("rm");
   }
   std::string rm = "rm -rf '" + out + "'";
   if (std::system(rm.c_str()) != 0) std::perror("rm");
