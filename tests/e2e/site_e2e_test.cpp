@@ -344,6 +344,33 @@ TEST_F(Site, MatchIndexRendersWithItsStyleAndImagesAtDesktopAndPhoneWidths) {
   }
 }
 
+// The skin on markup of the shape the page frame writes (the layout table
+// with its sidebar, banner and footer, a wide game summary and a kills
+// match-up, see tests/e2e/data/frame_sample.html): at phone width the page
+// must not get wider than the window, and nothing it names may fail to load.
+TEST(Skin, KeepsTheFrameUsableAtDesktopAndPhoneWidths) {
+  if (!platform::isFile(kChromium) || !platform::isFile("/usr/bin/python3"))
+    GTEST_SKIP() << "chromium or python3 is not installed (scripts/install-deps.sh)";
+  TestDir site;
+  fs::copy(binDir() + "/../share/vardobf/html", site.path(), fs::copy_options::recursive);
+  site.mkdir("Individual_Game_Stats/1");
+  const std::string page = site / "Individual_Game_Stats/1/index.html";
+  platform::writeFile(page, platform::readFile(sourceDir() + "/tests/e2e/data/frame_sample.html"));
+  EXPECT_TRUE(tableStructureProblems(platform::readFile(page)).empty());
+  for (int width : {1280, 390}) {
+    SCOPED_TRACE("width " + std::to_string(width));
+    auto r = probe(page, width,
+                   "Caf\xC3\xA9 Mu\xC3\xB1oz Stra\xC3\x9F"
+                   "e");
+    ASSERT_EQ(r["status"][0], "0") << (r.count("error") ? r["error"][0] : "");
+    for (const auto& f : r["failed"]) ADD_FAILURE() << "failed request: " << f;
+    EXPECT_EQ(r["broken"], std::vector<std::string>{"0"});
+    EXPECT_EQ(r["styled"], std::vector<std::string>{"1"});
+    EXPECT_EQ(r["overflow"], std::vector<std::string>{"0"}) << "the page is wider than the window";
+    EXPECT_EQ(r["text"], std::vector<std::string>{"1"});
+  }
+}
+
 TEST_F(Site, HelpPageRendersStyledAtPhoneWidth) {
   if (!platform::isFile(kChromium) || !platform::isFile("/usr/bin/python3"))
     GTEST_SKIP() << "chromium or python3 is not installed (scripts/install-deps.sh)";
