@@ -344,6 +344,21 @@ TEST_F(Site, MatchIndexRendersWithItsStyleAndImagesAtDesktopAndPhoneWidths) {
   }
 }
 
+TEST(SiteRun, RunThatCannotStageItsLogsEndsWithAFailureStatusAndSaysWhy) {
+  // A file stands where the database directory should be created.
+  TestDir home;
+  home.mkdir("logs");
+  home.write("logs/latin1.log", latin1Log());
+  home.write("VardoBF.cfg", "SpawnBrowser\tfalse\nDBDir\tlogs/latin1.log/db\n");
+  RunResult r = runProgram(home.path(), binDir() + "/vardobf", {"logs"});
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_NE(r.output.find("VardoBF: the logs could not be staged in " + home.path() +
+                          "/logs/latin1.log/db/ (IOError: "),
+            std::string::npos)
+      << r.output;
+  EXPECT_TRUE(platform::isFile(home / "logs/latin1.log"));
+}
+
 // The skin on markup of the shape the page frame writes (the layout table
 // with its sidebar, banner and footer, a wide game summary and a kills
 // match-up, see tests/e2e/data/frame_sample.html): at phone width the page

@@ -168,7 +168,8 @@ void core::go(const std::string& prog, const std::vector<std::string>& logfiles,
 
 void core::stopRun(const std::string& reason) {
   std::fflush(stdout);
-  std::fprintf(stderr, "%s: %s\n", config::program.c_str(), reason.c_str());
+  const std::string prog = config::program.empty() ? "vardobf" : config::program;
+  std::fprintf(stderr, "%s: %s\n", prog.c_str(), reason.c_str());
   std::fflush(stderr);
   Debug::close();
   throw RunExit{kFailureStatus};
