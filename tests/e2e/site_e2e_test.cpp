@@ -137,6 +137,9 @@ std::string tidyMessages(const std::string& page) {
 std::vector<std::string> tidyTableFaults(const std::string& messages) {
   std::vector<std::string> out;
   static const std::regex table(R"(</?(table|tr|td|th|tbody)>)", std::regex::icase);
+  static const std::regex implied(R"(missing </(\w+)> before </(table|tr|td|th)>)",
+                                  std::regex::icase);
+  static const std::regex tableElement("table|tr|td|th|tbody", std::regex::icase);
   size_t start = 0;
   while (start < messages.size()) {
     size_t end = messages.find('\n', start);
@@ -144,6 +147,10 @@ std::vector<std::string> tidyTableFaults(const std::string& messages) {
     std::string line = messages.substr(start, end - start);
     start = end + 1;
     if (line.find("attribute") != std::string::npos) continue;
+    // An inline element left open in a cell ends with the cell: harmless.
+    std::smatch m;
+    if (std::regex_search(line, m, implied) && !std::regex_match(m[1].str(), tableElement))
+      continue;
     if (std::regex_search(line, table)) out.push_back(line);
   }
   return out;
@@ -172,6 +179,9 @@ TEST(SiteChecks, TidyFilterFailsOnTablesButNotOnTheMarkupsOddities) {
   };
   EXPECT_TRUE(
       faults("<table border=0><tr><td class=r nowrap>a</span>&nbsp b</td></tr></table>").empty());
+  EXPECT_TRUE(faults("<table><tr><td><span class=i>a<br></td></tr></table>").empty());
+  EXPECT_FALSE(faults("<table><tr><td><table><tr><td>a</td></tr></td></tr></table>").empty());
+  EXPECT_FALSE(faults("<table><tr><td>a</td></tr><p>x</p></table>").empty());
   EXPECT_FALSE(faults("<table><tr><td>a</td></tr>").empty());
   EXPECT_FALSE(faults("<table><tr><td><table><tr><td>a</td></tr></td></tr></table>").empty());
   EXPECT_FALSE(faults("<table><tr><td>a</td></tr><td>b</td></table>").empty());
@@ -357,6 +367,60 @@ TEST(SiteRun, RunThatCannotStageItsLogsEndsWithAFailureStatusAndSaysWhy) {
             std::string::npos)
       << r.output;
   EXPECT_TRUE(platform::isFile(home / "logs/latin1.log"));
+}
+
+// Every file the page frame and the pages name, relative to the page
+// directory.
+std::vector<std::string> frameFiles() {
+  std::vector<std::string> files = {"skins/skin.css",
+                                    "skins/custom_graphics/background.gif",
+                                    "skins/custom_graphics/sidebar_120x90.gif",
+                                    "skins/custom_graphics/skin_credit_88x31.gif",
+                                    "graphics/BF_Logo_Large_Button.gif",
+                                    "graphics/brimfalllogo.gif",
+                                    "graphics/Vardo.gif",
+                                    "graphics/BF_Logo_Small_Button.gif",
+                                    "graphics/Quillon_Logo_106_wide.gif",
+                                    "graphics/white.gif",
+                                    "graphics/g_legend.gif",
+                                    "graphics/g_no.gif",
+                                    "graphics/graph_back_Vardo.gif",
+                                    "graphics/graph_back_Vardo_big.gif",
+                                    "processing.html",
+                                    "Help_Using_Vardo.html",
+                                    "About_Tessaly.html",
+                                    "About_vdTCS.html",
+                                    "About_Hollowmark.html",
+                                    "About_Quillon.html",
+                                    "Legal_Terms.html"};
+  for (int n = 1; n <= 32; ++n) files.push_back("graphics/g" + std::to_string(n) + ".gif");
+  return files;
+}
+
+TEST(SiteInstall, InstalledProgramLaysEveryFileThePagesNameIntoANewSite) {
+  TestDir dir;
+  const std::string build = binDir() + "/..";
+  RunResult install = runProgram(".", "cmake", {"--install", build, "--prefix", dir / "inst"});
+  ASSERT_EQ(install.status, 0) << install.output;
+  ASSERT_TRUE(platform::isFile(dir / "inst/bin/vardobf"));
+  ASSERT_TRUE(platform::isFile(dir / "inst/bin/spawnBrowser.exe"));
+  dir.mkdir("site/logs");
+  dir.write("site/logs/latin1.log", latin1Log());
+  RunResult r =
+      runProgram(dir / "site", dir / "inst/bin/vardobf", {"logs"}, "DISPLAY= WAYLAND_DISPLAY=");
+  ASSERT_EQ(r.status, 0) << r.output;
+  for (const auto& f : frameFiles()) {
+    EXPECT_TRUE(platform::isFile(dir / ("site/html/" + f))) << f << " was not laid in";
+    EXPECT_EQ(platform::readFile(dir / ("inst/share/vardobf/html/" + f)),
+              platform::readFile(build + "/share/vardobf/html/" + f))
+        << "the build tree and the installation differ in " << f;
+  }
+  // The anchors the pages link to.
+  EXPECT_TRUE(hasAnchor(platform::readFile(dir / "site/html/Help_Using_Vardo.html"), "logfile"));
+  EXPECT_TRUE(hasAnchor(platform::readFile(dir / "site/html/Legal_Terms.html"), "trademark"));
+  // The launcher installed beside the program showed the processing page.
+  EXPECT_NE(r.output.find("Page: " + dir.path() + "/site/html/processing.html"), std::string::npos)
+      << r.output;
 }
 
 // The skin on markup of the shape the page frame writes (the layout table
