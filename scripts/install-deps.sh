@@ -5,6 +5,8 @@ set -euo pipefail
 
 PACKAGES=(g++ cmake ninja-build make libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
           clang libclang-rt-14-dev python3 imagemagick giflib-tools)
+# The page checks: the HTML checker and the headless browser.
+PACKAGES+=(tidy chromium)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -1,11 +1,13 @@
 #include "programs/vardo/core.h"
 
+#include <cstdio>
 #include <set>
 
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
 #include "platform/System.h"
+#include "programs/vardo/SiteFiles.h"
 #include "programs/vardo/config.h"
 #include "util/Debug.h"
 #include "util/Failure.h"
@@ -64,8 +66,14 @@ void core::status(const std::string& text) {
 
 void core::launchBrowser(const std::string& page, bool wait, const char* failurePrefix) {
   if (!config::spawnBrowser() || config::os == "Mac OS") return;
-  std::vector<std::string> cmd = {config::home + kSep + kLauncher,
-                                  "\"" + config::vdHtmlDir() + page + "\""};
+  // The launcher is installed beside the program; one in the home directory
+  // takes precedence, so that a site can bring its own.
+  std::string launcher = config::home + kSep + kLauncher;
+  if (!platform::exists(launcher)) {
+    std::string installed = platform::installationHome() + kSep + kLauncher;
+    if (platform::isFile(installed)) launcher = installed;
+  }
+  std::vector<std::string> cmd = {launcher, "\"" + config::vdHtmlDir() + page + "\""};
   try {
     if (wait)
       platform::runAndWait(cmd);
@@ -89,6 +97,8 @@ void core::go(const std::string& prog, const std::vector<std::string>& logfiles,
     config::set(prog, configFile);
     Debug::print(started, 0);
     tcsMode_ = config::tcsMode;
+    makeRunDirectories();
+    layInSiteFiles();
 
     launchBrowser("processing.html", true, "Error Couldn't Launch Browser 1: ");
 
@@ -105,7 +115,11 @@ void core::go(const std::string& prog, const std::vector<std::string>& logfiles,
     }
 
     t1.mark("Init");
+    stagingFailure_.reset();
     moveLogFiles(logfiles);
+    if (stagingFailure_)
+      stopRun("the logs could not be staged in " + config::vdDBDir() + " (" + *stagingFailure_ +
+              ")");
     t1.mark("moveLogFiles");
 
     util::Timer t3;
@@ -147,6 +161,47 @@ void core::go(const std::string& prog, const std::vector<std::string>& logfiles,
     throw;
   } catch (const std::exception& e) {
     Debug::print("Error in vdsToplvl.go: " + failureText(e), 0);
+    // The run stopped without saving: say so, and do not end with success.
+    stopRun("the run stopped before its end (" + failureText(e) + ")");
+  }
+}
+
+void core::stopRun(const std::string& reason) {
+  std::fflush(stdout);
+  const std::string prog = config::program.empty() ? "vardobf" : config::program;
+  std::fprintf(stderr, "%s: %s\n", prog.c_str(), reason.c_str());
+  std::fflush(stderr);
+  Debug::close();
+  throw RunExit{kFailureStatus};
+}
+
+void core::makeRunDirectories() {
+  for (const std::string& dir : {config::vdDBDir(), config::vdHtmlDir(), config::vdSaveDir()}) {
+    try {
+      if (platform::isDirectory(dir)) continue;
+      SiteFiles::makeDirectories(dir);
+      Debug::print("Created directory " + dir, 1);
+    } catch (const std::exception& e) {
+      Debug::print("Error in core.makeRunDirectories: " + failureText(e), 0);
+    }
+  }
+}
+
+void core::layInSiteFiles() {
+  Debug::print("I core.layInSiteFiles", 1);
+  try {
+    std::string from = SiteFiles::installedDir(platform::installationHome());
+    if (!platform::isDirectory(from)) {
+      Debug::print("Warning: no installed page files in " + from, 0);
+      return;
+    }
+    int32_t n = SiteFiles::layInto(from, config::vdHtmlDir());
+    if (n > 0)
+      Debug::print(std::to_string(n) + " installed page files copied into " + config::vdHtmlDir(),
+                   1);
+    Debug::print("O core.layInSiteFiles", 1);
+  } catch (const std::exception& e) {
+    Debug::print("Error in core.layInSiteFiles: " + failureText(e), 0);
   }
 }
 
@@ -156,7 +211,11 @@ void core::runLoop(Totals& totalStats, games::GameCreator& gc, util::Timer& t1, 
   int32_t y = 0;
   for (;;) {
     std::string lock = dbDir + std::to_string(now()) + ".lock";
-    platform::writeFile(lock, "");
+    try {
+      platform::writeFile(lock, "");
+    } catch (const util::IOError& e) {
+      throw util::IOError(std::string("the run lock could not be created: ") + e.what());
+    }
     if (lockFile_ && *lockFile_ != lock) platform::removePath(*lockFile_);
     lockFile_ = lock;
 
@@ -298,6 +357,7 @@ void core::moveLogFiles(const std::vector<std::string>& files) {
     throw;
   } catch (const std::exception& e) {
     Debug::print("Error in core.moveLogFiles: " + failureText(e), 0);
+    stagingFailure_ = failureText(e);
   }
 }
 

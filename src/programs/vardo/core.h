@@ -32,12 +32,19 @@ class core {
   static constexpr int64_t kTmpAgeMillis = 7200000;
   static constexpr int64_t kMaxLogSize = 1300000;
   static constexpr int64_t kLockLifeMillis = 300000;
+  // Exit status of a run that could not do its work (staging, the run lock
+  // or any other failure that stops the run).
+  static constexpr int kFailureStatus = 1;
 
   // Configures the stopwatch format.
   core();
 
-  // The whole run. `configFile` is the -c value. Throws RunExit when another
-  // run is alive; every other failure is traced and ends the run.
+  // The whole run. `configFile` is the -c value. Creates the database, page
+  // and save directories when missing and lays the installed page files into
+  // the page directory. Throws RunExit with status 0 when another run is
+  // alive, and with kFailureStatus, after a message on standard error, when
+  // the logs cannot be staged, the run lock cannot be created or any other
+  // failure stops the run (which is traced as well).
   void go(const std::string& prog, const std::vector<std::string>& logfiles,
           const std::optional<std::string>& configFile, GameHtml& gh, Totals& totalStats,
           TotalsHtml& totalHtml, games::GameCreator& gc);
@@ -70,6 +77,11 @@ class core {
   // The processing loop; t1 is the per-log stopwatch, t3 the per-step one.
   void runLoop(Totals& totalStats, games::GameCreator& gc, util::Timer& t1, util::Timer& t3);
   void launchBrowser(const std::string& page, bool wait, const char* failurePrefix);
+  void makeRunDirectories();
+  void layInSiteFiles();
+  // Writes "<program>: <reason>" on standard error, closes the trace and
+  // throws RunExit{kFailureStatus}.
+  [[noreturn]] void stopRun(const std::string& reason);
   void status(const std::string& text);
 
   std::unique_ptr<util::LineGraph> bigGraph_;
@@ -81,6 +93,8 @@ class core {
   std::unique_ptr<Frame1> frame_;
   std::optional<std::string> lockFile_;
   bool totalsOpened_ = false;
+  // The failure text of the last staging, when it failed.
+  std::optional<std::string> stagingFailure_;
 };
 
 }  // namespace programs::vardo

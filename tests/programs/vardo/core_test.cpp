@@ -7,6 +7,8 @@
 #include "TestDir.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
+#include "platform/System.h"
+#include "programs/vardo/SiteFiles.h"
 #include "programs/vardo/config.h"
 #include "util/Debug.h"
 #include "util/Failure.h"
@@ -126,6 +128,41 @@ class FakeTotalsHtml : public programs::vardo::TotalsHtml {
   int writes = 0;
 };
 
+// Captures what is written to standard error while it lives.
+class StderrCapture {
+ public:
+  StderrCapture() : file_(std::tmpfile()), saved_(::dup(2)) {
+    std::fflush(stderr);
+    ::dup2(::fileno(file_), 2);
+  }
+  StderrCapture(const StderrCapture&) = delete;
+  StderrCapture& operator=(const StderrCapture&) = delete;
+  ~StderrCapture() {
+    restore();
+    std::fclose(file_);
+  }
+  std::string text() {
+    restore();
+    std::string out;
+    std::rewind(file_);
+    char buf[1024];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, file_)) > 0) out.append(buf, n);
+    return out;
+  }
+
+ private:
+  void restore() {
+    if (saved_ < 0) return;
+    std::fflush(stderr);
+    ::dup2(saved_, 2);
+    ::close(saved_);
+    saved_ = -1;
+  }
+  std::FILE* file_;
+  int saved_;
+};
+
 std::string utf16(const std::string& s) {
   std::string out;
   for (char c : s) {
@@ -161,6 +198,21 @@ class CoreTest : public ::testing::Test {
     core c;
     c.go("VardoBF", {home / "logs"}, std::nullopt, pages, totals, totalPages, creator);
     return out.text();
+  }
+  // Runs the driver, which must end through RunExit; returns its status and
+  // leaves standard output in `out`.
+  int runExpectingExit(std::string& out) {
+    StdoutCapture capture;
+    core c;
+    int status = -1;
+    try {
+      c.go("VardoBF", {home / "logs"}, std::nullopt, pages, totals, totalPages, creator);
+      ADD_FAILURE() << "the run did not end through RunExit";
+    } catch (const programs::vardo::RunExit& e) {
+      status = e.status;
+    }
+    out = capture.text();
+    return status;
   }
   std::vector<std::string> entries(const std::string& dir) {
     return platform::listDirectory(home / dir);
@@ -290,10 +342,15 @@ TEST_F(CoreTest, FailedSaveKeepsTheLogsForTheNextRunAndSkipsPruning) {
 }
 
 TEST_F(CoreTest, FailureInsideTheRunStopsItAndLeavesLockAndLogs) {
+  // A run that stopped before its end used to exit with status 0, reported
+  // as a success; it now ends with the failure status and says why.
   stage("a.log", "1;S;M");
   totals.failUpdate = true;
-  std::string out = run();
+  StderrCapture err;
+  std::string out;
+  EXPECT_EQ(runExpectingExit(out), core::kFailureStatus);
   EXPECT_NE(out.find("Error in vdsToplvl.go: FormatError: update failed\n"), std::string::npos);
+  EXPECT_EQ(err.text(), "VardoBF: the run stopped before its end (FormatError: update failed)\n");
   auto left = entries("data");
   ASSERT_EQ(left.size(), 2u);
   EXPECT_EQ(left[0].substr(left[0].size() - 5), ".lock");
@@ -301,11 +358,71 @@ TEST_F(CoreTest, FailureInsideTheRunStopsItAndLeavesLockAndLogs) {
   EXPECT_EQ(totals.writes, 0);
 }
 
-TEST_F(CoreTest, MissingDatabaseDirectoryEndsTheRun) {
-  home.write("VardoBF.cfg", "SpawnBrowser\tfalse\nDBDir\tnowhere\n");
-  std::string out = run();
-  EXPECT_NE(out.find("Error in vdsToplvl.go: IOError: "), std::string::npos) << out;
-  EXPECT_EQ(clock.slept, 0);
+TEST_F(CoreTest, MissingDirectoriesAreCreated) {
+  // A run in an empty folder used to find no database, page or save
+  // directory, fail on staging and its lock, and still exit with status 0.
+  home.write("VardoBF.cfg",
+             "SpawnBrowser\tfalse\nDBDir\tdeep/db\nHTMLDirectory\tsite\nSaveDir\tkept\n");
+  home.write("logs/a.log", utf16("5;S;M"));
+  std::string out = run(1);
+  EXPECT_NE(out.find("Created directory " + home.path() + "/deep/db/\n"), std::string::npos) << out;
+  EXPECT_TRUE(platform::isDirectory(home / "site"));
+  EXPECT_TRUE(platform::isDirectory(home / "kept"));
+  ASSERT_EQ(pages.calls.size(), 1u);
+  EXPECT_EQ(pages.calls[0].dirs[0], home.path() + "/site/Individual_Game_Stats/5");
+  EXPECT_EQ(totals.writes, 1);
+}
+
+TEST_F(CoreTest, LogsThatCannotBeStagedEndTheRunWithTheFailureStatus) {
+  // The database directory cannot be made: a file stands where it should be.
+  home.write("VardoBF.cfg", "SpawnBrowser\tfalse\nDBDir\tVardoBF.cfg/db\n");
+  home.write("logs/a.log", utf16("5;S;M"));
+  StderrCapture err;
+  std::string out;
+  EXPECT_EQ(runExpectingExit(out), core::kFailureStatus);
+  EXPECT_NE(out.find("Error in core.makeRunDirectories: IOError: "), std::string::npos) << out;
+  EXPECT_NE(out.find("Error in core.moveLogFiles: IOError: "), std::string::npos) << out;
+  std::string message = err.text();
+  EXPECT_EQ(message.rfind("VardoBF: the logs could not be staged in " + home.path() +
+                              "/VardoBF.cfg/db/ (IOError: ",
+                          0),
+            0u)
+      << message;
+  EXPECT_TRUE(creator.texts.empty());
+  EXPECT_EQ(totals.reads, 0);
+  EXPECT_TRUE(platform::isFile(home / "logs/a.log"));  // the source is kept
+}
+
+TEST_F(CoreTest, RunLockThatCannotBeCreatedEndsTheRunWithTheFailureStatus) {
+  // A database directory that can be listed but takes no new files.
+  home.write("VardoBF.cfg",
+             "SpawnBrowser\tfalse\nDirectory\tas written\nDBDir\t/proc/self\n"
+             "HTMLDirectory\t" +
+                 home / "html" + "\nSaveDir\t" + home / "processedLogs" + "\n");
+  StderrCapture err;
+  std::string out;
+  EXPECT_EQ(runExpectingExit(out), core::kFailureStatus);
+  std::string message = err.text();
+  EXPECT_EQ(message.rfind("VardoBF: the run stopped before its end (IOError: the run lock could "
+                          "not be created: ",
+                          0),
+            0u)
+      << message;
+  EXPECT_EQ(totals.reads, 0);
+}
+
+TEST_F(CoreTest, RunLaysTheInstalledPageFilesIntoThePageDirectory) {
+  // The test program lives in the build tree's bin folder, beside the
+  // mirrored share/vardobf/html of the installed files.
+  const std::string installed =
+      programs::vardo::SiteFiles::installedDir(platform::installationHome());
+  ASSERT_TRUE(platform::isFile(installed + "/skins/skin.css")) << installed;
+  home.write("html/processing.html", "my own page");
+  run();
+  EXPECT_EQ(home.read("html/skins/skin.css"), platform::readFile(installed + "/skins/skin.css"));
+  EXPECT_TRUE(platform::isFile(home / "html/graphics/graph_back_Vardo_big.gif"));
+  EXPECT_TRUE(platform::isFile(home / "html/Help_Using_Vardo.html"));
+  EXPECT_EQ(home.read("html/processing.html"), "my own page");
 }
 
 TEST_F(CoreTest, LiveLockEndsTheProcessAfterStagingAndStaleLocksAreDeleted) {

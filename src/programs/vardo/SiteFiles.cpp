@@ -1,0 +1,63 @@
+#include "programs/vardo/SiteFiles.h"
+
+#include "platform/FileSystem.h"
+#include "util/Failure.h"
+
+namespace programs::vardo {
+namespace {
+
+constexpr char kSep = platform::kSeparator;
+
+std::string withoutTrailingSeparators(std::string path) {
+  while (path.size() > 1 && path.back() == kSep) path.pop_back();
+  return path;
+}
+
+int32_t copyMissing(const std::string& from, const std::string& to) {
+  SiteFiles::makeDirectories(to);
+  int32_t copied = 0;
+  for (const std::string& name : platform::listDirectory(from)) {
+    const std::string source = from + kSep + name;
+    const std::string target = to + kSep + name;
+    if (platform::isDirectory(source)) {
+      copied += copyMissing(source, target);
+      continue;
+    }
+    // Anything already there, whatever it is, belongs to the user.
+    if (!platform::isFile(source) || platform::exists(target)) continue;
+    const std::string part = target + ".part";
+    platform::writeFile(part, platform::readFile(source));
+    if (!platform::renameNoReplace(part, target)) {
+      platform::removePath(part);
+      // Another run may have laid the same file in meanwhile.
+      if (!platform::isFile(target)) throw util::IOError("cannot create " + target);
+      continue;
+    }
+    ++copied;
+  }
+  return copied;
+}
+
+}  // namespace
+
+std::string SiteFiles::installedDir(const std::string& installHome) {
+  std::string dir = withoutTrailingSeparators(installHome) + kSep + ".." + kSep + "share" + kSep +
+                    "vardobf" + kSep + "html";
+  return platform::isDirectory(dir) ? platform::canonicalPath(dir) : dir;
+}
+
+int32_t SiteFiles::layInto(const std::string& from, const std::string& to) {
+  return copyMissing(withoutTrailingSeparators(from), withoutTrailingSeparators(to));
+}
+
+void SiteFiles::makeDirectories(const std::string& dir) {
+  const std::string path = withoutTrailingSeparators(dir);
+  if (path.empty() || platform::isDirectory(path)) return;
+  size_t slash = path.rfind(kSep);
+  if (slash != std::string::npos && slash > 0) makeDirectories(path.substr(0, slash));
+  // A concurrent run may create it between the test and the call.
+  if (!platform::makeDirectory(path) && !platform::isDirectory(path))
+    throw util::IOError("cannot create the directory " + path);
+}
+
+}  // namespace programs::vardo
