@@ -7,9 +7,9 @@
 #include "games/bf/Specs.h"
 #include "programs/vardo/config.h"
 #include "programs/vardo/core.h"
-#include "programs/vardobf/MinimalStages.h"
 #include "programs/vardobf/Totals.h"
 #include "programs/vardobf/output/GameHtml.h"
+#include "programs/vardobf/output/TotalsHtml.h"
 #include "util/Debug.h"
 #include "util/Failure.h"
 #include "util/Text.h"
@@ -84,7 +84,7 @@ int VardoBF::main(const std::vector<std::string>& args) {
     games::bf::Specs::init();
     output::GameHtml gameHtml;
     Totals totals;
-    MinimalTotalsHtml totalsHtml;
+    output::TotalsHtml totalsHtml;
     games::bf::GameCreator creator;
     c.go("VardoBF", o.logPaths, o.configFile, gameHtml, totals, totalsHtml, creator);
     Debug::close();

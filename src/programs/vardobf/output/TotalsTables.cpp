@@ -1,0 +1,453 @@
+#include "programs/vardobf/output/TotalsTables.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "programs/vardo/config.h"
+#include "programs/vardobf/PlayerDB.h"
+#include "programs/vardobf/Sorts.h"
+#include "programs/vardobf/output/GameTablesDetail.h"
+#include "programs/vardobf/output/TableHtml.h"
+#include "util/Debug.h"
+#include "util/Failure.h"
+#include "util/QuickSort.h"
+
+namespace programs::vardobf::output {
+
+using games::bf::Player;
+using games::bf::PStats;
+using games::bf::Specs;
+using programs::vardo::config;
+using util::Debug;
+using namespace detail;
+
+namespace {
+
+void sortLarger(std::vector<SortInt>& v) {
+  if (!v.empty())
+    util::QuickSort::quickSort(v, 0, static_cast<int32_t>(v.size()) - 1, SortInt::By());
+}
+
+// kills * 100 / (kills + deaths + suicides), 0 without a kill.
+double efficiency(const PStats& s) {
+  return s.kills > 0 ? s.kills * 100.0 / (static_cast<double>(s.kills) + s.deaths + s.suicides)
+                     : 0.0;
+}
+
+Row titleRow(const std::string& title, int32_t columns) {
+  return {{TableEntry(title, 12, 1, columns)}};
+}
+
+}  // namespace
+
+TotalsTables::TotalsTables(const Totals& t, PlayerSource player)
+    : t_(t), player_(std::move(player)) {
+  Debug::print("I TotalsTables", 1);
+  try {
+    if (!player_) player_ = [](int32_t uid) { return PlayerDB::getPlayer(uid); };
+    mTotalsLogged();
+    mTotalsRanking();
+    mCHighs();
+    mCKills();
+    mCDeaths();
+    mCDeathsb();
+    mCSuicides();
+    mGHighs();
+    mGKills();
+    mGDeaths();
+    mGDeathsb();
+    mGSuicides();
+    mGamesPlayed();
+    for (int32_t row : {Specs::kDomination, Specs::kTeamGame, Specs::kCaptureTheFlag,
+                        Specs::kDeathMatch, Specs::kAssault, Specs::kLastManStanding})
+      mRanking(row);
+  } catch (const std::exception& e) {
+    Debug::print("Error in TotalsTables: " + util::failureText(e), 0);
+  }
+  Debug::print("O TotalsTables", 1);
+}
+
+void TotalsTables::build(const char* name, const std::function<void()>& body) {
+  Debug::print(std::string("I TotalsTables.") + name, 1);
+  try {
+    body();
+  } catch (const std::exception& e) {
+    Debug::print(std::string("Error in TotalsTables.") + name + ": " + util::failureText(e), 0);
+  }
+  Debug::print(std::string("O TotalsTables.") + name, 1);
+}
+
+std::optional<Player> TotalsTables::playerOf(const HashEntry& h) const {
+  std::optional<Player> p = player_(h.uid);
+  if (p) {
+    p->name = h.name;
+    p->isABot = h.isABot;
+    p->uid = h.uid;
+  }
+  return p;
+}
+
+TableEntry TotalsTables::holder(const std::string& name, int32_t uid, bool bot) {
+  // A record nobody holds yet has no career page to link to.
+  if (uid < 0) return TableEntry(name, bot ? 5 : 4);
+  return TableEntry(name, bot ? 5 : 4, std::to_string(uid));
+}
+
+void TotalsTables::mTotalsLogged() {
+  build("mTotalsLogged", [&] {
+    const PStats& s = t_.allStats.all;
+    totalsLogged = Table{{{heading("Frags")},
+                          {heading("Kills")},
+                          {heading("Deaths")},
+                          {heading("Suicides")},
+                          {heading("Games")},
+                          {heading("Player Hours")}},
+                         {{value(num(s.frags))},
+                          {value(num(s.kills))},
+                          {value(num(s.deaths))},
+                          {value(num(s.suicides))},
+                          {value(num(static_cast<int64_t>(t_.gameList.size())))},
+                          {value(fmt.format(s.totalTime / 3600))}}};
+  });
+}
+
+void TotalsTables::mGamesPlayed() {
+  build("mGamesPlayed", [&] {
+    std::vector<SortInt> order;
+    for (size_t k = 0; k < Specs::kGames; ++k)
+      if (static_cast<int32_t>(k) != Specs::kSinglePlayer)
+        order.push_back({t_.gamesPlayed[k], static_cast<int32_t>(k)});
+    sortLarger(order);
+    gamesPlayed.emplace();
+    Table& t = *gamesPlayed;
+    t.push_back(titleRow("Total Games Played by Type", 3));
+    t.push_back({{heading("Game")}, {heading("Number")}, {heading("Player Hours")}});
+    for (const SortInt& s : order) {
+      const auto k = static_cast<size_t>(s.num);
+      const double hours =
+          k < t_.allStats.games.size() ? t_.allStats.games[k].totalTime / 3600 : 0.0;
+      t.push_back({{label(Specs::games[k])}, {value(num(s.val))}, {value(fmt.format(hours))}});
+    }
+    t.push_back({{label("Totals")},
+                 {TableEntry(num(t_.totalGamesPlayed), 9)},
+                 {TableEntry(fmt.format(t_.allStats.all.totalTime / 3600), 9)}});
+  });
+}
+
+Row TotalsTables::careerRow(const std::string& text, const CareerRecord& r) const {
+  return {{label(text)},
+          {holder(r.name, r.uid, r.isABot)},
+          {value(num(r.score))},
+          {value(num(r.games))},
+          {value(fmt.format(r.time / 3600))}};
+}
+
+Row TotalsTables::gameRow(const std::string& text, const GameRecord& r) const {
+  return {{label(text)},
+          {holder(r.name, r.uid, r.isABot)},
+          {value(num(r.score))},
+          {value(fmt.format(r.time / 60))},
+          {value(TableHtml::htmlText(r.map))},
+          {value(TableHtml::htmlText(r.date))}};
+}
+
+void TotalsTables::mCHighs() {
+  build("mCHighs", [&] {
+    const Records& r = t_.rec;
+    cHighs.emplace();
+    Table& t = *cHighs;
+    t.push_back({{heading("Category")},
+                 {heading("Player")},
+                 {heading("Score")},
+                 {heading("Games<br>Played")},
+                 {heading("Hours<br>Played")}});
+    const std::pair<const char*, const CareerRecord*> first[] = {
+        {"Most Frags", &r.cMostFrags},     {"Most Kills", &r.cMostKills},
+        {"Most Deaths", &r.cMostDeaths},   {"Most Suicides", &r.cMostSuicides},
+        {"Most Head Shots", &r.cMostHS},   {"Most First Blood", &r.cMostFB},
+        {"Most Double Kills", &r.cMostDK}, {"Most Multi Kills", &r.cMostMuK},
+        {"Most Ultra Kills", &r.cMostUK},  {"Most Monster Kills", &r.cMostMoK}};
+    for (const auto& [text, rec] : first) t.push_back(careerRow(text, *rec));
+    // The best frags an hour is no stored record: the first of that order.
+    if (!t_.sortedFPH.empty()) {
+      const HashEntry& h = *t_.sortedFPH.front();
+      if (std::optional<Player> p = playerOf(h)) {
+        const PStats& s = p->all;
+        t.push_back({{label("Highest FPH")},
+                     {holder(h.name, h.uid, h.isABot)},
+                     {value(fmt.format(s.totalTime == 0.0 ? 0.0 : s.frags * 3600.0 / s.totalTime))},
+                     {value(num(s.uses))},
+                     {value(fmt.format(s.totalTime / 3600))}});
+      }
+    }
+    const std::pair<const char*, const CareerRecord*> rest[] = {
+        {"Most Flag Captures", &r.cMostFCaptures},        {"Most Flag Kills", &r.cMostFKills},
+        {"Most Flag Assists", &r.cMostFAssists},          {"Most Flag Saves", &r.cMostFReturns},
+        {"Most Control<br>Point Captures", &r.cMostCPCs}, {"Most Wins", &r.cMostWins}};
+    for (const auto& [text, rec] : rest) t.push_back(careerRow(text, *rec));
+  });
+}
+
+Table TotalsTables::careerKinds(
+    const char* kind, const char* valueName,
+    const std::vector<std::pair<std::string, const CareerRecord*>>& kinds) const {
+  std::vector<SortInt> order;
+  for (size_t k = 0; k < kinds.size(); ++k)
+    if (kinds[k].second->score > 0)
+      order.push_back({kinds[k].second->score, static_cast<int32_t>(k)});
+  sortLarger(order);
+  Table t{{{heading(kind)},
+           {heading("Player")},
+           {heading(valueName)},
+           {heading("Games<br>Played")},
+           {heading("Hours<br>Played")}}};
+  for (const SortInt& s : order) {
+    const auto& [name, rec] = kinds[static_cast<size_t>(s.num)];
+    t.push_back(careerRow(name, *rec));
+  }
+  return t;
+}
+
+Table TotalsTables::gameKinds(
+    const char* valueName,
+    const std::vector<std::pair<std::string, const GameRecord*>>& kinds) const {
+  std::vector<SortInt> order;
+  for (size_t k = 0; k < kinds.size(); ++k)
+    if (kinds[k].second->score > 0)
+      order.push_back({kinds[k].second->score, static_cast<int32_t>(k)});
+  sortLarger(order);
+  Table t{{{heading("Weapon")},
+           {heading("Player")},
+           {heading(valueName)},
+           {heading("Time<br>(min)")},
+           {heading("Map")},
+           {heading("Date")}}};
+  for (const SortInt& s : order) {
+    const auto& [name, rec] = kinds[static_cast<size_t>(s.num)];
+    t.push_back(gameRow(name, *rec));
+  }
+  return t;
+}
+
+namespace {
+
+template <class R, size_t N>
+std::vector<std::pair<std::string, const R*>> perWeapon(const std::array<R, N>& records) {
+  std::vector<std::pair<std::string, const R*>> out;
+  for (size_t w = 0; w < N && w < Specs::kWeapons; ++w)
+    out.emplace_back(Specs::weapons[w], &records[w]);
+  return out;
+}
+
+template <class R, size_t W, size_t S>
+std::vector<std::pair<std::string, const R*>> perSuicide(const std::array<R, W>& weapons,
+                                                         const std::array<R, S>& causes) {
+  std::vector<std::pair<std::string, const R*>> out = perWeapon(weapons);
+  for (size_t c = 0; c < S && c < Specs::kSuicides; ++c)
+    out.emplace_back(Specs::suicides[c], &causes[c]);
+  return out;
+}
+
+}  // namespace
+
+void TotalsTables::mCKills() {
+  build("mCKills",
+        [&] { cKills = careerKinds("Weapon", "Kills", perWeapon(t_.rec.cKillsHoldingWeapon)); });
+}
+void TotalsTables::mCDeaths() {
+  build("mCDeaths",
+        [&] { cDeaths = careerKinds("Weapon", "Deaths", perWeapon(t_.rec.cDeathsByWeapon)); });
+}
+void TotalsTables::mCDeathsb() {
+  build("mCDeathsb", [&] {
+    cDeathsb = careerKinds("Weapon", "Deaths", perWeapon(t_.rec.cDeathsHoldingWeapon));
+  });
+}
+void TotalsTables::mCSuicides() {
+  build("mCSuicides", [&] {
+    cSuicides =
+        careerKinds("Cause", "Suicides", perSuicide(t_.rec.cWeaponSuicides, t_.rec.cSuicides));
+  });
+}
+
+void TotalsTables::mGHighs() {
+  build("mGHighs", [&] {
+    const Records& r = t_.rec;
+    gHighs.emplace();
+    gHighs->push_back({{heading("Category")},
+                       {heading("Player")},
+                       {heading("Score")},
+                       {heading("Time<br>(min)")},
+                       {heading("Map")},
+                       {heading("Date")}});
+    const std::pair<const char*, const GameRecord*> rows[] = {
+        {"Most Frags", &r.gMostFrags},
+        {"Most Kills", &r.gMostKills},
+        {"Most Deaths", &r.gMostDeaths},
+        {"Most Suicides", &r.gMostSuicides},
+        {"Most Flag<br>Captures", &r.gMostFCaptures},
+        {"Most Flag<br>Returns", &r.gMostFReturns},
+        {"Most Control<br>Point Captures", &r.gMostCPCs}};
+    for (const auto& [text, rec] : rows) gHighs->push_back(gameRow(text, *rec));
+  });
+}
+
+void TotalsTables::mGKills() {
+  build("mGKills", [&] { gKills = gameKinds("Kills", perWeapon(t_.rec.gKillsHoldingWeapon)); });
+}
+void TotalsTables::mGDeaths() {
+  build("mGDeaths", [&] { gDeaths = gameKinds("Deaths", perWeapon(t_.rec.gDeathsByWeapon)); });
+}
+void TotalsTables::mGDeathsb() {
+  build("mGDeathsb",
+        [&] { gDeathsb = gameKinds("Deaths", perWeapon(t_.rec.gDeathsHoldingWeapon)); });
+}
+void TotalsTables::mGSuicides() {
+  build("mGSuicides", [&] {
+    gSuicides = gameKinds("Suicides", perSuicide(t_.rec.gWeaponSuicides, t_.rec.gSuicides));
+  });
+}
+
+void TotalsTables::mTotalsRanking() {
+  build("mTotalsRanking", [&] {
+    totalsRanking.emplace();
+    Table& t = *totalsRanking;
+    t.push_back(titleRow("All Game Types Combined : All-Time Ranking", 14));
+    Row h;
+    for (const char* c : {"Rank", "Player", "F", "K", "D", "S", "TK", "TD", "Eff", "Avg FPH",
+                          "Avg TTL", "Ping", "Games", "Hours"})
+      h.push_back({heading(c)});
+    t.push_back(std::move(h));
+    const auto n = std::min<size_t>(static_cast<size_t>(std::max(config::getRankAll(), 0)),
+                                    t_.sortedByFDS.size());
+    for (size_t k = 0; k < n; ++k) {
+      const HashEntry& e = *t_.sortedByFDS[k];
+      std::optional<Player> p = playerOf(e);
+      if (!p) continue;
+      const PStats& s = p->all;
+      t.push_back(
+          {{label(num(static_cast<int64_t>(k) + 1))},
+           {holder(e.name, e.uid, e.isABot)},
+           {value(num(s.frags))},
+           {value(num(s.kills))},
+           {value(num(s.deaths))},
+           {value(num(s.suicides))},
+           {value(num(s.tkills))},
+           {value(num(s.tdeaths))},
+           {value(fmt.format(efficiency(s)) + "%")},
+           {value(fmt.format(s.totalTime == 0.0 ? 0.0 : s.frags * 3600.0 / s.totalTime))},
+           {value(fmt.format(s.totalTime / (static_cast<double>(s.deaths) + s.suicides + 1)))},
+           {value(e.isABot || s.pingNum == 0 ? "N/A" : num(s.pingTime / s.pingNum))},
+           {value(num(s.uses))},
+           {value(fmt.format(s.totalTime / 3600))}});
+    }
+  });
+}
+
+void TotalsTables::mRanking(int32_t row) {
+  static const char* const kNames[] = {"mRankingDM", "mRankingCTF", "mRankingDom", "mRankingA",
+                                       "mRankingTG", "mRankingLMS", "mRanking"};
+  build(kNames[std::clamp(row, 0, 6)], [&] {
+    const std::vector<const HashEntry*>* list = nullptr;
+    int32_t limit = 0;
+    std::vector<const char*> columns;
+    switch (row) {
+      case Specs::kDeathMatch:
+        list = &t_.sortedTD;
+        limit = config::getRankDM();
+        columns = {"Frags",   "Kills",   "Deaths", "Suicides", "Eff",
+                   "Avg FPH", "Avg TTL", "Ping",   "Games",    "Hours"};
+        break;
+      case Specs::kDomination:
+        list = &t_.sortedD;
+        limit = config::getRankDom();
+        columns = {"Score", "Games", "Wins", "Losses", "Hours"};
+        break;
+      case Specs::kCaptureTheFlag:
+        list = &t_.sortedCTF;
+        limit = config::getRankCTF();
+        columns = {
+            "Score", "Flag<br>Captures", "Flag<br>Kills", "Flag<br>Assists", "Frags", "Games",
+            "Wins",  "Losses",           "Hours"};
+        break;
+      case Specs::kLastManStanding:
+        list = &t_.sortedLMS;
+        limit = config::getRankLMS();
+        columns = {"Wins", "Losses", "Games", "Hours"};
+        break;
+      case Specs::kTeamGame:
+        list = &t_.sortedTT;
+        limit = config::getRankTG();
+        columns = {"Wins", "Losses", "Games", "Hours"};
+        break;
+      default:
+        list = &t_.sortedA;
+        limit = config::getRankA();
+        columns = {"Wins", "Losses", "Games", "Hours"};
+        break;
+    }
+    auto& table = ranking[static_cast<size_t>(row)];
+    table.emplace();
+    Table& t = *table;
+    t.push_back(titleRow(Specs::games[static_cast<size_t>(row)] + " : All-Time Ranking",
+                         static_cast<int32_t>(columns.size()) + 2));
+    Row h{{heading("Rank")}, {heading("Player")}};
+    for (const char* c : columns) h.push_back({heading(c)});
+    t.push_back(std::move(h));
+    const auto n = std::min<size_t>(static_cast<size_t>(std::max(limit, 0)), list->size());
+    for (size_t k = 0; k < n; ++k) {
+      const HashEntry& e = *(*list)[k];
+      std::optional<Player> p = playerOf(e);
+      if (!p) continue;
+      const PStats& s = p->games.at(static_cast<size_t>(row));
+      const int64_t games = int64_t{s.teamWins} + s.teamLosses;
+      // The list is sorted, so the first player without a match of the type
+      // ends the table.
+      if (row == Specs::kDeathMatch ? s.uses == 0 : games == 0) break;
+      Row r{{label(num(static_cast<int64_t>(k) + 1))}, {holder(e.name, e.uid, e.isABot)}};
+      auto cell = [&](const std::string& v) { r.push_back({value(v)}); };
+      const std::string hours = fmt.format(s.totalTime / 3600);
+      switch (row) {
+        case Specs::kDeathMatch:
+          cell(num(s.frags));
+          cell(num(s.kills));
+          cell(num(s.deaths));
+          cell(num(s.suicides));
+          cell(fmt.format(efficiency(s)) + "%");
+          cell(fmt.format(s.totalTime == 0.0 ? 0.0 : s.frags * 3600.0 / s.totalTime));
+          cell(fmt.format(s.totalTime / (static_cast<double>(s.deaths) + s.suicides + 1)));
+          // This table shows the pings of bots too.
+          cell(s.pingNum == 0 ? "N/A" : num(s.pingTime / s.pingNum));
+          cell(num(s.uses));
+          cell(hours);
+          break;
+        case Specs::kDomination:
+          cell(fmt.format(s.score));
+          cell(num(games));
+          cell(num(s.teamWins));
+          cell(num(s.teamLosses));
+          cell(hours);
+          break;
+        case Specs::kCaptureTheFlag:
+          cell(num(static_cast<int64_t>(s.score)));
+          cell(num(s.flagCaptures));
+          cell(num(s.flagKills));
+          cell(num(s.flagAssists));
+          cell(num(s.frags));
+          cell(num(games));
+          cell(num(s.teamWins));
+          cell(num(s.teamLosses));
+          cell(hours);
+          break;
+        default:
+          cell(num(s.teamWins));
+          cell(num(s.teamLosses));
+          cell(num(games));
+          cell(hours);
+      }
+      t.push_back(std::move(r));
+    }
+  });
+}
+
+}  // namespace programs::vardobf::output
