@@ -12,6 +12,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include "HistoryDb.h"
 #include "games/bf/Game.h"
 #include "games/bf/Specs.h"
 #include "platform/FileSystem.h"
@@ -24,41 +25,11 @@
 namespace {
 
 namespace fs = std::filesystem;
-using programs::vardo::config;
-using programs::vardobf::HashEntry;
-using programs::vardobf::PlayerDB;
+using bench_support::buildHistory;
+using bench_support::kMatches;
+using bench_support::kPlayers;
+using bench_support::useHome;
 using programs::vardobf::Totals;
-
-constexpr int kMatches = 20000;
-constexpr int kPlayers = 5000;
-
-void useHome(const std::string& home) {
-  config::resetToDefaults();
-  config::home = home;
-  config::os = "Linux";
-}
-
-// A database with kMatches counted matches and kPlayers players, all older
-// than the match the benchmark adds.
-void buildHistory(const std::string& home) {
-  useHome(home);
-  Totals t;
-  t.readDBs();
-  for (int i = 0; i < kMatches; ++i) t.gameList.push_back(900000000000LL - 60000LL * i);
-  t.totalGamesPlayed = kMatches;
-  games::bf::Player p(0.0);
-  p.all.kills = 40;
-  p.all.deaths = 30;
-  p.all.totalTime = 7200.0;
-  for (int uid = 0; uid < kPlayers; ++uid) {
-    std::string name = "Veteran" + std::to_string(uid);
-    HashEntry& e = t.plist.put(HashEntry::key(name, false), HashEntry(name, false, uid));
-    e.update(7200.0, 10, 30, 0, 5, 5, 0, 1, 1, 0, 0, 0, 0, 0, 0);
-    p.uid = uid;
-    PlayerDB::putPlayer(p);
-  }
-  t.writeDBs();
-}
 
 // One run's work on the database in `home` for the given log: the match is
 // replayed, folded in, the players ranked and everything saved; seconds.

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "HistoryDb.h"
 #include "games/bf/Game.h"
 #include "games/bf/Specs.h"
 #include "platform/FileSystem.h"
@@ -41,7 +42,7 @@ std::string tempDir() {
 // Milliseconds of the run's "Entire Program" stopwatch line, or -1.
 double runVardobf(const std::string& bin, const std::string& home, bool graphs) {
   platform::writeFile(home + "/VardoBF.cfg",
-                      std::string("SpawnBrowser\tfalse\nDebugType\tNone\nLogFileHandling\tsave\n"
+                      std::string("SpawnBrowser\tfalse\nDebugType\tStdOut\nLogFileHandling\tsave\n"
                                   "Max_Most_Recent\t1000\nCreateGraphs\t") +
                           (graphs ? "true" : "false") + "\n");
   std::string cmd = "cd '" + home + "' && '" + bin + "/vardobf' -j . logs 2>&1";
@@ -52,6 +53,12 @@ double runVardobf(const std::string& bin, const std::string& home, bool graphs) 
   size_t n;
   while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
   ::pclose(p);
+  // A run that failed somewhere would be timed for less work: say so.
+  if (out.find("Error in") != std::string::npos || out.find("Now Processing log") == std::string::npos) {
+    size_t at = out.find("Error in");
+    std::fprintf(stderr, "warning: the run in %s reported a failure: %s\n", home.c_str(),
+                 at == std::string::npos ? "no log processed" : out.substr(at, out.find('\n', at) - at).c_str());
+  }
   const std::string mark = " ms Entire Program";
   size_t at = out.find(mark);
   if (at == std::string::npos) return -1;
@@ -79,6 +86,7 @@ int main(int argc, char** argv) {
     o.gameType = i % 7;
     o.players = 20;
     o.minutes = 20;
+    o.unknownWeaponRate = 0;
     o.start = tools::loggen::DateTime::fromSeconds(
         tools::loggen::DateTime().toSeconds() + int64_t{i} * 1500, 0);
     tools::loggen::LogGenerator g(o);
@@ -140,6 +148,28 @@ int main(int argc, char** argv) {
     std::string rmHome = "rm -rf '" + home + "'";
     if (std::system(rmHome.c_str()) != 0) std::perror("rm");
   }
+  // One log added by a whole run to an empty database and to one of 20,000
+  // matches and 5,000 players, totals pages included.
+  double added[2] = {-1, -1};
+  for (int history = 0; history < 2; ++history) {
+    const std::string source = tempDir();
+    for (const char* d : {"data", "html", "processedLogs", "logs"})
+      platform::makeDirectory(source + "/" + d);
+    if (history == 1) bench_support::buildHistory(source);
+    for (int round = 0; round < 3; ++round) {
+      const std::string home = tempDir();
+      std::string copy = "cp -a '" + source + "/.' '" + home + "/' && sync";
+      if (std::system(copy.c_str()) != 0) std::perror("cp");
+      platform::writeFile(home + "/logs/new.log", files.front());
+      const double t = runVardobf(bin, home, true);
+      if (t >= 0 && (added[history] < 0 || t < added[history])) added[history] = t;
+      std::string rmHome = "rm -rf '" + home + "'";
+      if (std::system(rmHome.c_str()) != 0) std::perror("rm");
+    }
+    std::string rmSource = "rm -rf '" + source + "'";
+    if (std::system(rmSource.c_str()) != 0) std::perror("rm");
+  }
+
   std::string rm = "rm -rf '" + out + "'";
   if (std::system(rm.c_str()) != 0) std::perror("rm");
   if (ms[0] < 0 || ms[1] < 0) {
@@ -151,6 +181,12 @@ int main(int argc, char** argv) {
               megabytes / (ms[1] / 1000));
   std::printf("  graphs off          %7.3f  %7.1f  %6.2f\n", ms[0] / 1000, logs / (ms[0] / 1000),
               megabytes / (ms[0] / 1000));
-  std::printf("  on / off            %7.2f\n", ms[1] / ms[0]);
+  std::printf("  on / off            %7.2f\n\n", ms[1] / ms[0]);
+  std::printf("one log added (vardobf, pages and totals pages)   ms\n");
+  std::printf("  empty database                             %8.1f\n", added[0]);
+  std::printf("  %d matches, %d players               %8.1f\n", bench_support::kMatches,
+              bench_support::kPlayers, added[1]);
+  std::printf("  ratio                                      %8.2f (target: at most 1.5)\n",
+              added[1] / added[0]);
   return 0;
 }
