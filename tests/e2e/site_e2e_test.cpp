@@ -250,8 +250,13 @@ TEST_F(Site, RunInAnEmptyFolderGivesACompleteSite) {
                         "skins/custom_graphics/background.gif"})
     EXPECT_EQ(platform::readFile(html() + "/" + f), platform::readFile(installed + f)) << f;
   EXPECT_TRUE(platform::isFile(html() + "/Vardo_Main.html"));
-  // Eight matches, each with its own folder, plus the two fixed copies.
-  EXPECT_EQ(platform::listDirectory(html() + "/Individual_Game_Stats").size(), 10u);
+  // Eight matches, each with its own folder, plus the two fixed copies and
+  // the list of recent matches.
+  EXPECT_EQ(platform::listDirectory(html() + "/Individual_Game_Stats").size(), 11u);
+  EXPECT_TRUE(platform::isFile(html() + "/Individual_Game_Stats/Recent_Index.html"));
+  for (const char* f : {"Total_Index.html", "Rankings.html", "Player_Index.html", "All_Totals.html",
+                        "Human_Totals.html", "Bot_Totals.html"})
+    EXPECT_TRUE(platform::isFile(html() + "/Total_Game_Stats/" + f)) << f;
   EXPECT_FALSE(latin1Index().empty());
 }
 
