@@ -455,6 +455,30 @@ TEST(Skin, KeepsTheFrameUsableAtDesktopAndPhoneWidths) {
   }
 }
 
+TEST_F(Site, TotalsPagesRenderWithTheirStyleAndImagesAtDesktopAndPhoneWidths) {
+  ASSERT_EQ(run_.status, 0) << run_.output;
+  if (!platform::isFile(kChromium) || !platform::isFile("/usr/bin/python3"))
+    GTEST_SKIP() << "chromium or python3 is not installed (scripts/install-deps.sh)";
+  const std::pair<std::string, std::string> pages[] = {
+      {html() + "/Vardo_Main.html", "And Still Counting!"},
+      {html() + "/Total_Game_Stats/Rankings.html", "All Game Types Combined : All-Time Ranking"},
+      {html() + "/Total_Game_Stats/0.html", "Career Totals for"}};
+  for (const auto& [page, shown] : pages) {
+    for (int width : {1280, 390}) {
+      SCOPED_TRACE(page + " at width " + std::to_string(width));
+      auto r = probe(page, width, shown);
+      ASSERT_EQ(r["status"][0], "0") << (r.count("error") ? r["error"][0] : "");
+      for (const auto& f : r["failed"]) ADD_FAILURE() << "failed request: " << f;
+      for (const auto& b : r["broken_image"]) ADD_FAILURE() << "image did not load: " << b;
+      EXPECT_EQ(r["text"], std::vector<std::string>{"1"});
+      EXPECT_EQ(r["styled"], std::vector<std::string>{"1"}) << "skins/skin.css is not applied";
+      EXPECT_EQ(r["overflow"], std::vector<std::string>{"0"})
+          << "the page is wider than the window";
+      EXPECT_NE(r["tables"].at(0), "0");
+    }
+  }
+}
+
 TEST_F(Site, HelpPageRendersStyledAtPhoneWidth) {
   if (!platform::isFile(kChromium) || !platform::isFile("/usr/bin/python3"))
     GTEST_SKIP() << "chromium or python3 is not installed (scripts/install-deps.sh)";
