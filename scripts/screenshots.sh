@@ -12,6 +12,11 @@ match=""
 for d in "$games"/[0-9]*; do
   if grep -q "Flag Event Summary" "$d/index.html" 2>/dev/null; then match=$d; break; fi
 done
+# The main page and a career page, at desktop width.
+python3 tests/e2e/browser_probe.py /usr/bin/chromium "file://$(realpath "$site/Vardo_Main.html")" \
+  1280 900 --screenshot "docs/screenshot_main_1280.png" | grep -E '^(screenshot|failed|error)='
+python3 tests/e2e/browser_probe.py /usr/bin/chromium "file://$(realpath "$site/Total_Game_Stats/0.html")" \
+  1280 900 --screenshot "docs/screenshot_career_1280.png" | grep -E '^(screenshot|failed|error)=' 
 [ -n "$match" ] || match=$(ls -d "$games"/[0-9]* | head -1)
 player="$match/0.html"
 [ -f "$player" ] || player="$match/index.html"
@@ -22,3 +27,8 @@ for width in 1280 390; do
   python3 tests/e2e/browser_probe.py /usr/bin/chromium "file://$(realpath "$player")" \
     "$width" 900 --screenshot "docs/screenshot_player_$width.png" | grep -E '^(screenshot|failed|error)='
 done
+# The main page and a career page, at desktop width.
+python3 tests/e2e/browser_probe.py /usr/bin/chromium "file://$(realpath "$site/Vardo_Main.html")" \
+  1280 900 --screenshot "docs/screenshot_main_1280.png" | grep -E '^(screenshot|failed|error)='
+python3 tests/e2e/browser_probe.py /usr/bin/chromium "file://$(realpath "$site/Total_Game_Stats/0.html")" \
+  1280 900 --screenshot "docs/screenshot_career_1280.png" | grep -E '^(screenshot|failed|error)=' 
