@@ -48,13 +48,19 @@ int nearestWeighted(const Weighted& w, int r, int g, int b) {
 
 void mapPlain(Image& image, const Weighted& w) {
   const size_t n = image.outIndices.size();
-  // Textures repeat colours; remember the answer per colour.
-  std::vector<int16_t> memo(size_t{1} << 24, -1);
+  // Textures repeat colours: a direct-mapped cache of recent answers.
+  constexpr size_t kSlots = size_t{1} << 16;
+  std::vector<int32_t> keys(kSlots, -1);
+  std::vector<uint8_t> answers(kSlots, 0);
   for (size_t i = 0; i < n; ++i) {
     const uint8_t* p = image.level.data() + i * 4;
-    const size_t key = (size_t{p[0]} << 16) | (size_t{p[1]} << 8) | p[2];
-    if (memo[key] < 0) memo[key] = static_cast<int16_t>(nearestWeighted(w, p[0], p[1], p[2]));
-    image.outIndices[i] = static_cast<uint8_t>(memo[key]);
+    const auto key = static_cast<int32_t>((p[0] << 16) | (p[1] << 8) | p[2]);
+    const size_t slot = (static_cast<uint32_t>(key) * 2654435761u >> 16) & (kSlots - 1);
+    if (keys[slot] != key) {
+      keys[slot] = key;
+      answers[slot] = static_cast<uint8_t>(nearestWeighted(w, p[0], p[1], p[2]));
+    }
+    image.outIndices[i] = answers[slot];
   }
 }
 
