@@ -5,6 +5,8 @@ set -euo pipefail
 
 PACKAGES=(g++ cmake ninja-build make libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
           clang libclang-rt-14-dev python3 imagemagick giflib-tools)
+# The palvex quality benchmark compares with pngquant.
+PACKAGES+=(pngquant bc)
 
 missing=()
 for p in "${PACKAGES[@]}"; do
