@@ -333,6 +333,36 @@ TEST(PalvexMapper, ATieGoesToTheLowerEntryAndReservedSkipsEntryZero) {
   EXPECT_EQ(Mapper::nearest(weighted, 0, 0, 0, 0), 1);
 }
 
+TEST(PalvexMapper, TheOrderedSearchGivesTheAnswerOfAFullScan) {
+  std::mt19937 rng(5);
+  for (int round = 0; round < 40; ++round) {
+    // Few distinct values make many exact ties.
+    const int levels = round % 2 == 0 ? 4 : 256;
+    Palette p;
+    p.size = 1 + static_cast<int>(rng() % 256);
+    for (int i = 0; i < p.size; ++i)
+      p.set(i, static_cast<uint8_t>(rng() % levels * (255 / (levels - 1))),
+            static_cast<uint8_t>(rng() % levels * (255 / (levels - 1))),
+            static_cast<uint8_t>(rng() % levels * (255 / (levels - 1))));
+    for (int t = 0; t < 300; ++t) {
+      const int r = static_cast<int>(rng() % 700) - 200, g = static_cast<int>(rng() % 700) - 200,
+                b = static_cast<int>(rng() % 700) - 200;
+      const int first = t % 2;
+      int best = first < p.size ? first : 0;
+      int64_t bestD = INT64_MAX;
+      for (int i = first; i < p.size; ++i) {
+        const int64_t dr = 17 * (r - p.entries[i][0]), dg = 32 * (g - p.entries[i][1]),
+                      db = 9 * (b - p.entries[i][2]);
+        if (dr * dr + dg * dg + db * db < bestD) {
+          bestD = dr * dr + dg * dg + db * db;
+          best = i;
+        }
+      }
+      ASSERT_EQ(Mapper::nearest(p, first, r, g, b), best) << round << " " << t;
+    }
+  }
+}
+
 TEST(PalvexMapper, DitherFiftyDiffusesNothingAndHundredMixes) {
   cli::Settings s;
   const Palette bw = paletteOf({{0, 0, 0}, {255, 255, 255}});

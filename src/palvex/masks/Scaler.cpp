@@ -59,6 +59,22 @@ void Scaler::scaleToLevel(Image& image, int level, const cli::Settings& settings
   else
     image.levelMask.clear();
   const auto w = static_cast<size_t>(image.width);
+  if (!masked && bw == 1 && bh == 1) {
+    // Boxes of one pixel: the level is a copy of the top-left part.
+    for (int y = 0; y < lh; ++y)
+      for (int x = 0; x < lw; ++x) {
+        const uint8_t* p =
+            image.pixels.data() + (static_cast<size_t>(y) * w + static_cast<size_t>(x)) * 3;
+        uint8_t* out =
+            image.level.data() +
+            (static_cast<size_t>(y) * static_cast<size_t>(lw) + static_cast<size_t>(x)) * 4;
+        out[0] = p[0];
+        out[1] = p[1];
+        out[2] = p[2];
+      }
+    if (settings.debug) std::printf("Scaling done. \n");
+    return;
+  }
   const int64_t area = int64_t{bw} * bh;
   // A box holding more masked share than this becomes a masked pixel.
   const double threshold = settings.fatMask;

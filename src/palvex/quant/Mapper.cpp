@@ -12,11 +12,16 @@
 namespace palvex::quant {
 namespace {
 
-// The palette in the weighted form the distance uses.
+// The palette in the weighted form the distance uses, with the searched
+// entries ordered by their weighted green so that a search can stop once the
+// green difference alone exceeds the best distance found.
 struct Weighted {
   int first = 0;
   int size = 0;
   int64_t c[256][3] = {};
+  int count = 0;            // entries searched: first .. size - 1
+  int order[256] = {};      // their indices, by weighted green
+  int64_t green[256] = {};  // weighted green of order[k]
 };
 
 Weighted weigh(const Palette& palette, int first) {
@@ -28,19 +33,44 @@ Weighted weigh(const Palette& palette, int first) {
     w.c[i][1] = 32 * palette.entries[static_cast<size_t>(i)][1];
     w.c[i][2] = 9 * palette.entries[static_cast<size_t>(i)][2];
   }
+  for (int i = first; i < w.size; ++i) w.order[w.count++] = i;
+  std::stable_sort(w.order, w.order + w.count, [&](int a, int b) { return w.c[a][1] < w.c[b][1]; });
+  for (int k = 0; k < w.count; ++k) w.green[k] = w.c[w.order[k]][1];
   return w;
 }
 
+// The smallest distance, the lowest index among equals: the same answer as
+// a scan of all entries in index order.
 int nearestWeighted(const Weighted& w, int r, int g, int b) {
+  if (w.count == 0) return 0;
   const int64_t wr = 17 * int64_t{r}, wg = 32 * int64_t{g}, wb = 9 * int64_t{b};
-  int best = w.first < w.size ? w.first : 0;
+  int best = -1;
   int64_t bestDistance = INT64_MAX;
-  for (int i = w.first; i < w.size; ++i) {
+  auto consider = [&](int k) {
+    const int i = w.order[k];
     const int64_t dr = wr - w.c[i][0], dg = wg - w.c[i][1], db = wb - w.c[i][2];
     const int64_t d = dr * dr + dg * dg + db * db;
-    if (d < bestDistance) {
+    if (d < bestDistance || (d == bestDistance && i < best)) {
       bestDistance = d;
       best = i;
+    }
+  };
+  const int split = static_cast<int>(std::lower_bound(w.green, w.green + w.count, wg) - w.green);
+  int up = split, down = split - 1;
+  while (up < w.count || down >= 0) {
+    if (up < w.count) {
+      const int64_t dg = w.green[up] - wg;
+      if (dg * dg > bestDistance)
+        up = w.count;
+      else
+        consider(up++);
+    }
+    if (down >= 0) {
+      const int64_t dg = wg - w.green[down];
+      if (dg * dg > bestDistance)
+        down = -1;
+      else
+        consider(down--);
     }
   }
   return best;
