@@ -1,7 +1,9 @@
 // The image codecs, the output buffer and the loader.
+#include <csignal>
 #include <string>
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include "TestDir.h"
 #include "palvex/files/BmpCodec.h"
@@ -438,6 +440,35 @@ TEST(PalvexImageFiles, AnOutputThatCannotBeCreatedIsReported) {
   EXPECT_FALSE(ImageFiles::writeIndexed(im, OutputFormat::kPcx, true));
   EXPECT_EQ(cap.text(), "Writing PCX file data header\n Could not open PCX file " + im.outputName +
                             " for writing.\n");
+}
+
+// A write that fails part way (here: the file size limit) must not leave a
+// cut-short file that looks finished.
+TEST(PalvexImageFiles, AFileWhoseWritingFailsIsRemoved) {
+  TestDir dir;
+  Image im;
+  im.outWidth = 200;
+  im.outHeight = 200;
+  im.outIndices.assign(200 * 200, 7);
+  im.outputName = dir / "big.pcx";
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  auto* previous = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 10000;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  bool written = true;
+  std::string out;
+  {
+    StdoutCapture cap;
+    written = ImageFiles::writeIndexed(im, OutputFormat::kPcx, false);
+    out = cap.text();
+  }
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_FALSE(written);
+  EXPECT_FALSE(platform::exists(im.outputName));
+  EXPECT_EQ(out, " Could not write PCX file " + im.outputName + ": the disk may be full.\n");
 }
 
 }  // namespace

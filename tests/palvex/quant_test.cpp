@@ -390,6 +390,33 @@ TEST(PalvexMapper, DitherFiftyDiffusesNothingAndHundredMixes) {
   EXPECT_NE(from.outIndices, full.outIndices);
 }
 
+// Strengths above 100 fed back more error than was made, so the values grew
+// without bound; they are held at 100.
+TEST(PalvexMapper, DitherAbove100ActsAs100) {
+  cli::Settings s;
+  const Palette bw = paletteOf({{0, 0, 0}, {255, 255, 255}});
+  std::vector<uint8_t> px;
+  for (int i = 0; i < 64 * 64; ++i) px.insert(px.end(), {static_cast<uint8_t>(i), 90, 200});
+  Image a = imageOf(64, 64, px), b = imageOf(64, 64, px);
+  s.dither = 100;
+  Mapper::map(a, bw, false, s);
+  s.dither = 100000;
+  Mapper::map(b, bw, false, s);
+  EXPECT_EQ(a.outIndices, b.outIndices);
+}
+
+// A colour target of 0 or less merged until no neighbour was left, and one
+// above 256 overflowed the palette; targets are held to 1..256.
+TEST(PalvexPalette, TargetsOutsideTheRangeAreHeldToIt) {
+  cli::Settings s;
+  Image im = rowOf(distinctColours(400, 9));
+  const Palette none = quantizeImage(im, s, 0);
+  EXPECT_EQ(none.size, 2);  // one colour and black
+  const Palette many = quantizeImage(im, s, 300);
+  EXPECT_LE(many.size, 256);
+  EXPECT_GE(many.size, 250);
+}
+
 TEST(PalvexMapper, DitherRunsLeftToRightThenRightToLeft) {
   cli::Settings s;
   s.dither = 100;

@@ -1,6 +1,7 @@
 #include "palvex/files/ImageFiles.h"
 
 #include <cstdio>
+#include <new>
 #include <span>
 #include <string>
 
@@ -83,6 +84,10 @@ bool ImageFiles::load(Image& image, bool allow8bit) {
     }
   } catch (const DecodeError& e) {
     std::printf("%s", e.what());
+    return false;
+  } catch (const std::bad_alloc&) {
+    image.releasePixels();
+    std::printf("Out of memory.");
     return false;
   }
   return true;
