@@ -12,10 +12,10 @@ namespace {
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Splits "dir/name" into "dir/" and "name".
-std::pair<std::string, std::string> split(const std::string& spec) {
-  const size_t slash = spec.rfind(platform::kSeparator);
-  if (slash == std::string::npos) return {"", spec};
-  return {spec.substr(0, slash + 1), spec.substr(slash + 1)};
+std::pair<std::string, std::string> split(const std::string& given) {
+  const size_t slash = given.rfind(platform::kSeparator);
+  if (slash == std::string::npos) return {"", given};
+  return {given.substr(0, slash + 1), given.substr(slash + 1)};
 }
 
 // The regular files of `dir` whose names match `pattern`, in listing order.
