@@ -48,6 +48,43 @@ std::vector<uint8_t> readValues(std::span<const uint8_t> data, size_t pos, size_
   return out;
 }
 
+// Exchanges row i with row rows - 1 - i for i below rows / 2.
+void turnOver(std::vector<uint8_t>& data, size_t rowBytes, size_t rows) {
+  for (size_t i = 0; i < rows / 2; ++i)
+    std::swap_ranges(data.begin() + static_cast<std::ptrdiff_t>(i * rowBytes),
+                     data.begin() + static_cast<std::ptrdiff_t>((i + 1) * rowBytes),
+                     data.begin() + static_cast<std::ptrdiff_t>((rows - 1 - i) * rowBytes));
+}
+
+// R, G, B of `count` raw values of `bpp` bytes.
+std::vector<uint8_t> toRgb(const std::vector<uint8_t>& raw, size_t count, size_t bpp,
+                           const std::array<uint8_t, 768>& map, bool mapped) {
+  std::vector<uint8_t> pixels(count * 3);
+  for (size_t i = 0; i < count; ++i) {
+    const uint8_t* v = raw.data() + i * bpp;
+    uint8_t* p = pixels.data() + i * 3;
+    if (bpp == 1) {
+      if (mapped) {
+        p[0] = map[size_t{v[0]} * 3];
+        p[1] = map[size_t{v[0]} * 3 + 1];
+        p[2] = map[size_t{v[0]} * 3 + 2];
+      } else {
+        p[0] = p[1] = p[2] = v[0];
+      }
+    } else if (bpp == 2) {
+      const unsigned x = v[0] | (v[1] << 8);
+      p[0] = widen5((x >> 10) & 31);
+      p[1] = widen5((x >> 5) & 31);
+      p[2] = widen5(x & 31);
+    } else {
+      p[0] = v[2];
+      p[1] = v[1];
+      p[2] = v[0];
+    }
+  }
+  return pixels;
+}
+
 }  // namespace
 
 void TgaCodec::decode(std::span<const uint8_t> data, Image& image) {
@@ -93,42 +130,13 @@ void TgaCodec::decode(std::span<const uint8_t> data, Image& image) {
   const bool rle = type == kTypeMappedRle || type == kTypeTrueRle;
   const std::vector<uint8_t> raw = readValues(data, pos, count, bpp, rle);
 
-  std::vector<uint8_t> pixels(count * 3);
-  for (size_t i = 0; i < count; ++i) {
-    const uint8_t* v = raw.data() + i * bpp;
-    uint8_t* p = pixels.data() + i * 3;
-    if (bpp == 1) {
-      if (mapLength > 0) {
-        p[0] = map[size_t{v[0]} * 3];
-        p[1] = map[size_t{v[0]} * 3 + 1];
-        p[2] = map[size_t{v[0]} * 3 + 2];
-      } else {
-        p[0] = p[1] = p[2] = v[0];
-      }
-    } else if (bpp == 2) {
-      const unsigned x = v[0] | (v[1] << 8);
-      p[0] = widen5((x >> 10) & 31);
-      p[1] = widen5((x >> 5) & 31);
-      p[2] = widen5(x & 31);
-    } else {
-      p[0] = v[2];
-      p[1] = v[1];
-      p[2] = v[0];
-    }
-  }
-  // Stored bottom-up: exchange row i with row height - 1 - i.
-  const size_t rowBytes = size_t{width} * 3;
-  for (size_t i = 0; i < height / 2u; ++i)
-    std::swap_ranges(pixels.begin() + static_cast<std::ptrdiff_t>(i * rowBytes),
-                     pixels.begin() + static_cast<std::ptrdiff_t>((i + 1) * rowBytes),
-                     pixels.begin() + static_cast<std::ptrdiff_t>((height - 1 - i) * rowBytes));
+  std::vector<uint8_t> pixels = toRgb(raw, count, bpp, map, mapLength > 0);
+  // Stored bottom-up.
+  turnOver(pixels, size_t{width} * 3, height);
   std::vector<uint8_t> indices;
   if (bpp == 1 && image.keepIndexPlane) {
     indices = raw;
-    for (size_t i = 0; i < height / 2u; ++i)
-      std::swap_ranges(indices.begin() + static_cast<std::ptrdiff_t>(i * width),
-                       indices.begin() + static_cast<std::ptrdiff_t>((i + 1) * width),
-                       indices.begin() + static_cast<std::ptrdiff_t>((height - 1 - i) * width));
+    turnOver(indices, width, height);
   }
   image.width = width;
   image.height = height;
@@ -155,11 +163,7 @@ bool TgaCodec::encodeIndexed(int32_t width, int32_t height, std::vector<uint8_t>
   out.put(head);
   const auto w = static_cast<size_t>(width);
   const auto h = static_cast<size_t>(height);
-  if (h >= 2)
-    for (size_t i = 0; i < h / 2; ++i)
-      std::swap_ranges(indices.begin() + static_cast<std::ptrdiff_t>(i * w),
-                       indices.begin() + static_cast<std::ptrdiff_t>((i + 1) * w),
-                       indices.begin() + static_cast<std::ptrdiff_t>((h - 1 - i) * w));
+  if (h >= 2) turnOver(indices, w, h);
   out.put(std::span<const uint8_t>(indices.data(), w * h));
   return out.flush();
 }

@@ -16,6 +16,42 @@ uint8_t mean(int64_t sum, int64_t count) {
   return static_cast<uint8_t>(std::clamp<int64_t>((2 * sum + count) / (2 * count), 0, 255));
 }
 
+// Level pixel (x, y): the mean of its box, over the unmasked pixels when
+// there is a mask plane; masked when none is left or the masked share is
+// above `fatMask`.
+void boxPixel(Image& image, int x, int y, int bw, int bh, double fatMask) {
+  const bool masked = !image.maskPlane.empty();
+  const auto w = static_cast<size_t>(image.width);
+  int64_t sum[3] = {0, 0, 0};
+  int64_t kept = 0;
+  int64_t maskSum = 0;
+  for (int sy = y * bh; sy < y * bh + bh; ++sy) {
+    const size_t row = static_cast<size_t>(sy) * w;
+    for (int sx = x * bw; sx < x * bw + bw; ++sx) {
+      const size_t i = row + static_cast<size_t>(sx);
+      if (masked && image.maskPlane[i] != 0) {
+        maskSum += image.maskPlane[i];
+        continue;
+      }
+      const uint8_t* p = image.pixels.data() + i * 3;
+      sum[0] += p[0];
+      sum[1] += p[1];
+      sum[2] += p[2];
+      ++kept;
+    }
+  }
+  const size_t li =
+      static_cast<size_t>(y) * static_cast<size_t>(image.levelWidth) + static_cast<size_t>(x);
+  uint8_t* out = image.level.data() + li * 4;
+  const double share = static_cast<double>(maskSum) / 255.0 / static_cast<double>(int64_t{bw} * bh);
+  if (masked && (kept == 0 || share > fatMask)) {
+    out[3] = 255;
+    image.levelMask[li] = 255;
+    return;
+  }
+  for (int k = 0; k < 3; ++k) out[k] = mean(sum[k], kept);
+}
+
 }  // namespace
 
 int Scaler::divisor(float factor) {
@@ -75,40 +111,8 @@ void Scaler::scaleToLevel(Image& image, int level, const cli::Settings& settings
     if (settings.debug) std::printf("Scaling done. \n");
     return;
   }
-  const int64_t area = int64_t{bw} * bh;
-  // A box holding more masked share than this becomes a masked pixel.
-  const double threshold = settings.fatMask;
-  for (int y = 0; y < lh; ++y) {
-    for (int x = 0; x < lw; ++x) {
-      int64_t sum[3] = {0, 0, 0};
-      int64_t kept = 0;
-      int64_t maskSum = 0;
-      for (int sy = y * bh; sy < y * bh + bh; ++sy) {
-        const size_t row = static_cast<size_t>(sy) * w;
-        for (int sx = x * bw; sx < x * bw + bw; ++sx) {
-          const size_t i = row + static_cast<size_t>(sx);
-          if (masked && image.maskPlane[i] != 0) {
-            maskSum += image.maskPlane[i];
-            continue;
-          }
-          const uint8_t* p = image.pixels.data() + i * 3;
-          sum[0] += p[0];
-          sum[1] += p[1];
-          sum[2] += p[2];
-          ++kept;
-        }
-      }
-      const size_t li = static_cast<size_t>(y) * static_cast<size_t>(lw) + static_cast<size_t>(x);
-      uint8_t* out = image.level.data() + li * 4;
-      const double share = static_cast<double>(maskSum) / 255.0 / static_cast<double>(area);
-      if (kept == 0 || (masked && share > threshold)) {
-        out[3] = 255;
-        image.levelMask[li] = 255;
-        continue;
-      }
-      for (int k = 0; k < 3; ++k) out[k] = mean(sum[k], kept);
-    }
-  }
+  for (int y = 0; y < lh; ++y)
+    for (int x = 0; x < lw; ++x) boxPixel(image, x, y, bw, bh, settings.fatMask);
   if (settings.debug) std::printf("Scaling done. \n");
 }
 
