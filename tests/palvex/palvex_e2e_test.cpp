@@ -154,6 +154,22 @@ TEST_F(PalvexE2e, BatchModeWritesPrefixedNamesAndSkipsFilesItMayNotReplace) {
   EXPECT_EQ(identify(dir / "pal_b.pcx", "%w %h"), "24 20");
 }
 
+TEST_F(PalvexE2e, ReferenceFilesDictateTheOutputSizes) {
+  convert(shellQuote(dir / "tex.png") + " -type TrueColor BMP3:" + shellQuote(dir / "stone.BMP"));
+  dir.mkdir("ref");
+  convert(shellQuote(dir / "tex.png") +
+          " -resize 12x10! -colors 16 -type Palette PCX:" + shellQuote(dir / "ref/stone.pcx"));
+  platform::removePath(dir / "tex.png");
+  const RunResult r = palvex(dir, {"*.*", "out_", "-refdir", "ref"});
+  EXPECT_TRUE(contains(r.output, " Using destination sizes from old PCX file:  12 x 10 \n"))
+      << r.output;
+  EXPECT_TRUE(
+      contains(r.output, "Could not find reference PCX for:  tex.tga  from  ref/tex.tga \n"));
+  EXPECT_TRUE(contains(r.output, " FOUND NO MATCHING .PCX file for: tex.tga \n"));
+  EXPECT_EQ(identify(dir / "out_stone.pcx", "%w %h"), "12 10");
+  EXPECT_EQ(identify(dir / "out_tex.pcx", "%w %h"), "48 40");
+}
+
 TEST_F(PalvexE2e, MasterPaletteModeUsesThePaletteOfTheFileAsItIs) {
   convert("-size 16x16 gradient:red-blue -colors 64 -type Palette PCX:" +
           shellQuote(dir / "master.pcx"));
