@@ -417,6 +417,23 @@ TEST(PalvexPalette, TargetsOutsideTheRangeAreHeldToIt) {
   EXPECT_GE(many.size, 250);
 }
 
+// Worked by hand on 2 × 2 pixels of grey 64 with a black and white palette.
+// At 100 the error of the dithered value spreads (s = 1/16): the last pixel
+// reads 64 + 1275 / 16 = 143.7 and turns white. At 49 the error is taken from
+// the original pixel (s = 0.98 / 16): it reads 64 + 960 × 0.06125 = 122.8.
+TEST(PalvexMapper, DiffusionArithmeticOnTwoRows) {
+  cli::Settings s;
+  const Palette bw = paletteOf({{0, 0, 0}, {255, 255, 255}});
+  s.dither = 100;
+  Image a = flat(2, 2, 64, 64, 64);
+  Mapper::map(a, bw, false, s);
+  EXPECT_EQ(a.outIndices, (std::vector<uint8_t>{0, 0, 1, 0}));
+  s.dither = 49;
+  Image b = flat(2, 2, 64, 64, 64);
+  Mapper::map(b, bw, false, s);
+  EXPECT_EQ(b.outIndices, (std::vector<uint8_t>{0, 0, 0, 0}));
+}
+
 TEST(PalvexMapper, DitherRunsLeftToRightThenRightToLeft) {
   cli::Settings s;
   s.dither = 100;
