@@ -7,6 +7,8 @@ PACKAGES=(g++ cmake ninja-build make libgtest-dev libgmock-dev libbenchmark-dev 
           clang libclang-rt-14-dev python3 imagemagick giflib-tools)
 # The page checks: the HTML checker and the headless browser.
 PACKAGES+=(tidy chromium)
+# The palvex quality benchmark compares with pngquant.
+PACKAGES+=(pngquant bc)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -1,7 +1,9 @@
-#include <cstdio>
+#include <string>
+#include <vector>
 
-// palvex arrives in a later release; until then it only names itself.
-int main() {
-  std::printf("palvex: not available in this release\n");
-  return 1;
+#include "palvex/modes/Run.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  return palvex::modes::Run::run(args);
 }

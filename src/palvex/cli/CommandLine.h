@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "palvex/cli/Settings.h"
+
+namespace palvex::cli {
+
+// The command line of palvex: switches introduced by "-", "/" or "=",
+// abbreviated to any prefix of at least their minimum length, and up to two
+// plain arguments.
+class CommandLine {
+ public:
+  // Parses `args` (without the program name), printing the complaints of
+  // parsing, and applies the rules that follow parsing. Never fails.
+  static Settings parse(const std::vector<std::string>& args);
+
+  // The index of the keyword table entry that `text` (the switch without
+  // its switch character, any case) selects, or -1.
+  static int match(std::string_view text);
+  // The keyword of a table entry.
+  static std::string_view keyword(int entry);
+
+  static void printBanner();
+  static void printUsage();
+};
+
+}  // namespace palvex::cli

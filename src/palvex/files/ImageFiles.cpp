@@ -1,0 +1,128 @@
+#include "palvex/files/ImageFiles.h"
+
+#include <cstdio>
+#include <new>
+#include <span>
+#include <string>
+
+#include "palvex/files/BmpCodec.h"
+#include "palvex/files/OutputBuffer.h"
+#include "palvex/files/PcxCodec.h"
+#include "palvex/files/TgaCodec.h"
+#include "platform/FileSystem.h"
+#include "platform/OutputFile.h"
+#include "util/Failure.h"
+
+namespace palvex::files {
+namespace {
+
+// Files larger than this are not read into memory: no texture of the
+// largest accepted size needs more.
+constexpr int64_t kMaxFileBytes = int64_t{1} << 30;
+
+class FileSink : public Sink {
+ public:
+  explicit FileSink(platform::OutputFile& file) : file_(file) {}
+  bool write(std::span<const uint8_t> data) override {
+    return file_.write(data.data(), data.size());
+  }
+
+ private:
+  platform::OutputFile& file_;
+};
+
+// Opens, writes through the buffer and closes; removes the file when any
+// of it failed. `what` names the format in the messages.
+template <typename Encode>
+bool writeFile(const std::string& name, const char* what, Encode encode) {
+  auto file = platform::OutputFile::open(name, platform::OutputFile::Mode::kReplace);
+  if (!file) {
+    std::printf(" Could not open %s file %s for writing.\n", what, name.c_str());
+    return false;
+  }
+  FileSink sink(*file);
+  OutputBuffer out(sink);
+  const bool written = encode(out);
+  if (!file->close() || !written) {
+    platform::removePath(name);
+    std::printf(" Could not write %s file %s: the disk may be full.\n", what, name.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ImageFiles::load(Image& image, bool allow8bit) {
+  image.releasePixels();
+  const std::string& name = image.inputName;
+  if (!platform::isFile(name)) {
+    std::printf(" Input file [%s] not found. ", name.c_str());
+    return false;
+  }
+  std::string bytes;
+  try {
+    if (platform::fileSize(name) > kMaxFileBytes) {
+      std::printf(" Input file [%s] is too large. ", name.c_str());
+      return false;
+    }
+    bytes = platform::readFile(name);
+  } catch (const util::Failure&) {
+    std::printf(" Input file [%s] not found. ", name.c_str());
+    return false;
+  }
+  const std::span<const uint8_t> data(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  try {
+    if (data.size() < kSniffSize) throw DecodeError(" Couldn't read from input file. ");
+    if (data[0] == 'B' && data[1] == 'M') {
+      BmpCodec::decode(data, allow8bit, image);
+    } else if (data[0] == kPcxMagic && data[2] < 2) {
+      PcxCodec::decode(data, image);
+      std::printf("PCX file read.");
+    } else {
+      TgaCodec::decode(data, image);
+    }
+  } catch (const DecodeError& e) {
+    std::printf("%s", e.what());
+    return false;
+  } catch (const std::bad_alloc&) {
+    image.releasePixels();
+    std::printf("Out of memory.");
+    return false;
+  }
+  return true;
+}
+
+bool ImageFiles::writeIndexed(Image& image, OutputFormat format, bool debug) {
+  const auto n = static_cast<size_t>(image.outWidth) * static_cast<size_t>(image.outHeight);
+  if (image.outIndices.size() != n || n == 0) return false;
+  switch (format) {
+    case OutputFormat::kBmp:
+      return writeFile(image.outputName, "BMP", [&](OutputBuffer& out) {
+        return BmpCodec::encodeIndexed(image.outWidth, image.outHeight, image.outIndices,
+                                       image.outPalette, out);
+      });
+    case OutputFormat::kPcx:
+      if (debug) std::printf("Writing PCX file data header\n");
+      return writeFile(image.outputName, "PCX", [&](OutputBuffer& out) {
+        return PcxCodec::encode(image.outWidth, image.outHeight, image.outIndices, image.outPalette,
+                                out);
+      });
+    case OutputFormat::kTga:
+      return writeFile(image.outputName, "TGA", [&](OutputBuffer& out) {
+        return TgaCodec::encodeIndexed(image.outWidth, image.outHeight, image.outIndices,
+                                       image.outPalette, out);
+      });
+  }
+  return false;
+}
+
+bool ImageFiles::writeTrueColour(const Image& image) {
+  const auto n = static_cast<size_t>(image.width) * static_cast<size_t>(image.height);
+  if (image.pixels.size() != n * 3 || n == 0) return false;
+  return writeFile(image.outputName, "24 Bit", [&](OutputBuffer& out) {
+    return BmpCodec::encodeTrueColour(image.width, image.height, image.pixels, out);
+  });
+}
+
+}  // namespace palvex::files

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "palvex/Image.h"
+#include "palvex/cli/Settings.h"
+
+namespace palvex::masks {
+
+// Scales images down to the output size (level 0) and to mip levels by box
+// averaging, keeping masked pixels apart.
+class Scaler {
+ public:
+  // round(1 ÷ factor), at least 1: a factor above 2 or below 0 would
+  // otherwise give a divisor of 0 or less.
+  static int divisor(float factor);
+
+  // Fills the image's level image (and, when it has a mask plane, its level
+  // mask) for `level`, running mask detection first when masking is on.
+  static void scaleToLevel(Image& image, int level, const cli::Settings& settings);
+};
+
+}  // namespace palvex::masks

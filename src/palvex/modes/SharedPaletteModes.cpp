@@ -1,0 +1,110 @@
+#include "palvex/modes/SharedPaletteModes.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "palvex/files/ImageFiles.h"
+#include "palvex/modes/OutputNames.h"
+#include "palvex/quant/Mapper.h"
+#include "palvex/quant/Quantizer.h"
+#include "palvex/quant/Sampler.h"
+
+namespace palvex::modes {
+namespace {
+
+// Loads, names, checks and maps one file onto `palette` and writes it.
+// `prefix` is the mode's line before mapping.
+void remap(Image& im, const Palette& palette, bool reserved, const cli::Batch& batch,
+           const cli::Settings& settings, const char* before, const char* after) {
+  im.outputName =
+      OutputNames::make(im, settings, batch.batchMode, files::extensionOf(settings.format));
+  if (!OutputNames::mayWrite(im.outputName, settings.overwrite)) return;
+  std::printf("%s", before);
+  quant::Mapper::map(im, palette, reserved, settings);
+  std::printf("%s", after);
+  files::ImageFiles::writeIndexed(im, settings.format, settings.debug);
+}
+
+}  // namespace
+
+std::optional<Palette> SharedPaletteModes::master(cli::Batch& batch,
+                                                  const cli::Settings& settings) {
+  Image source;
+  source.inputName = settings.palette;
+  if (!files::ImageFiles::load(source, settings.allow8bit)) {
+    std::printf("Failed loading image file:  %s \n", source.inputName.c_str());
+    return std::nullopt;
+  }
+  Palette palette;
+  if (source.sourcePaletteSize == 256) {
+    std::printf("Using palette from reference file.. \n");
+    for (int i = 0; i < 256; ++i) {
+      const uint8_t* e = source.sourcePalette.data() + i * 4;
+      palette.set(i, e[0], e[1], e[2]);
+    }
+    palette.size = 256;
+  } else {
+    quant::Sampler sampler(settings);
+    sampler.sample(source, settings.depths, settings.mipLimit);
+    palette = quant::Quantizer::quantize(sampler, 256, false, settings);
+  }
+  source.releasePixels();
+  std::printf("Remapping all files to master palette..\n");
+  for (Image& im : batch.records) {
+    std::printf("Remapping file:  %s\n", im.inputName.c_str());
+    if (!files::ImageFiles::load(im, settings.allow8bit)) {
+      std::printf("+ image file:  %s \n", im.inputName.c_str());
+      continue;
+    }
+    remap(im, palette, false, batch, settings, "Remapping to palette..\n", "");
+    im.releasePixels();
+  }
+  return palette;
+}
+
+std::optional<Palette> SharedPaletteModes::common(cli::Batch& batch,
+                                                  const cli::Settings& settings) {
+  quant::Sampler sampler(settings);
+  quant::DepthAdapter depths(settings.depths);
+  bool anyMask = false;
+  do {
+    const auto& d = depths.depths();
+    std::printf("Component sampling depths: %d, %d, %d \n", d[0], d[1], d[2]);
+    std::printf(settings.rgb ? "Quantizing in RGB colorspace. \n"
+                             : "Quantizing in YCbCr colorspace. \n");
+    sampler.clear();
+    anyMask = false;
+    for (Image& im : batch.records) {
+      std::printf(" Target colors: %i \n", im.targetColours);
+      std::printf("Sampling file:  %s\n", im.inputName.c_str());
+      if (!files::ImageFiles::load(im, settings.allow8bit)) {
+        std::printf("Failed loading image file:  %s \n", im.inputName.c_str());
+        continue;
+      }
+      sampler.sample(im, d, settings.mipLimit);
+      anyMask = anyMask || im.maskFound;
+      im.releasePixels();
+      std::printf("Cumulative color bins:  %i\n", sampler.count());
+    }
+  } while (depths.next(sampler.count(), settings.binLimit, settings.colours));
+
+  int target = settings.colours;
+  if (anyMask) {
+    std::printf("Quantizing with special mask color.\n");
+    target = std::min(target, 255);
+  }
+  const Palette palette = quant::Quantizer::quantize(sampler, target, anyMask, settings);
+  for (Image& im : batch.records) {
+    std::printf("Remapping file to common palette:  %s\n", im.inputName.c_str());
+    if (!files::ImageFiles::load(im, settings.allow8bit)) {
+      std::printf("Failed loading image file:  %s \n", im.inputName.c_str());
+      continue;
+    }
+    remap(im, palette, anyMask, batch, settings, "Remapping to palette...\n",
+          "Writing remapped image...\n");
+    im.releasePixels();
+  }
+  return palette;
+}
+
+}  // namespace palvex::modes

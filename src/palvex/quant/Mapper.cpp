@@ -1,0 +1,163 @@
+#include "palvex/quant/Mapper.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "palvex/masks/Scaler.h"
+
+namespace palvex::quant {
+namespace {
+
+// The palette in the weighted form the distance uses, with the searched
+// entries ordered by their weighted green so that a search can stop once the
+// green difference alone exceeds the best distance found.
+struct Weighted {
+  int first = 0;
+  int size = 0;
+  int64_t c[256][3] = {};
+  int count = 0;            // entries searched: first .. size - 1
+  int order[256] = {};      // their indices, by weighted green
+  int64_t green[256] = {};  // weighted green of order[k]
+};
+
+Weighted weigh(const Palette& palette, int first) {
+  Weighted w;
+  w.first = first;
+  w.size = std::clamp(palette.size, 0, 256);
+  for (int i = 0; i < 256; ++i) {
+    w.c[i][0] = 17 * palette.entries[static_cast<size_t>(i)][0];
+    w.c[i][1] = 32 * palette.entries[static_cast<size_t>(i)][1];
+    w.c[i][2] = 9 * palette.entries[static_cast<size_t>(i)][2];
+  }
+  for (int i = first; i < w.size; ++i) w.order[w.count++] = i;
+  std::stable_sort(w.order, w.order + w.count, [&](int a, int b) { return w.c[a][1] < w.c[b][1]; });
+  for (int k = 0; k < w.count; ++k) w.green[k] = w.c[w.order[k]][1];
+  return w;
+}
+
+// The smallest distance, the lowest index among equals: the same answer as
+// a scan of all entries in index order.
+int nearestWeighted(const Weighted& w, int r, int g, int b) {
+  if (w.count == 0) return 0;
+  const int64_t wr = 17 * int64_t{r}, wg = 32 * int64_t{g}, wb = 9 * int64_t{b};
+  int best = -1;
+  int64_t bestDistance = INT64_MAX;
+  auto consider = [&](int k) {
+    const int i = w.order[k];
+    const int64_t dr = wr - w.c[i][0], dg = wg - w.c[i][1], db = wb - w.c[i][2];
+    const int64_t d = dr * dr + dg * dg + db * db;
+    if (d < bestDistance || (d == bestDistance && i < best)) {
+      bestDistance = d;
+      best = i;
+    }
+  };
+  const int split = static_cast<int>(std::lower_bound(w.green, w.green + w.count, wg) - w.green);
+  int up = split, down = split - 1;
+  while (up < w.count || down >= 0) {
+    if (up < w.count) {
+      const int64_t dg = w.green[up] - wg;
+      if (dg * dg > bestDistance)
+        up = w.count;
+      else
+        consider(up++);
+    }
+    if (down >= 0) {
+      const int64_t dg = wg - w.green[down];
+      if (dg * dg > bestDistance)
+        down = -1;
+      else
+        consider(down--);
+    }
+  }
+  return best;
+}
+
+void mapPlain(Image& image, const Weighted& w) {
+  const size_t n = image.outIndices.size();
+  // Textures repeat colours: a direct-mapped cache of recent answers.
+  constexpr size_t kSlots = size_t{1} << 16;
+  std::vector<int32_t> keys(kSlots, -1);
+  std::vector<uint8_t> answers(kSlots, 0);
+  for (size_t i = 0; i < n; ++i) {
+    const uint8_t* p = image.level.data() + i * 4;
+    const auto key = static_cast<int32_t>((p[0] << 16) | (p[1] << 8) | p[2]);
+    const size_t slot = (static_cast<uint32_t>(key) * 2654435761u >> 16) & (kSlots - 1);
+    if (keys[slot] != key) {
+      keys[slot] = key;
+      answers[slot] = static_cast<uint8_t>(nearestWeighted(w, p[0], p[1], p[2]));
+    }
+    image.outIndices[i] = answers[slot];
+  }
+}
+
+// Floyd–Steinberg over alternating row directions. The accumulated errors
+// are integers (weights 7, 1, 5, 3) scaled by `s` when read.
+void mapDithered(Image& image, const Palette& palette, const Weighted& w, int strength) {
+  const double s = (strength > 49 ? strength - 50 : strength) * 0.02 / 16;
+  const bool fromValue = strength > 49;
+  const int width = image.outWidth;
+  const auto row = static_cast<size_t>(width) + 2;
+  std::vector<int64_t> current(row * 3, 0), next(row * 3, 0);
+  for (int y = 0; y < image.outHeight; ++y) {
+    const bool forward = y % 2 == 0;
+    const int dir = forward ? 1 : -1;
+    for (int step = 0; step < width; ++step) {
+      const int x = forward ? step : width - 1 - step;
+      const size_t i = static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x);
+      const uint8_t* p = image.level.data() + i * 4;
+      const size_t at = static_cast<size_t>(x + 1) * 3;
+      int v[3];
+      for (int k = 0; k < 3; ++k)
+        v[k] = static_cast<int>(std::lround(p[k] + s * static_cast<double>(current[at + k])));
+      const int idx = nearestWeighted(w, v[0], v[1], v[2]);
+      image.outIndices[i] = static_cast<uint8_t>(idx);
+      const auto& e = palette.entries[static_cast<size_t>(idx)];
+      const size_t ahead = static_cast<size_t>(x + 1 + dir) * 3;
+      const size_t behind = static_cast<size_t>(x + 1 - dir) * 3;
+      for (int k = 0; k < 3; ++k) {
+        const int64_t err = (fromValue ? v[k] : p[k]) - e[static_cast<size_t>(k)];
+        current[ahead + k] += 7 * err;
+        next[ahead + k] += 1 * err;
+        next[at + k] += 5 * err;
+        next[behind + k] += 3 * err;
+      }
+    }
+    std::swap(current, next);
+    std::fill(next.begin(), next.end(), 0);
+  }
+}
+
+}  // namespace
+
+int Mapper::nearest(const Palette& palette, int first, int r, int g, int b) {
+  return nearestWeighted(weigh(palette, first), r, g, b);
+}
+
+void Mapper::map(Image& image, const Palette& palette, bool reserved,
+                 const cli::Settings& settings) {
+  masks::Scaler::scaleToLevel(image, 0, settings);
+  if (settings.masking && !image.maskPlane.empty()) reserved = true;
+  image.outWidth = image.levelWidth;
+  image.outHeight = image.levelHeight;
+  image.outIndices.assign(
+      static_cast<size_t>(image.outWidth) * static_cast<size_t>(image.outHeight), 0);
+  image.outPalette = palette;
+  const auto w = std::make_unique<Weighted>(weigh(palette, reserved ? 1 : 0));
+  // Strengths above 100 would feed back more error than was made.
+  const int strength = std::clamp(settings.dither, 0, 100);
+  if (strength > 0)
+    mapDithered(image, palette, *w, strength);
+  else
+    mapPlain(image, *w);
+  if (settings.masking && !image.levelMask.empty() && image.maskFound) {
+    if (settings.debug) std::printf("Masking Out Colors...");
+    for (size_t i = 0; i < image.outIndices.size(); ++i)
+      if (image.levelMask[i] == 255) image.outIndices[i] = 0;
+  }
+}
+
+}  // namespace palvex::quant

@@ -1,0 +1,43 @@
+#include "platform/OutputFile.h"
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace platform {
+
+std::unique_ptr<OutputFile> OutputFile::open(const std::string& path, Mode mode) {
+  if (path.empty()) return nullptr;
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == Mode::kCreateNew ? O_EXCL : O_TRUNC);
+  int fd = ::open(path.c_str(), flags, 0644);
+  if (fd < 0) return nullptr;
+  return std::make_unique<OutputFile>(Token(), fd);
+}
+
+OutputFile::~OutputFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool OutputFile::write(const uint8_t* data, size_t size) {
+  if (fd_ < 0) return false;
+  while (size > 0) {
+    ssize_t n = ::write(fd_, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) return false;
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool OutputFile::close() {
+  int fd = fd_;
+  fd_ = -1;
+  return fd < 0 || ::close(fd) == 0;
+}
+
+}  // namespace platform

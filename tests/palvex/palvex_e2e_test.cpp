@@ -1,0 +1,239 @@
+// Runs the built palvex on real images in temporary folders. Images are made
+// and checked with ImageMagick, an independent reader and writer of the
+// three formats.
+#include <cmath>
+#include <cstdio>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "TestDir.h"
+#include "e2e/Run.h"
+#include "palvex/files/ImageFiles.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+using testing_support::binDir;
+using testing_support::runProgram;
+using testing_support::RunResult;
+using testing_support::shellQuote;
+using testing_support::TestDir;
+
+constexpr const char* kConvert = "/usr/bin/convert";
+constexpr const char* kIdentify = "/usr/bin/identify";
+
+std::string capture(const std::string& cmd) {
+  std::string out;
+  std::FILE* p = ::popen((cmd + " 2>/dev/null").c_str(), "r");
+  if (p == nullptr) return out;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  ::pclose(p);
+  return out;
+}
+
+// ImageMagick's reading of a file: R, G, B bytes, top row first.
+std::string imPixels(const std::string& path) {
+  return capture(std::string(kConvert) + " " + shellQuote(path) + " -auto-orient -depth 8 rgb:-");
+}
+
+std::string identify(const std::string& path, const std::string& format) {
+  return capture(std::string(kIdentify) + " -format " + shellQuote(format) + " " +
+                 shellQuote(path));
+}
+
+void convert(const std::string& args) {
+  ASSERT_EQ(std::system((std::string(kConvert) + " " + args + " >/dev/null 2>&1").c_str()), 0)
+      << args;
+}
+
+// Our reading of a file, as ImageMagick's.
+std::string ourPixels(const std::string& path, bool allow8 = true) {
+  palvex::Image im;
+  im.inputName = path;
+  std::fflush(stdout);
+  if (!palvex::files::ImageFiles::load(im, allow8)) return "(not loaded)";
+  return std::string(im.pixels.begin(), im.pixels.end());
+}
+
+RunResult palvex(const TestDir& dir, const std::vector<std::string>& args) {
+  return runProgram(dir.path(), binDir() + "/palvex", args);
+}
+
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+class PalvexE2e : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    convert("-seed 7 -size 48x40 plasma:fractal " + shellQuote(dir / "tex.png"));
+    convert(shellQuote(dir / "tex.png") + " -type TrueColor TGA:" + shellQuote(dir / "tex.tga"));
+  }
+  TestDir dir;
+};
+
+TEST_F(PalvexE2e, ImageMagickFilesOfEverySupportedKindLoadToTheSamePixels) {
+  const std::string src = shellQuote(dir / "tex.png");
+  const std::vector<std::pair<std::string, std::string>> variants = {
+      {"-colors 200 -type Palette PCX:", "a.pcx"},
+      {"-type TrueColor BMP3:", "b24.bmp"},
+      {"-colors 200 -type Palette -compress None BMP3:", "b8.bmp"},
+      {"-colors 200 -type Palette TGA:", "t1.tga"},
+      {"-type TrueColor TGA:", "t2.tga"},
+      {"-type TrueColorAlpha TGA:", "t2a.tga"},
+      {"-colors 200 -type Palette -compress RLE TGA:", "t9.tga"},
+      {"-type TrueColor -compress RLE TGA:", "t10.tga"},
+      {"-type TrueColorAlpha -compress RLE TGA:", "t10a.tga"},
+  };
+  for (const auto& [how, name] : variants) {
+    convert(src + " " + how + shellQuote(dir / name));
+    const std::string theirs = imPixels(dir / name);
+    ASSERT_EQ(theirs.size(), 48u * 40 * 3) << name;
+    EXPECT_TRUE(ourPixels(dir / name) == theirs) << name;
+  }
+  // Greyscale Targa files (type 3) are refused.
+  convert(src + " -type Grayscale TGA:" + shellQuote(dir / "grey.tga"));
+  EXPECT_EQ(ourPixels(dir / "grey.tga"), "(not loaded)");
+}
+
+double psnr(const std::string& a, const std::string& b) {
+  if (a.size() != b.size() || a.empty()) return 0;
+  double sum = 0;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const double d = static_cast<uint8_t>(a[i]) - static_cast<uint8_t>(b[i]);
+    sum += d * d;
+  }
+  return sum == 0 ? 99 : 10 * std::log10(255.0 * 255.0 * static_cast<double>(a.size()) / sum);
+}
+
+TEST_F(PalvexE2e, WrittenFilesReadBackInImageMagickWithTheSamePixelsAndPalette) {
+  for (const char* format : {"pcx", "bmp", "tga"}) {
+    const std::string out = std::string("out.") + format;
+    const RunResult r = palvex(dir, {"tex.tga", out, std::string("-") + format});
+    ASSERT_TRUE(contains(r.output, " File written: " + out + " .\n")) << r.output;
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(identify(dir / out, "%w %h %z %k"), "48 40 8 " + identify(dir / out, "%k"));
+    // Our own reading (palette colour of every index) against theirs.
+    EXPECT_TRUE(ourPixels(dir / out) == imPixels(dir / out)) << format;
+    EXPECT_LE(std::stoi(identify(dir / out, "%k")), 256);
+  }
+  // A usable likeness of the source.
+  EXPECT_GT(psnr(ourPixels(dir / "tex.tga"), imPixels(dir / "out.bmp")), 30.0);
+}
+
+TEST_F(PalvexE2e, APcxRoundTripKeepsEveryColour) {
+  convert(shellQuote(dir / "tex.png") +
+          " -colors 180 -type Palette PCX:" + shellQuote(dir / "few.pcx"));
+  const RunResult r = palvex(dir, {"few.pcx", "again.pcx"});
+  ASSERT_TRUE(contains(r.output, "PCX file read.Image input size: 40 x 48  \n")) << r.output;
+  const int colours = std::stoi(identify(dir / "few.pcx", "%k"));
+  EXPECT_TRUE(contains(r.output, "Color bins: " + std::to_string(colours) + " \n")) << r.output;
+  EXPECT_EQ(imPixels(dir / "again.pcx"), imPixels(dir / "few.pcx"));
+  // The colours and black in front; white after.
+  const std::string f = platform::readFile(dir / "again.pcx");
+  const std::string palette = f.substr(f.size() - 768);
+  EXPECT_EQ(palette.substr(0, 3), std::string(3, '\0'));
+  const auto n = static_cast<size_t>(colours) + 1;
+  EXPECT_EQ(palette.substr(n * 3), std::string((256 - n) * 3, '\xff'));
+}
+
+TEST_F(PalvexE2e, BatchModeWritesPrefixedNamesAndSkipsFilesItMayNotReplace) {
+  convert(shellQuote(dir / "tex.png") + " -flop -type TrueColor TGA:" + shellQuote(dir / "b.tga"));
+  platform::writeFile(dir / "pal_b.pcx", "old");
+  RunResult r = palvex(dir, {"*.tga", "pal_"});
+  EXPECT_TRUE(contains(r.output, "Queued for processing: 0 b.tga  \n")) << r.output;
+  EXPECT_TRUE(contains(r.output, "Queued for processing: 1 tex.tga  \n"));
+  EXPECT_TRUE(contains(r.output, "Cannot overwrite existing file. Use -o option to override. \n"));
+  EXPECT_TRUE(contains(r.output, " File written: pal_tex.pcx .\n"));
+  EXPECT_EQ(platform::readFile(dir / "pal_b.pcx"), "old");
+  r = palvex(dir, {"*.tga", "pal_", "-o", "-scale", "0.5", "0"});
+  EXPECT_TRUE(contains(r.output, " File written: pal_b.pcx .\n")) << r.output;
+  EXPECT_EQ(identify(dir / "pal_b.pcx", "%w %h"), "24 20");
+}
+
+TEST_F(PalvexE2e, ReferenceFilesDictateTheOutputSizes) {
+  convert(shellQuote(dir / "tex.png") + " -type TrueColor BMP3:" + shellQuote(dir / "stone.BMP"));
+  dir.mkdir("ref");
+  convert(shellQuote(dir / "tex.png") +
+          " -resize 12x10! -colors 16 -type Palette PCX:" + shellQuote(dir / "ref/stone.pcx"));
+  platform::removePath(dir / "tex.png");
+  const RunResult r = palvex(dir, {"*.*", "out_", "-refdir", "ref"});
+  EXPECT_TRUE(contains(r.output, " Using destination sizes from old PCX file:  12 x 10 \n"))
+      << r.output;
+  EXPECT_TRUE(
+      contains(r.output, "Could not find reference PCX for:  tex.tga  from  ref/tex.tga \n"));
+  EXPECT_TRUE(contains(r.output, " FOUND NO MATCHING .PCX file for: tex.tga \n"));
+  EXPECT_EQ(identify(dir / "out_stone.pcx", "%w %h"), "12 10");
+  EXPECT_EQ(identify(dir / "out_tex.pcx", "%w %h"), "48 40");
+}
+
+TEST_F(PalvexE2e, MasterPaletteModeUsesThePaletteOfTheFileAsItIs) {
+  convert("-size 16x16 gradient:red-blue -colors 64 -type Palette PCX:" +
+          shellQuote(dir / "master.pcx"));
+  const RunResult r = palvex(dir, {"tex.tga", "m.tga", "-tga", "-palette", "master.pcx"});
+  EXPECT_TRUE(contains(r.output, "Using palette from reference file.. \n")) << r.output;
+  EXPECT_TRUE(
+      contains(r.output, "Remapping all files to master palette..\nRemapping file:  tex.tga\n"));
+  const std::string master = platform::readFile(dir / "master.pcx");
+  const std::string out = platform::readFile(dir / "m.tga");
+  ASSERT_GT(out.size(), 18u + 768);
+  // The TGA colour map holds B, G, R.
+  for (size_t i = 0; i < 256; ++i)
+    for (size_t k = 0; k < 3; ++k)
+      ASSERT_EQ(out[18 + i * 3 + k], master[master.size() - 768 + i * 3 + 2 - k]) << i;
+}
+
+TEST_F(PalvexE2e, CommonPaletteModeGivesEveryFileTheSamePalette) {
+  convert("-size 40x30 gradient:yellow-navy -type TrueColor TGA:" + shellQuote(dir / "g.tga"));
+  const RunResult r = palvex(dir, {"*.tga", "c_", "-common", "-c", "100"});
+  EXPECT_TRUE(contains(r.output, "Cumulative color bins:  ")) << r.output;
+  EXPECT_TRUE(contains(r.output, "Remapping file to common palette:  tex.tga\n"));
+  const std::string a = platform::readFile(dir / "c_g.pcx");
+  const std::string b = platform::readFile(dir / "c_tex.pcx");
+  ASSERT_GT(a.size(), 768u);
+  EXPECT_EQ(a.substr(a.size() - 768), b.substr(b.size() - 768));
+  EXPECT_LE(
+      std::stoi(identify(dir / "c_g.pcx", "%k")) + std::stoi(identify(dir / "c_tex.pcx", "%k")),
+      2 * 101);
+}
+
+TEST_F(PalvexE2e, APinkKeyColourBecomesEntryZero) {
+  convert(shellQuote(dir / "tex.png") + " -fill '#ff00ff' -draw 'rectangle 0,0 20,39' " +
+          "-type TrueColor BMP3:" + shellQuote(dir / "key.bmp"));
+  const RunResult r = palvex(dir, {"key.bmp", "key.pcx", "-pinkmask"});
+  EXPECT_TRUE(contains(r.output, "Quantizing with special mask color.\n")) << r.output;
+  palvex::Image im;
+  im.inputName = dir / "key.pcx";
+  im.keepIndexPlane = true;
+  ASSERT_TRUE(palvex::files::ImageFiles::load(im, true));
+  EXPECT_EQ(im.sourcePalette[0], 255);
+  EXPECT_EQ(im.sourcePalette[1], 0);
+  EXPECT_EQ(im.sourcePalette[2], 255);
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 48; ++x)
+      ASSERT_EQ(im.indexPlane[static_cast<size_t>(y * 48 + x)] == 0, x <= 20) << x << "," << y;
+}
+
+TEST_F(PalvexE2e, BadInputEndsTheRunWithoutLeavingAnOutput) {
+  std::string t = platform::readFile(dir / "tex.tga");
+  platform::writeFile(dir / "cut.tga", t.substr(0, t.size() / 2));
+  RunResult r = palvex(dir, {"cut.tga", "cut.pcx"});
+  EXPECT_TRUE(contains(r.output,
+                       " Input file ends before its image data. i) Failed loading image file:  "
+                       "cut.tga \n"))
+      << r.output;
+  EXPECT_FALSE(platform::exists(dir / "cut.pcx"));
+  r = palvex(dir, {});
+  EXPECT_TRUE(contains(r.output, " Run PALVEX /? for a list of command line options.\n"));
+  EXPECT_TRUE(contains(r.output, " Error: no input filename specified. \n"));
+  r = palvex(dir, {"tex.tga", "o*.pcx"});
+  EXPECT_TRUE(contains(r.output, " Error: illegal output filename. "));
+  r = palvex(dir, {"-?"});
+  EXPECT_TRUE(contains(r.output, " Usage:   PALVEX  [switches]"));
+  EXPECT_EQ(r.status, 1);
+}
+
+}  // namespace
