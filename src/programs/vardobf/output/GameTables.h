@@ -90,8 +90,6 @@ class GameTables {
   const games::bf::Player* byUid(int32_t uid) const;
   std::string score(const games::bf::Player& p) const;
   std::string efficiency(const games::bf::PStats& s) const;
-  Table weaponTable(const games::bf::PStats& record) const;
-  Table itemTable(const std::vector<int32_t>& counts) const;
   Table miscTable(const games::bf::PStats& s, const Cell& firstBlood) const;
   Table episodeTable(const games::bf::Player& p, bool spreeEpisodes) const;
   std::string reasonText(const games::bf::PStats& e) const;

@@ -4,6 +4,7 @@
 #include "games/bf/HighScores.h"
 #include "games/bf/Specs.h"
 #include "programs/vardobf/Sorts.h"
+#include "programs/vardobf/output/CommonTables.h"
 #include "programs/vardobf/output/GameTables.h"
 #include "programs/vardobf/output/GameTablesDetail.h"
 #include "programs/vardobf/output/TableHtml.h"
@@ -205,37 +206,10 @@ void GameTables::mPickups() {
   });
 }
 
-Table GameTables::itemTable(const std::vector<int32_t>& counts) const {
-  std::vector<SortInt> order;
-  for (size_t i = 0; i < counts.size() && i < Specs::kItems; ++i)
-    if (counts[i] != 0) order.push_back({counts[i], static_cast<int32_t>(i)});
-  if (!order.empty())
-    util::QuickSort::quickSort(order, 0, static_cast<int32_t>(order.size()) - 1, SortInt::By());
-  Table t;
-  t.push_back({{heading("Item Type")},
-               {heading("No.")},
-               {heading("Item Type")},
-               {heading("No.")},
-               {heading("Item Type")},
-               {heading("No.")}});
-  for (size_t i = 0; i < order.size(); i += 3) {
-    Row r;
-    for (size_t j = i; j < i + 3; ++j) {
-      if (j < order.size()) {
-        r.push_back({label(Specs::items[static_cast<size_t>(order[j].num)])});
-        r.push_back({value(num(order[j].val))});
-      } else {
-        r.push_back({label("&nbsp;")});
-        r.push_back({value("&nbsp;")});
-      }
-    }
-    t.push_back(std::move(r));
-  }
-  return t;
-}
-
 void GameTables::mItems() {
-  build("mItems", [&] { items = itemTable({g_.hs.ItemsByType.begin(), g_.hs.ItemsByType.end()}); });
+  build("mItems", [&] {
+    items = CommonTables::itemTable({g_.hs.ItemsByType.begin(), g_.hs.ItemsByType.end()});
+  });
 }
 
 Table GameTables::miscTable(const PStats& s, const Cell& firstBlood) const {
@@ -252,27 +226,7 @@ Table GameTables::miscTable(const PStats& s, const Cell& firstBlood) const {
     add("Warps", s.blink);
     add("Failed Warps", s.blinkFail);
   }
-  Table t;
-  t.push_back({{heading("Category")},
-               {heading("Value")},
-               {heading("Category")},
-               {heading("Value")},
-               {heading("Category")},
-               {heading("Value")}});
-  for (size_t i = 0; i < pairs.size(); i += 3) {
-    Row r;
-    for (size_t j = i; j < i + 3; ++j) {
-      if (j < pairs.size()) {
-        r.push_back({label(pairs[j].first)});
-        r.push_back(pairs[j].second);
-      } else {
-        r.push_back({label("&nbsp;")});
-        r.push_back({value("&nbsp;")});
-      }
-    }
-    t.push_back(std::move(r));
-  }
-  return t;
+  return CommonTables::pairTable("Category", "Value", pairs);
 }
 
 void GameTables::mMisc() {

@@ -2,11 +2,10 @@
 
 #include "games/bf/HighScores.h"
 #include "games/bf/Specs.h"
-#include "programs/vardobf/Sorts.h"
+#include "programs/vardobf/output/CommonTables.h"
 #include "programs/vardobf/output/GameTables.h"
 #include "programs/vardobf/output/GameTablesDetail.h"
 #include "programs/vardobf/output/SortVs.h"
-#include "programs/vardobf/output/SortWeapon.h"
 #include "programs/vardobf/output/TableHtml.h"
 #include "util/QuickSort.h"
 
@@ -28,29 +27,6 @@ const char* const kFlagHeadings[] = {"Flag<br>Captures", "Flag<br>Kills",   "Fla
                                      "Flag<br>Saves",    "Flag<br>Pickups", "Flag<br>Drops"};
 
 }  // namespace
-
-Table GameTables::weaponTable(const PStats& record) const {
-  std::vector<SortWeapon> rows;
-  for (size_t w = 0; w < Specs::kWeapons; ++w) rows.emplace_back(record, static_cast<int32_t>(w));
-  sortAll<SortWeapon, SortWeapon::By>(rows);
-  Table t;
-  t.push_back({{heading("Weapon")},
-               {heading("Frags")},
-               {heading("Kills")},
-               {heading("Deaths")},
-               {heading("Suicides")},
-               {heading("Efficiency")}});
-  for (const SortWeapon& r : rows) {
-    if (r.frags == 0 && r.kills == 0 && r.deaths == 0) continue;
-    t.push_back({{label(Specs::weapons[static_cast<size_t>(r.num)])},
-                 {value(num(r.frags))},
-                 {value(num(r.kills))},
-                 {value(num(r.deaths))},
-                 {value(num(r.suicides))},
-                 {value(fmt.format(r.eff) + "%")}});
-  }
-  return t;
-}
 
 std::string GameTables::reasonText(const PStats& e) const {
   const std::string& r = e.reasonStopped;
@@ -146,31 +122,16 @@ void GameTables::mPlayerSummary() {
 
 void GameTables::mPlayerWeapons() {
   build("mPlayerWeapons", [&] {
-    for (const Player* p : g_.playersByUID) playerWeapons.push_back(weaponTable(p->all));
-    gameWeapons = weaponTable(g_.gameTotals.all);
+    for (const Player* p : g_.playersByUID)
+      playerWeapons.push_back(CommonTables::weaponTable(p->all, fmt));
+    gameWeapons = CommonTables::weaponTable(g_.gameTotals.all, fmt);
   });
 }
 
 void GameTables::mPlayerSuicides() {
   build("mPlayerSuicides", [&] {
-    for (const Player* p : g_.playersByUID) {
-      std::vector<SortInt> rows;
-      for (size_t w = 0; w < Specs::kWeapons; ++w)
-        if (p->all.myWSuicides[w] > 0)
-          rows.push_back({p->all.myWSuicides[w], static_cast<int32_t>(w)});
-      for (size_t c = 0; c < Specs::kSuicides; ++c)
-        if (p->all.mySuicides[c] > 0)
-          rows.push_back({p->all.mySuicides[c], static_cast<int32_t>(Specs::kWeapons + c)});
-      sortAll<SortInt, SortInt::By>(rows);
-      Table t{{{heading("Type")}, {heading("Suicides")}}};
-      for (const SortInt& r : rows) {
-        const auto k = static_cast<size_t>(r.num);
-        const std::string& name =
-            k < Specs::kWeapons ? Specs::weapons[k] : Specs::suicides[k - Specs::kWeapons];
-        t.push_back({{label(name)}, {value(num(r.val))}});
-      }
-      playerSuicides.push_back(std::move(t));
-    }
+    for (const Player* p : g_.playersByUID)
+      playerSuicides.push_back(CommonTables::suicideTable(p->all));
   });
 }
 
@@ -217,7 +178,8 @@ void GameTables::mPlayerPickup() {
 void GameTables::mPlayerItem() {
   build("mPlayerItem", [&] {
     for (const Player* p : g_.playersByUID)
-      playerItem.push_back(itemTable({p->all.itemGets.begin(), p->all.itemGets.end()}));
+      playerItem.push_back(
+          CommonTables::itemTable({p->all.itemGets.begin(), p->all.itemGets.end()}));
   });
 }
 
