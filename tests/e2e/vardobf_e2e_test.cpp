@@ -72,8 +72,18 @@ TEST_F(VardobfRun, StagesProcessesAndCleansUpWithDefaultSettings) {
       (std::vector<std::string>{"bf_game.db", "bf_hash.db", "bf_player.db", "bf_records.db"}));
   EXPECT_TRUE(platform::isFile(home / "html/Vardo_Main.html"));
   auto games = platform::listDirectory(home / "html/Individual_Game_Stats");
-  EXPECT_EQ(games.size(), 4u);  // two matches, Highest_Score, Last_Game
-  EXPECT_FALSE(contains(home.read("html/Vardo_Main.html"), "<b>"));
+  // Two matches, Highest_Score, Last_Game and the list of recent matches.
+  EXPECT_EQ(games.size(), 5u);
+  // The server name "Alpha <b>" reaches the pages escaped.
+  EXPECT_FALSE(contains(home.read("html/Individual_Game_Stats/Recent_Index.html"), "<b>"));
+  size_t alpha = 0;
+  for (const std::string& d : games) {
+    if (!platform::isFile(home / ("html/Individual_Game_Stats/" + d + "/index.html"))) continue;
+    const std::string index = home.read("html/Individual_Game_Stats/" + d + "/index.html");
+    EXPECT_FALSE(contains(index, "<b>")) << d;
+    if (contains(index, "Alpha &lt;b&gt;")) ++alpha;
+  }
+  EXPECT_GE(alpha, 1u);
 }
 
 TEST_F(VardobfRun, LauncherBesideTheProgramIsStartedAndVerboseTracesShow) {
