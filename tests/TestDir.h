@@ -46,22 +46,23 @@ class TestDir {
   std::string path_;
 };
 
-// Captures what is written to standard output while it lives.
-class StdoutCapture {
+// Captures what is written to standard output (or, with the other stream and
+// descriptor, to standard error) while it lives.
+class StreamCapture {
  public:
-  StdoutCapture() {
-    std::fflush(stdout);
+  StreamCapture(std::FILE* stream, int fd) : stream_(stream), fd_(fd) {
+    std::fflush(stream_);
     file_ = std::tmpfile();
-    saved_ = ::dup(1);
-    ::dup2(::fileno(file_), 1);
+    saved_ = ::dup(fd_);
+    ::dup2(::fileno(file_), fd_);
   }
-  StdoutCapture(const StdoutCapture&) = delete;
-  StdoutCapture& operator=(const StdoutCapture&) = delete;
-  ~StdoutCapture() {
+  StreamCapture(const StreamCapture&) = delete;
+  StreamCapture& operator=(const StreamCapture&) = delete;
+  ~StreamCapture() {
     restore();
     if (file_ != nullptr) std::fclose(file_);
   }
-  // Restores standard output and returns what was written.
+  // Restores the stream and returns what was written.
   std::string text() {
     restore();
     std::string out;
@@ -75,13 +76,22 @@ class StdoutCapture {
  private:
   void restore() {
     if (saved_ < 0) return;
-    std::fflush(stdout);
-    ::dup2(saved_, 1);
+    std::fflush(stream_);
+    ::dup2(saved_, fd_);
     ::close(saved_);
     saved_ = -1;
   }
+  std::FILE* stream_;
+  int fd_;
   std::FILE* file_ = nullptr;
   int saved_ = -1;
+};
+
+struct StdoutCapture : StreamCapture {
+  StdoutCapture() : StreamCapture(stdout, 1) {}
+};
+struct StderrCapture : StreamCapture {
+  StderrCapture() : StreamCapture(stderr, 2) {}
 };
 
 }  // namespace testing_support

@@ -17,6 +17,7 @@ namespace {
 
 using programs::vardo::config;
 using programs::vardo::core;
+using testing_support::StderrCapture;
 using testing_support::StdoutCapture;
 using testing_support::TestDir;
 using util::Debug;
@@ -128,40 +129,6 @@ class FakeTotalsHtml : public programs::vardo::TotalsHtml {
   int writes = 0;
 };
 
-// Captures what is written to standard error while it lives.
-class StderrCapture {
- public:
-  StderrCapture() : file_(std::tmpfile()), saved_(::dup(2)) {
-    std::fflush(stderr);
-    ::dup2(::fileno(file_), 2);
-  }
-  StderrCapture(const StderrCapture&) = delete;
-  StderrCapture& operator=(const StderrCapture&) = delete;
-  ~StderrCapture() {
-    restore();
-    std::fclose(file_);
-  }
-  std::string text() {
-    restore();
-    std::string out;
-    std::rewind(file_);
-    char buf[1024];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, file_)) > 0) out.append(buf, n);
-    return out;
-  }
-
- private:
-  void restore() {
-    if (saved_ < 0) return;
-    std::fflush(stderr);
-    ::dup2(saved_, 2);
-    ::close(saved_);
-    saved_ = -1;
-  }
-  std::FILE* file_;
-  int saved_;
-};
 
 std::string utf16(const std::string& s) {
   std::string out;

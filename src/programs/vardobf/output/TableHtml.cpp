@@ -29,35 +29,11 @@ void attribute(std::string& w, const char* name, int32_t value, bool shown) {
 
 }  // namespace
 
-std::string TableHtml::cleanString(const std::optional<std::string>& s) {
-  if (!s || s->empty()) return "&nbsp;";
-  std::string out;
-  out.reserve(s->size());
-  for (char c : *s) {
-    switch (c) {
-      case '>':
-        out += "&gt;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '&':
-        out += "&amp;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case ' ':
-        out += "&nbsp;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
+namespace {
 
-std::string TableHtml::htmlText(const std::string& s) {
+// The four markup characters as entities, and with `blanks` a blank as
+// "&nbsp;".
+std::string escaped(const std::string& s, bool blanks) {
   std::string out;
   out.reserve(s.size());
   for (char c : s) {
@@ -74,12 +50,24 @@ std::string TableHtml::htmlText(const std::string& s) {
       case '"':
         out += "&quot;";
         break;
+      case ' ':
+        out += blanks ? "&nbsp;" : " ";
+        break;
       default:
         out += c;
     }
   }
   return out;
 }
+
+}  // namespace
+
+std::string TableHtml::cleanString(const std::optional<std::string>& s) {
+  if (!s || s->empty()) return "&nbsp;";
+  return escaped(*s, true);
+}
+
+std::string TableHtml::htmlText(const std::string& s) { return escaped(s, false); }
 
 const char* TableHtml::cellClass(const TableEntry& e) {
   switch (e.type) {
