@@ -173,22 +173,15 @@ bool Gif::encodePixels(std::vector<uint8_t>& out) {
     out.push_back(8);  // minimum code size
     CodeWriter w(out);
     w.freeEnt = kFirstFree;
-    // The string table as a direct index: entry (prefix code, next pixel)
-    // holds the string's code, valid when it carries the current generation.
-    // A new generation empties the table without touching it; the codes the
-    // table gives are those of any exact string table, so the output is the
-    // same as with a hashed one.
-    thread_local std::vector<uint32_t> table;
-    thread_local uint32_t generation = 0;
-    if (table.empty()) table.assign(static_cast<size_t>(MaxGIFTable) * 256, 0);
-    auto fresh = [&] {
-      if (++generation > 0xFFFF) {
-        std::fill(table.begin(), table.end(), 0);
-        generation = 1;
-      }
-    };
-    fresh();
-
+    // The string table: (prefix code, next pixel) -> code, open addressing
+    // in 8192 slots, so that at most 3838 strings leave it half empty and
+    // the whole table stays in the cache. The codes it gives are those of
+    // any exact string table, so the output is the same as with any other.
+    constexpr uint32_t kSlotBits = 13;
+    constexpr uint32_t kSlots = 1u << kSlotBits;
+    std::vector<uint32_t> keys(kSlots, 0);  // key + 1; 0 = empty slot
+    std::vector<uint16_t> values(kSlots);
+    auto slotOf = [](uint32_t key) { return (key * 2654435761u) >> (32 - kSlotBits); };
     w.output(kClear);
     if (n == 0) {
       w.output(kEnd);
@@ -199,18 +192,20 @@ bool Gif::encodePixels(std::vector<uint8_t>& out) {
     const uint8_t* px = pix.data();
     for (size_t i = 1; i < n; ++i) {
       const uint8_t p = px[i];
-      const size_t k = static_cast<size_t>(ent) * 256 + p;
-      const uint32_t v = table[k];
-      if ((v >> 16) == generation) {
-        ent = static_cast<int32_t>(v & 0xFFFF);
+      const uint32_t key = (static_cast<uint32_t>(ent) << 8 | p) + 1;
+      uint32_t k = slotOf(key);
+      while (keys[k] != 0 && keys[k] != key) k = (k + 1) & (kSlots - 1);
+      if (keys[k] == key) {
+        ent = values[k];
         continue;
       }
       w.output(ent);
       if (w.freeEnt < MaxGIFTable) {
-        table[k] = (generation << 16) | static_cast<uint32_t>(w.freeEnt++);
+        keys[k] = key;
+        values[k] = static_cast<uint16_t>(w.freeEnt++);
       } else {
         // The table is full: start afresh with 9-bit codes.
-        fresh();
+        std::fill(keys.begin(), keys.end(), 0);
         w.freeEnt = kFirstFree;
         w.output(kClear);
         w.nBits = 9;
