@@ -6,11 +6,15 @@
 
 namespace palvex::modes {
 
+std::string OutputNames::base(const Image& image, const cli::Settings& settings, bool batchMode) {
+  return batchMode                 ? settings.output + image.spareName
+         : settings.output.empty() ? image.inputName
+                                   : settings.output;
+}
+
 std::string OutputNames::make(const Image& image, const cli::Settings& settings, bool batchMode,
                               const char* extension) {
-  std::string name = batchMode                 ? settings.output + image.spareName
-                     : settings.output.empty() ? image.inputName
-                                               : settings.output;
+  std::string name = base(image, settings, batchMode);
   if (name.size() > 4) name.replace(name.size() - 3, 3, extension);
   return name;
 }

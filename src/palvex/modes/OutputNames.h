@@ -10,6 +10,8 @@ namespace palvex::modes {
 // Output names and the test that an output may be written.
 class OutputNames {
  public:
+  // The name before the extension rule.
+  static std::string base(const Image& image, const cli::Settings& settings, bool batchMode);
   // Batch: the output prefix and the listed name; single: the output
   // argument, or the input name when there is none. A name longer than four
   // characters then gets `extension` in place of its last three.

@@ -1,52 +1,65 @@
 #include "palvex/modes/Run.h"
 
 #include <cstdio>
+#include <ctime>
+#include <optional>
+#include <random>
 
 #include "palvex/cli/BatchList.h"
 #include "palvex/cli/CommandLine.h"
 #include "palvex/masks/RefSizes.h"
+#include "palvex/modes/AutoCombining.h"
 #include "palvex/modes/PerImageMode.h"
 #include "palvex/modes/SharedPaletteModes.h"
+#include "palvex/modes/SpecialModes.h"
+#include "palvex/special/CopierSelfTest.h"
 
 namespace palvex::modes {
 namespace {
 
 constexpr int kExitStatus = 1;
 
-void notInThisVersion(const char* what) {
-  std::printf(" %s is not available in this version of PALVEX. \n", what);
+void selfTest() {
+  std::mt19937 generator(static_cast<uint32_t>(std::time(nullptr)));
+  std::uniform_real_distribution<double> uniform(0.0, 1.0);
+  special::CopierSelfTest::run([&] { return uniform(generator); },
+                               [] { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; });
 }
 
 // Runs the first mode that applies. Returns whether it was one of the modes
 // after which missing reference sizes are reported.
 bool dispatch(cli::Batch& batch, const cli::Settings& s) {
   if (s.palSmooth) {
-    notInThisVersion("Palette smoothing (-palsmooth)");
+    SpecialModes::paletteSmoothing(batch, s);
     return false;
   }
-  if (s.synthesis) notInThisVersion("The bit copier self-test (-synthesis)");
+  if (s.synthesis) selfTest();
   if (s.bumpGiven) {
-    notInThisVersion("Bump map output (-bump)");
+    SpecialModes::bumpMaps(batch, s);
     return false;
   }
   if (s.streamGiven) {
-    notInThisVersion("Stream map output (-stream)");
+    SpecialModes::streamMaps(batch, s);
     return false;
   }
+  std::optional<Palette> last;
   if (s.paletteGiven) {
-    SharedPaletteModes::master(batch, s);
+    last = SharedPaletteModes::master(batch, s);
   } else if ((s.common || (s.autoGiven && s.autoCommon < 2)) && !batch.records.empty()) {
-    SharedPaletteModes::common(batch, s);
+    last = SharedPaletteModes::common(batch, s);
   } else if (s.trans > 0) {
-    notInThisVersion("Threshold picture output (-trans)");
+    SpecialModes::thresholdPictures(batch, s);
+    return true;
   } else if (s.outMask) {
-    notInThisVersion("Mask picture output (-outmask)");
+    SpecialModes::maskPictures(batch, s);
+    return true;
   } else if ((s.autoGiven && s.autoCommon >= 2) || s.errorGiven) {
-    notInThisVersion("Automatic palette combining (-auto, -error)");
+    AutoCombining::run(batch, s);
+    return true;
   } else {
-    PerImageMode::run(batch, s);
+    last = PerImageMode::run(batch, s);
   }
-  if (!s.writePal.empty()) notInThisVersion("The palette picture (-writepal)");
+  if (!s.writePal.empty() && last) SpecialModes::writePalettePicture(*last, s.writePal, s);
   return true;
 }
 
