@@ -1,6 +1,7 @@
 // Runs the built palvex on real images in temporary folders. Images are made
 // and checked with ImageMagick, an independent reader and writer of the
 // three formats.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <set>
@@ -10,7 +11,9 @@
 #include "TestDir.h"
 #include "e2e/Run.h"
 #include "palvex/files/ImageFiles.h"
+#include "palvex/special/SpecialMaps.h"
 #include "platform/FileSystem.h"
+#include "testing/Fixtures.h"
 
 namespace {
 
@@ -234,6 +237,189 @@ TEST_F(PalvexE2e, BadInputEndsTheRunWithoutLeavingAnOutput) {
   r = palvex(dir, {"-?"});
   EXPECT_TRUE(contains(r.output, " Usage:   PALVEX  [switches]"));
   EXPECT_EQ(r.status, 1);
+}
+
+// Our reading of a written file's indices and palette.
+palvex::Image ourIndexed(const std::string& path) {
+  palvex::Image im;
+  im.inputName = path;
+  im.keepIndexPlane = true;
+  std::fflush(stdout);
+  palvex::files::ImageFiles::load(im, true);
+  return im;
+}
+
+// The palette of a written file, 768 bytes.
+std::string paletteOf(const palvex::Image& im) {
+  std::string p;
+  for (int i = 0; i < 256; ++i)
+    for (int k = 0; k < 3; ++k)
+      p += static_cast<char>(im.sourcePalette[static_cast<size_t>(i * 4 + k)]);
+  return p;
+}
+
+TEST_F(PalvexE2e, BumpMapsAreSignedLuminanceSlopesInTheBumpPalette) {
+  convert("-size 16x4 xc:'rgb(90,140,30)' -type TrueColor TGA:" + shellQuote(dir / "flat.tga"));
+  RunResult r = palvex(dir, {"flat.tga", "flat.pcx", "-bump", "100"});
+  EXPECT_TRUE(contains(r.output, "Bumping....\n...ready.\n File written: flat.pcx .\n"))
+      << r.output;
+  palvex::Image flat = ourIndexed(dir / "flat.pcx");
+  EXPECT_EQ(flat.indexPlane, std::vector<uint8_t>(64, 0));
+  EXPECT_EQ(imPixels(dir / "flat.pcx"), std::string(64 * 3, '\0'));
+
+  r = palvex(dir, {"tex.tga", "bump.bmp", "-bump", "2", "-bmp"});
+  ASSERT_TRUE(contains(r.output, " File written: bump.bmp .\n")) << r.output;
+  const std::string src = imPixels(dir / "tex.tga");
+  const std::string out = imPixels(dir / "bump.bmp");
+  ASSERT_EQ(out.size(), src.size());
+  auto lum = [&](size_t p) {
+    const auto* c = reinterpret_cast<const uint8_t*>(src.data()) + p * 3;
+    return 0.3 * c[0] + 0.5 * c[1] + 0.2 * c[2];
+  };
+  for (size_t y = 0; y < 40; ++y) {
+    for (size_t x = 0; x < 48; ++x) {
+      const size_t n = (x + 1) & 47;
+      const double v =
+          std::clamp(std::trunc(2.0 * (lum(y * 48 + x) - lum(y * 48 + n)) * 0.5), -128.0, 127.0);
+      const auto i = static_cast<uint8_t>(static_cast<int>(v));
+      const uint8_t want[3] = {static_cast<uint8_t>(i < 128 ? 2 * i : 255 - i),
+                               static_cast<uint8_t>(i < 128 ? i : 2 * (255 - i)),
+                               static_cast<uint8_t>(i < 128 ? 2 * i : 2 * (255 - i))};
+      ASSERT_EQ(out.substr((y * 48 + x) * 3, 3), std::string(want, want + 3)) << x << "," << y;
+    }
+  }
+}
+
+TEST_F(PalvexE2e, StreamMapsNeedAPalettedInput) {
+  // Rows of every code class, with runs of 4, 5 and 6.
+  palvex::testing::Bytes body;
+  const uint8_t line[20] = {0, 1, 2, 3, 4, 4, 4, 5, 5, 6, 6, 6, 6, 7, 9, 0x20, 4, 0, 5, 1};
+  for (int r = 0; r < 6; ++r) body.insert(body.end(), line, line + 20);
+  const auto codes = palvex::testing::pcxFile(20, 6, body);
+  platform::writeFile(dir / "codes.pcx", std::string(codes.begin(), codes.end()));
+  palvex::Image in = ourIndexed(dir / "codes.pcx");
+  ASSERT_EQ(in.indexPlane.size(), 120u);
+  RunResult r = palvex(dir, {"codes.pcx", "s.tga", "-stream", "1", "-tga"});
+  EXPECT_TRUE(contains(r.output, "Streaming....\n Creating STREAMS bitmap: Streaming done. \n"))
+      << r.output;
+  palvex::Image out = ourIndexed(dir / "s.tga");
+  ASSERT_EQ(out.indexPlane.size(), 120u);
+  for (int row = 0; row < 6; ++row) {
+    std::vector<uint8_t> want(20);
+    palvex::special::SpecialMaps::streamRow(
+        std::span<const uint8_t>(in.indexPlane).subspan(static_cast<size_t>(row) * 20, 20), row, 6,
+        1, want);
+    EXPECT_EQ(std::vector<uint8_t>(out.indexPlane.begin() + row * 20,
+                                   out.indexPlane.begin() + row * 20 + 20),
+              want)
+        << row;
+  }
+  // A grey ramp: ImageMagick sees each index as its own grey.
+  const std::string theirs = imPixels(dir / "s.tga");
+  ASSERT_EQ(theirs.size(), 360u);
+  for (size_t i = 0; i < 120; ++i)
+    ASSERT_EQ(static_cast<uint8_t>(theirs[i * 3]), out.indexPlane[i]);
+
+  r = palvex(dir, {"tex.tga", "s2.pcx", "-stream", "1"});
+  EXPECT_TRUE(contains(r.output, " Error: input file for stream map must be an 8-bit file..."))
+      << r.output;
+  EXPECT_FALSE(platform::exists(dir / "s2.pcx"));
+}
+
+TEST_F(PalvexE2e, MaskAndThresholdPicturesAre24BitBmpsUnderTheirOwnNames) {
+  convert(shellQuote(dir / "tex.png") + " -fill '#ff00ff' -draw 'rectangle 0,0 9,9' " +
+          "-type TrueColor BMP3:" + shellQuote(dir / "key.bmp"));
+  RunResult r = palvex(dir, {"key.bmp", "mask.xyz", "-outmask", "-pinkmask"});
+  EXPECT_TRUE(contains(r.output, "Pre-sampling file:  key.bmp\n")) << r.output;
+  EXPECT_EQ(identify(dir / "mask.xyz", "%m %w %h %z"), "BMP3 48 40 8");
+  EXPECT_TRUE(imPixels(dir / "mask.xyz") == imPixels(dir / "key.bmp"));
+
+  r = palvex(dir, {"tex.tga", "dark.tga", "-trans", "0.5", "-tga"});
+  EXPECT_EQ(identify(dir / "dark.tga", "%m"), "BMP3") << r.output;
+  std::string want = imPixels(dir / "tex.tga");
+  for (size_t i = 0; i < want.size(); i += 3) {
+    const auto* c = reinterpret_cast<const uint8_t*>(want.data()) + i;
+    if (0.299 * c[0] + 0.587 * c[1] + 0.114 * c[2] < 127.5) want.replace(i, 3, 3, '\0');
+  }
+  EXPECT_TRUE(imPixels(dir / "dark.tga") == want);
+}
+
+TEST_F(PalvexE2e, ThePalettePictureShowsTheLastPaletteInIndexOrder) {
+  const RunResult r = palvex(dir, {"tex.tga", "o.pcx", "-writepal", "pal.bmp.x", "-bmp"});
+  ASSERT_TRUE(contains(r.output, " File written: o.bmp .\n")) << r.output;
+  EXPECT_EQ(identify(dir / "pal.bmp.x", "%m %w %h"), "BMP3 256 32");
+  const std::string row = imPixels(dir / "pal.bmp.x").substr(0, 768);
+  EXPECT_TRUE(row == paletteOf(ourIndexed(dir / "o.bmp")));
+}
+
+TEST_F(PalvexE2e, PaletteSmoothingWritesTheExampleWithTheSmoothedPalette) {
+  // Palette entry i of the input is (i, 255 − i, i ÷ 2): the third channel
+  // has plateaus of two, which become ramps.
+  const auto steps = palvex::testing::pcxFile(4, 1, {1, 2, 3, 4});
+  platform::writeFile(dir / "steps.pcx", std::string(steps.begin(), steps.end()));
+  const RunResult r = palvex(dir, {"steps.pcx", "sm.pcx", "-palsmooth", "-palette", "tex.tga"});
+  EXPECT_TRUE(contains(r.output, "Palette smoothing selected.\n")) << r.output;
+  EXPECT_TRUE(contains(r.output, "reading example picture: ")) << r.output;
+  EXPECT_TRUE(contains(r.output, " File written: sm.pcx .\n")) << r.output;
+  EXPECT_EQ(identify(dir / "sm.pcx", "%w %h"), "48 40");
+  const std::string pal = paletteOf(ourIndexed(dir / "sm.pcx"));
+  ASSERT_EQ(pal.size(), 768u);
+  for (int i = 0; i < 256; ++i) {
+    const int third = i < 2 ? 0 : (i % 2 == 1 && i < 255 ? (i + 1) / 2 : i / 2);
+    ASSERT_EQ(static_cast<uint8_t>(pal[static_cast<size_t>(i * 3)]), i);
+    ASSERT_EQ(static_cast<uint8_t>(pal[static_cast<size_t>(i * 3 + 1)]), 255 - i);
+    ASSERT_EQ(static_cast<uint8_t>(pal[static_cast<size_t>(i * 3 + 2)]), third) << i;
+  }
+}
+
+TEST_F(PalvexE2e, TheCopierSelfTestRunsBeforeTheMode) {
+  const RunResult r = palvex(dir, {"-synthesis", "tex.tga", "o.pcx"});
+  EXPECT_TRUE(contains(r.output, "TESTING bit copy routines.  Initializing...\n")) << r.output;
+  EXPECT_TRUE(contains(r.output, "      xxx  0 \n"));
+  EXPECT_FALSE(contains(r.output, "Error in byte"));
+  EXPECT_LT(r.output.find("xxx"), r.output.find("Processing file:  tex.tga\n"));
+}
+
+TEST_F(PalvexE2e, AutomaticCombiningSharesOnePalettePerCluster) {
+  for (const char* c : {"red", "navy"}) {
+    for (int k = 0; k < 2; ++k) {
+      convert("-size 16x16 gradient:" + std::string(c) + "-" + (k == 0 ? "white" : "gray90") +
+              " -type TrueColor TGA:" +
+              shellQuote(dir / (std::string(c) + std::to_string(k) + ".tga")));
+    }
+  }
+  platform::removePath(dir / "tex.tga");
+  RunResult r = palvex(dir, {"*.tga", "a_", "-auto", "2", "-writepal", "p.pcx", "-c", "32"});
+  EXPECT_TRUE(contains(r.output, "Merging suitable palettes...\n")) << r.output;
+  EXPECT_TRUE(contains(r.output, "Done:  2 clusters.\n"));
+  const auto pal = [&](const char* n) { return paletteOf(ourIndexed(dir / n)); };
+  EXPECT_TRUE(pal("a_red0.pcx") == pal("a_red1.pcx"));
+  EXPECT_TRUE(pal("a_navy0.pcx") == pal("a_navy1.pcx"));
+  EXPECT_FALSE(pal("a_navy0.pcx") == pal("a_red0.pcx"));
+  EXPECT_EQ(identify(dir / "0p.pcx", "%w %h"), "256 32");
+  EXPECT_EQ(identify(dir / "1p.pcx", "%w %h"), "256 32");
+  EXPECT_FALSE(platform::exists(dir / "p.pcx"));
+  EXPECT_GT(psnr(imPixels(dir / "red0.tga"), imPixels(dir / "a_red0.pcx")), 30.0);
+
+  // -auto 4 with four files merges nothing; -error 0 only identical files.
+  r = palvex(dir, {"*.tga", "b_", "-auto", "4"});
+  EXPECT_TRUE(contains(r.output, "Done:  4 clusters.\n")) << r.output;
+  EXPECT_FALSE(contains(r.output, "Clusters: "));
+  platform::writeFile(dir / "red2.tga", platform::readFile(dir / "red0.tga"));
+  r = palvex(dir, {"*.tga", "e_", "-error", "0"});
+  EXPECT_TRUE(contains(r.output, "Max error requirement: 0.000000e+00 \n")) << r.output;
+  EXPECT_TRUE(
+      contains(r.output, "#Clusters: 5  - Smallest distance 0.000000e+00 between [4] and [2] \n"));
+  EXPECT_TRUE(contains(r.output, "Done:  4 clusters.\n"));
+}
+
+TEST_F(PalvexE2e, AutomaticCombiningStopsAtAnUnreadableFile) {
+  convert("-size 16x16 gradient:red-blue -type TrueColor TGA:" + shellQuote(dir / "b.tga"));
+  platform::writeFile(dir / "a.tga", "not an image at all");
+  const RunResult r = palvex(dir, {"*.tga", "x_", "-auto", "2"});
+  EXPECT_TRUE(contains(r.output, "Failed loading image file:  a.tga \n")) << r.output;
+  EXPECT_FALSE(contains(r.output, "Merging suitable palettes"));
+  EXPECT_FALSE(platform::exists(dir / "x_b.pcx"));
 }
 
 }  // namespace
