@@ -9,6 +9,8 @@ PACKAGES=(g++ cmake ninja-build make libgtest-dev libgmock-dev libbenchmark-dev 
 PACKAGES+=(tidy chromium)
 # The palvex quality benchmark compares with pngquant.
 PACKAGES+=(pngquant bc)
+# palvex reads and writes PNG files.
+PACKAGES+=(libpng-dev)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <tuple>
 
 namespace palvex::cli {
@@ -60,6 +61,7 @@ enum class Id {
   kDepth,
   kPreDepth,
   kColours,
+  kPng,
 };
 
 struct Keyword {
@@ -122,6 +124,8 @@ constexpr Keyword kKeywords[] = {
     {"predepth", 2, Id::kPreDepth},
     {"colors", 1, Id::kColours},
     {"colours", 1, Id::kColours},
+    // Added after the others, so that no earlier abbreviation changes.
+    {"png", 3, Id::kPng},
 };
 
 constexpr const char* kUsage[] = {
@@ -234,6 +238,9 @@ void apply(Id id, Values& v, Settings& s) {
       break;
     case Id::kBmp:
       s.format = files::OutputFormat::kBmp;
+      break;
+    case Id::kPng:
+      s.format = files::OutputFormat::kPng;
       break;
     case Id::kAuto:
       s.autoCommon = v.integer();
@@ -392,6 +399,8 @@ int CommandLine::match(std::string_view text) {
   }
   return -1;
 }
+
+int CommandLine::entries() { return static_cast<int>(std::size(kKeywords)); }
 
 std::string_view CommandLine::keyword(int entry) {
   return kKeywords[static_cast<size_t>(entry)].text;

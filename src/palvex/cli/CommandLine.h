@@ -20,6 +20,8 @@ class CommandLine {
   // The index of the keyword table entry that `text` (the switch without
   // its switch character, any case) selects, or -1.
   static int match(std::string_view text);
+  // The number of table entries.
+  static int entries();
   // The keyword of a table entry.
   static std::string_view keyword(int entry);
 

@@ -8,6 +8,7 @@
 #include "palvex/files/BmpCodec.h"
 #include "palvex/files/OutputBuffer.h"
 #include "palvex/files/PcxCodec.h"
+#include "palvex/files/PngCodec.h"
 #include "palvex/files/TgaCodec.h"
 #include "platform/FileSystem.h"
 #include "platform/OutputFile.h"
@@ -79,6 +80,8 @@ bool ImageFiles::load(Image& image, bool allow8bit) {
     } else if (data[0] == kPcxMagic && data[2] < 2) {
       PcxCodec::decode(data, image);
       std::printf("PCX file read.");
+    } else if (PngCodec::recognises(data)) {
+      PngCodec::decode(data, image);
     } else {
       TgaCodec::decode(data, image);
     }
@@ -106,6 +109,11 @@ bool ImageFiles::writeIndexed(Image& image, OutputFormat format, bool debug) {
       if (debug) std::printf("Writing PCX file data header\n");
       return writeFile(image.outputName, "PCX", [&](OutputBuffer& out) {
         return PcxCodec::encode(image.outWidth, image.outHeight, image.outIndices, image.outPalette,
+                                out);
+      });
+    case OutputFormat::kPng:
+      return writeFile(image.outputName, "PNG", [&](OutputBuffer& out) {
+        return PngCodec::encode(image.outWidth, image.outHeight, image.outIndices, image.outPalette,
                                 out);
       });
     case OutputFormat::kTga:

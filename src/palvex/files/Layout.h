@@ -59,13 +59,16 @@ void checkImageSize(int64_t width, int64_t height);
 
 namespace palvex::files {
 
-// The format of the indexed files written; the last of -pcx, -tga, -bmp on
-// the command line wins.
-enum class OutputFormat { kPcx, kTga, kBmp };
+// The format of the indexed files written; the last of -pcx, -tga, -bmp,
+// -png on the command line wins.
+enum class OutputFormat { kPcx, kTga, kBmp, kPng };
 
 // The three letters the extension rule puts at the end of an output name.
 inline const char* extensionOf(OutputFormat f) {
-  return f == OutputFormat::kBmp ? "bmp" : f == OutputFormat::kTga ? "tga" : "pcx";
+  return f == OutputFormat::kBmp   ? "bmp"
+         : f == OutputFormat::kTga ? "tga"
+         : f == OutputFormat::kPng ? "png"
+                                   : "pcx";
 }
 
 }  // namespace palvex::files

@@ -19,7 +19,9 @@ namespace {
 using special::SpecialMaps;
 
 // The 24-bit pictures: the PCX choice is dropped, so the name keeps its
-// extension unless -tga or -bmp was given.
+// extension unless -tga or -bmp was given. These pictures are BMP files
+// whatever the choice, so -png is dropped as PCX is, rather than giving a
+// BMP file a PNG name.
 void trueColourPictures(cli::Batch& batch, const cli::Settings& settings,
                         const std::function<void(Image&)>& paint) {
   for (Image& im : batch.records) {
