@@ -422,4 +422,57 @@ TEST_F(PalvexE2e, AutomaticCombiningStopsAtAnUnreadableFile) {
   EXPECT_FALSE(platform::exists(dir / "x_b.pcx"));
 }
 
+TEST_F(PalvexE2e, PngFilesOfEveryColourTypeLoadToImageMagicksPixels) {
+  const std::string src = shellQuote(dir / "tex.png");
+  const std::vector<std::pair<std::string, std::string>> variants = {
+      {"PNG24:", "rgb8.png"},
+      {"PNG48:", "rgb16.png"},
+      {"PNG32:", "rgba8.png"},
+      {"PNG64:", "rgba16.png"},
+      {"-colorspace gray -depth 8 PNG:", "grey8.png"},
+      {"-colorspace gray -depth 16 PNG:", "grey16.png"},
+      {"-colorspace gray -depth 8 -alpha set PNG:", "greya8.png"},
+      {"-colors 200 PNG8:", "pal.png"},
+      {"-colors 12 PNG8:", "pal4.png"},
+  };
+  for (const auto& [how, name] : variants) {
+    convert(src + " " + how + shellQuote(dir / name));
+    const std::string theirs = imPixels(dir / name);
+    ASSERT_EQ(theirs.size(), 48u * 40 * 3) << name;
+    EXPECT_TRUE(ourPixels(dir / name, false) == theirs) << name;
+  }
+  // Every mode reads them: the per-image mode on the paletted one.
+  const RunResult r = palvex(dir, {"pal.png", "pal.pcx"});
+  EXPECT_TRUE(contains(r.output, " File written: pal.pcx .\n")) << r.output;
+
+  convert(src + " -interlace PNG PNG24:" + shellQuote(dir / "inter.png"));
+  EXPECT_EQ(ourPixels(dir / "inter.png"), "(not loaded)");
+  std::string bytes = platform::readFile(dir / "rgb8.png");
+  platform::writeFile(dir / "cut.png", bytes.substr(0, bytes.size() / 2));
+  const RunResult cut = palvex(dir, {"cut.png", "cut.pcx"});
+  EXPECT_TRUE(contains(cut.output, " Input file is not a readable PNG file (")) << cut.output;
+  EXPECT_TRUE(contains(cut.output, "i) Failed loading image file:  cut.png \n"));
+  EXPECT_FALSE(platform::exists(dir / "cut.pcx"));
+}
+
+TEST_F(PalvexE2e, OurPngFilesReadBackInImageMagickWithTheSamePaletteAndIndices) {
+  RunResult r = palvex(dir, {"tex.tga", "o.bmp", "-png", "-bmp"});
+  ASSERT_TRUE(contains(r.output, " File written: o.bmp .\n")) << r.output;
+  r = palvex(dir, {"tex.tga", "o.pcx", "-tga", "-png"});
+  ASSERT_TRUE(contains(r.output, " File written: o.png .\n")) << r.output;
+  EXPECT_EQ(identify(dir / "o.png", "%m %w %h"), "PNG 48 40");
+  const palvex::Image png = ourIndexed(dir / "o.png");
+  const palvex::Image bmp = ourIndexed(dir / "o.bmp");
+  EXPECT_EQ(png.indexPlane, bmp.indexPlane);
+  EXPECT_TRUE(imPixels(dir / "o.png") == imPixels(dir / "o.bmp"));
+  // ImageMagick's view of the palette: the PLTE holds the written entries.
+  const int colours = std::stoi(identify(dir / "o.bmp", "%k"));
+  EXPECT_EQ(std::stoi(identify(dir / "o.png", "%k")), colours);
+  EXPECT_TRUE(paletteOf(png).substr(0, 3 * static_cast<size_t>(colours)) ==
+              paletteOf(bmp).substr(0, 3 * static_cast<size_t>(colours)));
+  // The 24-bit pictures stay BMP files and keep their names under -png.
+  r = palvex(dir, {"tex.tga", "dark.bmp", "-trans", "0.3", "-png"});
+  EXPECT_EQ(identify(dir / "dark.bmp", "%m"), "BMP3") << r.output;
+}
+
 }  // namespace

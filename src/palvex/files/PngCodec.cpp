@@ -76,7 +76,6 @@ bool readRows(png_structp png, png_infop info, const Header* h, png_bytepp rows)
   if (h->colourType == PNG_COLOR_TYPE_PALETTE) {
     png_set_packing(png);
   } else {
-    if (h->depth == 16) png_set_scale_16(png);
     if (h->colourType == PNG_COLOR_TYPE_GRAY && h->depth < 8) png_set_expand_gray_1_2_4_to_8(png);
     if ((h->colourType & PNG_COLOR_MASK_ALPHA) != 0) png_set_strip_alpha(png);
     if ((h->colourType & PNG_COLOR_MASK_COLOR) == 0) png_set_gray_to_rgb(png);
@@ -117,7 +116,9 @@ void PngCodec::decode(std::span<const uint8_t> data, Image& image) {
   checkImageSize(h.width, h.height);
   const bool paletted = h.colourType == PNG_COLOR_TYPE_PALETTE;
   const size_t w = h.width;
-  const size_t rowBytes = paletted ? w : w * 3;
+  // 16-bit samples are read as they are and brought to 8 bits below.
+  const size_t sample = h.depth == 16 ? 2 : 1;
+  const size_t rowBytes = paletted ? w : w * 3 * sample;
   std::vector<uint8_t> plane(rowBytes * h.height);
   std::vector<png_bytep> rows(h.height);
   for (size_t y = 0; y < rows.size(); ++y) rows[y] = plane.data() + y * rowBytes;
@@ -129,6 +130,14 @@ void PngCodec::decode(std::span<const uint8_t> data, Image& image) {
   }
   if (!readRows(png, info, &h, rows.data())) throw DecodeError(failure(reader));
 
+  if (!paletted && sample == 2) {
+    // v ÷ 257 rounded down: each 8-bit value k widened to 257 k comes back
+    // as k, and the result is the one other common readers give.
+    for (size_t i = 0; i < plane.size() / 2; ++i) {
+      plane[i] = static_cast<uint8_t>(((plane[i * 2] << 8) | plane[i * 2 + 1]) / 257);
+    }
+    plane.resize(plane.size() / 2);
+  }
   if (!paletted) {
     image.width = static_cast<int32_t>(h.width);
     image.height = static_cast<int32_t>(h.height);

@@ -16,7 +16,7 @@ class PngCodec {
   static bool recognises(std::span<const uint8_t> data);
 
   // Fills the image as PcxCodec::decode does: RGB pixels (16-bit samples
-  // scaled to 8 bits, alpha dropped, grey spread to three channels); a
+  // v become v ÷ 257 rounded down, alpha dropped, grey spread to three channels); a
   // paletted file also gives its palette (size 256) and, when asked, its
   // index plane. Interlaced files are refused. Throws DecodeError with the
   // message to print; the image is then left as it was.

@@ -31,7 +31,7 @@ void trueColourPictures(cli::Batch& batch, const cli::Settings& settings,
       return;
     }
     im.outputName =
-        settings.format == files::OutputFormat::kPcx
+        settings.format == files::OutputFormat::kPcx || settings.format == files::OutputFormat::kPng
             ? OutputNames::base(im, settings, batch.batchMode)
             : OutputNames::make(im, settings, batch.batchMode, files::extensionOf(settings.format));
     if (OutputNames::mayWrite(im.outputName, settings.overwrite)) {
