@@ -30,9 +30,10 @@ void printPass(const std::array<int, 3>& d, int mip) {
   std::printf("Component sampling depths: %d, %d, %d  MipsLimit: %d  \n", d[0], d[1], d[2], mip);
 }
 
-// Pre-samples one loaded file with the pre-sampling depths, adapting depth
-// and mip limit, and summarizes it.
-PaletteSummary preSample(Image& im, quant::Sampler& sampler, const cli::Settings& s) {
+}  // namespace
+
+PaletteSummary AutoCombining::preSample(Image& im, quant::Sampler& sampler,
+                                        const cli::Settings& s) {
   std::array<int, 3> work = s.preDepths;
   int mip = s.mipLimit;
   int changes = 0;
@@ -67,10 +68,9 @@ PaletteSummary preSample(Image& im, quant::Sampler& sampler, const cli::Settings
   return AutoCombining::summarize(sampler, im.targetColours, s);
 }
 
-// Samples the members of one cluster into one palette.
-Palette clusterPalette(const std::vector<int>& members, cli::Batch& batch,
-                       const std::vector<bool>& maskSeen, quant::Sampler& sampler,
-                       const cli::Settings& s, bool& reserved) {
+Palette AutoCombining::clusterPalette(const std::vector<int>& members, cli::Batch& batch,
+                                      const std::vector<bool>& maskSeen, quant::Sampler& sampler,
+                                      const cli::Settings& s, bool& reserved) {
   std::array<int, 3> work = s.depths;
   int mip = s.mipLimit;
   int changes = 0;
@@ -120,6 +120,8 @@ Palette clusterPalette(const std::vector<int>& members, cli::Batch& batch,
   }
   return quant::Quantizer::quantize(sampler, target, reserved, s);
 }
+
+namespace {
 
 void remapCluster(const std::vector<int>& members, cli::Batch& batch, const Palette& palette,
                   bool reserved, const cli::Settings& s) {
@@ -218,7 +220,7 @@ void AutoCombining::run(cli::Batch& batch, const cli::Settings& s) {
                   im.inputName.c_str());
       return;
     }
-    summaries.push_back(preSample(im, sampler, s));
+    summaries.push_back(AutoCombining::preSample(im, sampler, s));
     maskSeen.push_back(im.maskFound);
     im.releasePixels();
   }
@@ -234,7 +236,8 @@ void AutoCombining::run(cli::Batch& batch, const cli::Settings& s) {
   int counter = 0;
   for (const auto& members : clusters.clusters()) {
     bool reserved = false;
-    const Palette palette = clusterPalette(members, batch, maskSeen, sampler, s, reserved);
+    const Palette palette =
+        AutoCombining::clusterPalette(members, batch, maskSeen, sampler, s, reserved);
     remapCluster(members, batch, palette, reserved, s);
     if (!s.writePal.empty()) {
       SpecialModes::writePalettePicture(palette, std::to_string(counter) + s.writePal, s);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "palvex/cli/BatchList.h"
 #include "palvex/cli/Settings.h"
 #include "palvex/quant/Clustering.h"
@@ -19,6 +21,16 @@ class AutoCombining {
 
   // The merged bins' colours (entry n − 1 from bin n, neither reserved
   // entry nor sorting) with their shares of the total weight.
+  // Pre-samples one loaded file with the pre-sampling depths, adapting
+  // depth and mip limit, and summarizes it.
+  static quant::PaletteSummary preSample(Image& im, quant::Sampler& sampler,
+                                         const cli::Settings& s);
+  // Samples the members of one cluster into one palette; `reserved` tells
+  // whether entry 0 is kept for masked pixels.
+  static Palette clusterPalette(const std::vector<int>& members, cli::Batch& batch,
+                                const std::vector<bool>& maskSeen, quant::Sampler& sampler,
+                                const cli::Settings& s, bool& reserved);
+
   static quant::PaletteSummary summarize(quant::Sampler& sampler, int target,
                                          const cli::Settings& settings);
 };
