@@ -475,4 +475,17 @@ TEST_F(PalvexE2e, OurPngFilesReadBackInImageMagickWithTheSamePaletteAndIndices) 
   EXPECT_EQ(identify(dir / "dark.bmp", "%m"), "BMP3") << r.output;
 }
 
+TEST_F(PalvexE2e, AutomaticCombiningRefusesAFileSmallerThanItsReference) {
+  dir.mkdir("ref");
+  convert(shellQuote(dir / "tex.png") +
+          " -resize 96x80! -type TrueColor TGA:" + shellQuote(dir / "ref/tex.tga"));
+  const RunResult r = palvex(dir, {"*.tga", "x_", "-auto", "2", "-refdir", "ref"});
+  EXPECT_TRUE(contains(r.output,
+                       "XXX Cannot scale UP textures, only scale down -> Must be a pcx mismatch: "
+                       "tex.tga\n"))
+      << r.output;
+  EXPECT_FALSE(contains(r.output, "Merging suitable palettes"));
+  EXPECT_FALSE(platform::exists(dir / "x_tex.pcx"));
+}
+
 }  // namespace
