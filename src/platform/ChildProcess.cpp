@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/SpawnSetup.h"
 #include "util/Failure.h"
 
 extern char** environ;
@@ -17,21 +18,7 @@ extern char** environ;
 namespace platform {
 namespace {
 
-// Owns posix_spawn's attribute and file-action objects.
-struct SpawnSetup {
-  posix_spawnattr_t attr;
-  posix_spawn_file_actions_t actions;
-  SpawnSetup() {
-    posix_spawnattr_init(&attr);
-    posix_spawn_file_actions_init(&actions);
-  }
-  SpawnSetup(const SpawnSetup&) = delete;
-  SpawnSetup& operator=(const SpawnSetup&) = delete;
-  ~SpawnSetup() {
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
-  }
-};
+using detail::SpawnSetup;
 
 int statusOf(int status) {
   if (WIFEXITED(status)) return WEXITSTATUS(status);

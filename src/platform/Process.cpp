@@ -10,12 +10,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/SpawnSetup.h"
 #include "util/Failure.h"
 
 extern char** environ;
 
 namespace platform {
 namespace {
+
+using detail::SpawnSetup;
 
 std::vector<char*> argvOf(const std::vector<std::string>& args) {
   std::vector<char*> argv;
@@ -24,22 +27,6 @@ std::vector<char*> argvOf(const std::vector<std::string>& args) {
   argv.push_back(nullptr);
   return argv;
 }
-
-// Owns posix_spawn's attribute and file-action objects.
-struct SpawnSetup {
-  posix_spawnattr_t attr;
-  posix_spawn_file_actions_t actions;
-  SpawnSetup() {
-    posix_spawnattr_init(&attr);
-    posix_spawn_file_actions_init(&actions);
-  }
-  SpawnSetup(const SpawnSetup&) = delete;
-  SpawnSetup& operator=(const SpawnSetup&) = delete;
-  ~SpawnSetup() {
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
-  }
-};
 
 pid_t start(const std::vector<std::string>& args, bool detached) {
   if (args.empty() || args[0].empty()) throw util::IOError("Cannot run program \"\"");

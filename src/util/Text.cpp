@@ -58,4 +58,15 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+std::string groupDigits(std::string_view digits, char separator, int size) {
+  std::string out;
+  out.reserve(digits.size() + digits.size() / 3);
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (separator != 0 && size > 0 && i > 0 && (digits.size() - i) % static_cast<size_t>(size) == 0)
+      out += separator;
+    out += digits[i];
+  }
+  return out;
+}
+
 }  // namespace util

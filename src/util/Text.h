@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace util {
@@ -14,6 +15,9 @@ int32_t parseInt32(std::string_view s);
 int64_t parseInt64(std::string_view s);
 
 bool startsWith(std::string_view s, std::string_view prefix);
+// A run of decimal digits with `separator` between groups of `size` digits
+// counted from the right; unchanged when `separator` is 0 or `size` below 1.
+std::string groupDigits(std::string_view digits, char separator, int size);
 bool endsWith(std::string_view s, std::string_view suffix);
 // ASCII letters compared without regard to case.
 bool equalsIgnoreCase(std::string_view a, std::string_view b);

@@ -4,6 +4,7 @@
 
 #include "platform/Clock.h"
 #include "util/Console.h"
+#include "util/Text.h"
 
 namespace util {
 namespace {
@@ -46,15 +47,7 @@ std::string Timer::format(int64_t millis, platform::NumberGrouping g, bool sixDi
     if (digits.size() > 6) digits.erase(0, digits.size() - 6);
     digits.insert(0, 6 - digits.size(), '0');
   }
-  std::string out;
-  if (negative) out += '-';
-  for (size_t i = 0; i < digits.size(); ++i) {
-    if (g.separator != 0 && g.size > 0 && i > 0 &&
-        (digits.size() - i) % static_cast<size_t>(g.size) == 0)
-      out += g.separator;
-    out += digits[i];
-  }
-  return out;
+  return (negative ? "-" : "") + groupDigits(digits, g.separator, g.size);
 }
 
 std::string Timer::line(int64_t elapsed, std::string_view label) {

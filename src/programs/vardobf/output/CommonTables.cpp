@@ -12,19 +12,10 @@ using games::bf::PStats;
 using games::bf::Specs;
 using namespace detail;
 
-namespace {
-
-template <class T, class C>
-void sortAll(std::vector<T>& v) {
-  if (!v.empty()) util::QuickSort::quickSort(v, 0, static_cast<int32_t>(v.size()) - 1, C());
-}
-
-}  // namespace
-
 Table CommonTables::weaponTable(const PStats& record, const NumberFormat& fmt) {
   std::vector<SortWeapon> rows;
   for (size_t w = 0; w < Specs::kWeapons; ++w) rows.emplace_back(record, static_cast<int32_t>(w));
-  sortAll<SortWeapon, SortWeapon::By>(rows);
+  sortAll<SortWeapon::By>(rows);
   Table t;
   t.push_back({{heading("Weapon")},
                {heading("Frags")},
@@ -51,7 +42,7 @@ Table CommonTables::suicideTable(const PStats& record) {
   for (size_t c = 0; c < Specs::kSuicides; ++c)
     if (record.mySuicides[c] > 0)
       rows.push_back({record.mySuicides[c], static_cast<int32_t>(Specs::kWeapons + c)});
-  sortAll<SortInt, SortInt::By>(rows);
+  sortAll<SortInt::By>(rows);
   Table t{{{heading("Type")}, {heading("Suicides")}}};
   for (const SortInt& r : rows) {
     const auto k = static_cast<size_t>(r.num);
@@ -66,7 +57,7 @@ Table CommonTables::itemTable(const std::vector<int32_t>& counts) {
   std::vector<SortInt> order;
   for (size_t i = 0; i < counts.size() && i < Specs::kItems; ++i)
     if (counts[i] != 0) order.push_back({counts[i], static_cast<int32_t>(i)});
-  sortAll<SortInt, SortInt::By>(order);
+  sortAll<SortInt::By>(order);
   std::vector<std::pair<std::string, Cell>> pairs;
   for (const SortInt& s : order)
     pairs.emplace_back(Specs::items[static_cast<size_t>(s.num)], Cell{value(num(s.val))});

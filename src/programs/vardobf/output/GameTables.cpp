@@ -52,6 +52,17 @@ double detail::parseNumber(const std::string& text) {
   return v;
 }
 
+void detail::runBuilder(const char* owner, const char* name, bool traced,
+                        const std::function<void()>& body) {
+  if (traced) Debug::print(std::string("I ") + owner + "." + name, 1);
+  try {
+    body();
+  } catch (const std::exception& e) {
+    Debug::print(std::string("Error in ") + owner + "." + name + ": " + util::failureText(e), 0);
+  }
+  if (traced) Debug::print(std::string("O ") + owner + "." + name, 1);
+}
+
 using namespace detail;
 
 // ---------------------------------------------------------------------------
@@ -72,13 +83,7 @@ std::string GameTables::noLineImage() {
 }
 
 void GameTables::build(const char* name, const std::function<void()>& body) {
-  Debug::print(std::string("I GameTables.") + name, 1);
-  try {
-    body();
-  } catch (const std::exception& e) {
-    Debug::print(std::string("Error in GameTables.") + name + ": " + util::failureText(e), 0);
-  }
-  Debug::print(std::string("O GameTables.") + name, 1);
+  runBuilder("GameTables", name, true, body);
 }
 
 TableEntry GameTables::nameEntry(const Player& p) const {

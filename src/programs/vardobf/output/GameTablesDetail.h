@@ -3,10 +3,13 @@
 // Small pieces shared by the table builders of GameTables.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "programs/vardobf/output/TableEntry.h"
+#include "util/Comp.h"
+#include "util/QuickSort.h"
 
 namespace programs::vardobf::output::detail {
 
@@ -21,6 +24,26 @@ inline TableEntry teamColour(int32_t team, int32_t width, int32_t height) {
 }
 // "a", "b", "c" as "a, b, <br>c": a line break after every second name.
 std::string joinMutators(const std::vector<std::string>& names);
+// Sorts the whole of `v` with comparator C (ranking first at the front).
+template <class C, class T>
+void sortAll(std::vector<T>& v) {
+  if (!v.empty()) util::QuickSort::quickSort(v, 0, static_cast<int32_t>(v.size()) - 1, C());
+}
+
+// Runs table builder `name` of `owner` ("GameTables", ...): a failure is
+// traced as "Error in <owner>.<name>: " and leaves the table as far as
+// built; with `traced` the builder's entry and exit lines are written too.
+void runBuilder(const char* owner, const char* name, bool traced,
+                const std::function<void()>& body);
+
+// kills * 100 / (kills + deaths + suicides), 0 without a kill (the career
+// and ranking efficiency, which leaves team kills out).
+inline double careerEfficiency(int64_t kills, int64_t deaths, int64_t suicides) {
+  const double all =
+      static_cast<double>(kills) + static_cast<double>(deaths) + static_cast<double>(suicides);
+  return kills > 0 && all != 0.0 ? static_cast<double>(kills) * 100.0 / all : 0.0;
+}
+
 // A number as the settings of a log write it, with surrounding blanks
 // allowed; the whole text must be the number. Throws util::Failure
 // ("NumberFormatException") otherwise.

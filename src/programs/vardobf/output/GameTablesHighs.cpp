@@ -60,8 +60,7 @@ Table GameTables::kindTable(const char* kindHeading, const char* valueHeading,
     order.push_back(
         {first ? static_cast<int32_t>(valueOf(*first, k)) : -100, static_cast<int32_t>(k)});
   }
-  if (sorted && !order.empty())
-    util::QuickSort::quickSort(order, 0, static_cast<int32_t>(order.size()) - 1, SortInt::By());
+  if (sorted) sortAll<SortInt::By>(order);
   Table t;
   t.push_back({{heading(kindHeading)}, {heading("Player")}, {heading(valueHeading)}});
   for (const SortInt& s : order) {

@@ -18,11 +18,6 @@ using namespace detail;
 
 namespace {
 
-template <class T, class C>
-void sortAll(std::vector<T>& v) {
-  if (!v.empty()) util::QuickSort::quickSort(v, 0, static_cast<int32_t>(v.size()) - 1, C());
-}
-
 const char* const kFlagHeadings[] = {"Flag<br>Captures", "Flag<br>Kills",   "Flag<br>Assists",
                                      "Flag<br>Saves",    "Flag<br>Pickups", "Flag<br>Drops"};
 
@@ -142,7 +137,7 @@ void GameTables::mPlayerPlayer() {
       std::vector<SortVs> rows;
       for (size_t o = 0; o < g_.playersByUID.size(); ++o)
         rows.emplace_back(p->all, static_cast<int32_t>(o));
-      sortAll<SortVs, SortVs::By>(rows);
+      sortAll<SortVs::By>(rows);
       Table t{{{TableEntry("Opponent", 2, 1, team ? 2 : 1)},
                {heading("Kills")},
                {heading("Deaths")},

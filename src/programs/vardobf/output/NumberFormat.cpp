@@ -1,7 +1,9 @@
 #include "programs/vardobf/output/NumberFormat.h"
 
-#include <cmath>
 #include <charconv>
+#include <cmath>
+
+#include "util/Text.h"
 
 namespace programs::vardobf::output {
 namespace {
@@ -32,14 +34,8 @@ std::string NumberFormat::format(double v) const {
   std::string digits = text.substr(0, dot);
   std::string fraction = dot == std::string::npos ? "0" : text.substr(dot + 1);
   if (digits.size() > kMaxIntegerDigits) digits.erase(0, digits.size() - kMaxIntegerDigits);
-  std::string out;
-  if (negative) out += '-';
-  for (size_t i = 0; i < digits.size(); ++i) {
-    if (g_.separator != 0 && g_.size > 0 && i > 0 &&
-        (digits.size() - i) % static_cast<size_t>(g_.size) == 0)
-      out += g_.separator;
-    out += digits[i];
-  }
+  std::string out = negative ? "-" : "";
+  out += util::groupDigits(digits, g_.separator, g_.size);
   out += g_.decimal;
   out += fraction;
   return out;

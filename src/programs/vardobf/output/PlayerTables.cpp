@@ -56,11 +56,7 @@ PlayerTables::PlayerTables(const Player& thePlayer, int32_t type, int32_t gType)
 }
 
 void PlayerTables::build(const char* name, const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const std::exception& e) {
-    Debug::print(std::string("Error in PlayerTables.") + name + ": " + util::failureText(e), 0);
-  }
+  runBuilder("PlayerTables", name, false, body);
 }
 
 std::string PlayerTables::rowLabel(int32_t k, int32_t rows) {
@@ -90,10 +86,7 @@ std::string PlayerTables::teamCount(int32_t v, int32_t row) const {
 }
 
 std::string PlayerTables::efficiency(const PStats& s) const {
-  double eff = s.kills > 0 ? per(s.kills * 100.0, static_cast<double>(s.kills) + s.deaths +
-                                                      static_cast<double>(s.suicides))
-                           : 0.0;
-  return fmt.format(eff) + "%";
+  return fmt.format(careerEfficiency(s.kills, s.deaths, s.suicides)) + "%";
 }
 
 std::string PlayerTables::fragsPerHour(const PStats& s) const {
@@ -255,8 +248,7 @@ void PlayerTables::mPPickups() {
     std::vector<SortInt> order;
     for (size_t k = 0; k < Specs::kPickups && k < p.pickups.size(); ++k)
       order.push_back({p.pickups[k].kills, static_cast<int32_t>(k)});
-    if (!order.empty())
-      util::QuickSort::quickSort(order, 0, static_cast<int32_t>(order.size()) - 1, SortInt::By());
+    sortAll<SortInt::By>(order);
     for (const SortInt& o : order) {
       const auto k = static_cast<size_t>(o.num);
       const PStats& s = p.pickups[k];

@@ -23,17 +23,6 @@ using namespace detail;
 
 namespace {
 
-void sortLarger(std::vector<SortInt>& v) {
-  if (!v.empty())
-    util::QuickSort::quickSort(v, 0, static_cast<int32_t>(v.size()) - 1, SortInt::By());
-}
-
-// kills * 100 / (kills + deaths + suicides), 0 without a kill.
-double efficiency(const PStats& s) {
-  return s.kills > 0 ? s.kills * 100.0 / (static_cast<double>(s.kills) + s.deaths + s.suicides)
-                     : 0.0;
-}
-
 Row titleRow(const std::string& title, int32_t columns) {
   return {{TableEntry(title, 12, 1, columns)}};
 }
@@ -68,13 +57,7 @@ TotalsTables::TotalsTables(const Totals& t, PlayerSource player)
 }
 
 void TotalsTables::build(const char* name, const std::function<void()>& body) {
-  Debug::print(std::string("I TotalsTables.") + name, 1);
-  try {
-    body();
-  } catch (const std::exception& e) {
-    Debug::print(std::string("Error in TotalsTables.") + name + ": " + util::failureText(e), 0);
-  }
-  Debug::print(std::string("O TotalsTables.") + name, 1);
+  runBuilder("TotalsTables", name, true, body);
 }
 
 std::optional<Player> TotalsTables::playerOf(const HashEntry& h) const {
@@ -117,7 +100,7 @@ void TotalsTables::mGamesPlayed() {
     for (size_t k = 0; k < Specs::kGames; ++k)
       if (static_cast<int32_t>(k) != Specs::kSinglePlayer)
         order.push_back({t_.gamesPlayed[k], static_cast<int32_t>(k)});
-    sortLarger(order);
+    sortAll<SortInt::By>(order);
     gamesPlayed.emplace();
     Table& t = *gamesPlayed;
     t.push_back(titleRow("Total Games Played by Type", 3));
@@ -195,7 +178,7 @@ Table TotalsTables::careerKinds(
   for (size_t k = 0; k < kinds.size(); ++k)
     if (kinds[k].second->score > 0)
       order.push_back({kinds[k].second->score, static_cast<int32_t>(k)});
-  sortLarger(order);
+  sortAll<SortInt::By>(order);
   Table t{{{heading(kind)},
            {heading("Player")},
            {heading(valueName)},
@@ -215,7 +198,7 @@ Table TotalsTables::gameKinds(
   for (size_t k = 0; k < kinds.size(); ++k)
     if (kinds[k].second->score > 0)
       order.push_back({kinds[k].second->score, static_cast<int32_t>(k)});
-  sortLarger(order);
+  sortAll<SortInt::By>(order);
   Table t{{{heading("Weapon")},
            {heading("Player")},
            {heading(valueName)},
@@ -334,7 +317,7 @@ void TotalsTables::mTotalsRanking() {
            {value(num(s.suicides))},
            {value(num(s.tkills))},
            {value(num(s.tdeaths))},
-           {value(fmt.format(efficiency(s)) + "%")},
+           {value(fmt.format(careerEfficiency(s.kills, s.deaths, s.suicides)) + "%")},
            {value(fmt.format(s.totalTime == 0.0 ? 0.0 : s.frags * 3600.0 / s.totalTime))},
            {value(fmt.format(s.totalTime / (static_cast<double>(s.deaths) + s.suicides + 1)))},
            {value(e.isABot || s.pingNum == 0 ? "N/A" : num(s.pingTime / s.pingNum))},
@@ -413,7 +396,7 @@ void TotalsTables::mRanking(int32_t row) {
           cell(num(s.kills));
           cell(num(s.deaths));
           cell(num(s.suicides));
-          cell(fmt.format(efficiency(s)) + "%");
+          cell(fmt.format(careerEfficiency(s.kills, s.deaths, s.suicides)) + "%");
           cell(fmt.format(s.totalTime == 0.0 ? 0.0 : s.frags * 3600.0 / s.totalTime));
           cell(fmt.format(s.totalTime / (static_cast<double>(s.deaths) + s.suicides + 1)));
           // This table shows the pings of bots too.
