@@ -7,7 +7,7 @@
 #include "tools/collector/CollectorCommand.h"
 #include "uploader/CollectorTable.h"
 #include "uploader/CommandLine.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);
@@ -20,11 +20,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   uploader::CommandLine::parse({text}, "tessaly", quiet, &settings, &code);
   try {
     uploader::CollectorTable::parseList(text);
-  } catch (const util::FormatError&) {
+  } catch (const base::FormatError&) {
   }
   try {
     uploader::CollectorTable::parseFile(text);
-  } catch (const util::FormatError&) {
+  } catch (const base::FormatError&) {
   }
   return 0;
 }

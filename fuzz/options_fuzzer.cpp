@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "programs/vardobf/VardoBF.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::string> args(1);
@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     auto o = programs::vardobf::VardoBF::parseOptions(args);
     if (!o.quit && o.logPaths.empty()) __builtin_trap();
-  } catch (const util::Failure&) {
+  } catch (const base::Failure&) {
   }
   return 0;
 }

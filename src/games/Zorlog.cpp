@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace games {
 namespace {
@@ -46,7 +46,7 @@ std::vector<std::vector<std::string>> Zorlog::parse(const std::optional<std::str
   Debug::print("I Zorlog.parse", 1);
   std::vector<std::vector<std::string>> result;
   try {
-    if (!in) throw util::IOError("no log text (the log could not be read)");
+    if (!in) throw base::IOError("no log text (the log could not be read)");
     if (in->empty()) return result;
     const char* p = in->data();
     const char* const end = p + in->size();
@@ -98,7 +98,7 @@ std::vector<std::vector<std::string>> Zorlog::parse(const std::optional<std::str
       for (std::string_view b : bounds) fields.emplace_back(b);
     }
   } catch (const std::exception& e) {
-    Debug::print("Error in Zorlog.parse: " + util::failureText(e), 0);
+    Debug::print("Error in Zorlog.parse: " + base::failureText(e), 0);
   }
   Debug::print("O Zorlog.parse", 1);
   return result;

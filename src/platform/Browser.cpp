@@ -1,7 +1,7 @@
 #include "platform/Browser.h"
 
 #include "platform/ChildProcess.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace platform {
 namespace {
@@ -60,7 +60,7 @@ bool SystemBrowser::open(const std::string& url) {
     try {
       ChildProcess::start(argv, options).release();
       return true;
-    } catch (const util::Failure&) {
+    } catch (const base::Failure&) {
       // not startable: try the next command
     }
   }

@@ -1,7 +1,7 @@
 #include "platform/CdDrives.h"
 
 #include "platform/FileSystem.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace platform {
 namespace {
@@ -48,7 +48,7 @@ std::vector<std::string> SystemCdDrives::roots() {
   if (haveOverride_) return splitList(override_);
   try {
     return opticalMounts(readFile(mountTable_));
-  } catch (const util::Failure&) {
+  } catch (const base::Failure&) {
     return {};  // no mount table: no drives
   }
 }

@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 #include "platform/SpawnSetup.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 extern char** environ;
 
@@ -29,7 +29,7 @@ int statusOf(int status) {
 }  // namespace
 
 ChildProcess ChildProcess::start(const std::vector<std::string>& args, const Options& options) {
-  if (args.empty() || args[0].empty()) throw util::IOError("Cannot run program \"\"");
+  if (args.empty() || args[0].empty()) throw base::IOError("Cannot run program \"\"");
   SpawnSetup s;
   if (options.newSession) posix_spawnattr_setflags(&s.attr, POSIX_SPAWN_SETSID);
   if (options.nullInput) posix_spawn_file_actions_addopen(&s.actions, 0, "/dev/null", O_RDONLY, 0);
@@ -47,7 +47,7 @@ ChildProcess ChildProcess::start(const std::vector<std::string>& args, const Opt
   bool search = options.searchPath && args[0].find('/') == std::string::npos;
   int rc = search ? posix_spawnp(&pid, args[0].c_str(), &s.actions, &s.attr, argv.data(), environ)
                   : posix_spawn(&pid, args[0].c_str(), &s.actions, &s.attr, argv.data(), environ);
-  if (rc != 0) throw util::IOError("Cannot run program \"" + args[0] + "\": " + std::strerror(rc));
+  if (rc != 0) throw base::IOError("Cannot run program \"" + args[0] + "\": " + std::strerror(rc));
   return ChildProcess(pid);
 }
 

@@ -18,7 +18,7 @@ class ChildProcess {
     bool nullOutput = false;  // standard output and error to /dev/null
   };
 
-  // Starts args[0] with the arguments args[1..]. Throws util::IOError when
+  // Starts args[0] with the arguments args[1..]. Throws base::IOError when
   // the program cannot be started (missing, not executable, not a program).
   static ChildProcess start(const std::vector<std::string>& args, const Options& options);
 

@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace platform {
 namespace {
@@ -43,7 +43,7 @@ void describe(const struct stat& st, DirectoryEntry& entry) {
 std::vector<DirectoryEntry> readDirectoryEntries(const std::string& path) {
   Dir dir(::opendir(path.c_str()));
   if (dir.get() == nullptr)
-    throw util::IOError("Cannot read directory " + path + ": " + std::strerror(errno));
+    throw base::IOError("Cannot read directory " + path + ": " + std::strerror(errno));
   int fd = ::dirfd(dir.get());
   std::vector<DirectoryEntry> out;
   errno = 0;

@@ -21,7 +21,7 @@ struct DirectoryEntry {
 
 // The entries of a directory without "." and "..", in byte order of their
 // names. An entry that cannot be examined (a dangling link) is Other. Throws
-// util::IOError when the directory cannot be read.
+// base::IOError when the directory cannot be read.
 std::vector<DirectoryEntry> readDirectoryEntries(const std::string& path);
 
 // What `path` leads to, its name being the whole path; none when it does not

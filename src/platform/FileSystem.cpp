@@ -14,7 +14,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace platform {
 namespace {
@@ -71,21 +71,21 @@ bool canWrite(const std::string& path) {
 
 std::vector<std::string> listDirectory(const std::string& path) {
   std::unique_ptr<DIR, DirCloser> dir(::opendir(path.c_str()));
-  if (!dir) throw util::IOError(errnoText("cannot list directory", path));
+  if (!dir) throw base::IOError(errnoText("cannot list directory", path));
   std::vector<std::string> names;
   errno = 0;
   while (dirent* e = ::readdir(dir.get())) {
     if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
     names.emplace_back(e->d_name);
   }
-  if (errno != 0) throw util::IOError(errnoText("cannot list directory", path));
+  if (errno != 0) throw base::IOError(errnoText("cannot list directory", path));
   std::sort(names.begin(), names.end());
   return names;
 }
 
 int64_t fileSize(const std::string& path) {
   struct stat st;
-  if (::stat(path.c_str(), &st) != 0) throw util::IOError(errnoText("cannot examine", path));
+  if (::stat(path.c_str(), &st) != 0) throw base::IOError(errnoText("cannot examine", path));
   return static_cast<int64_t>(st.st_size);
 }
 
@@ -135,10 +135,10 @@ bool makeDirectory(const std::string& path) {
 
 std::string readFile(const std::string& path) {
   Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) throw util::IOError(errnoText("cannot open", path));
+  if (fd.get() < 0) throw base::IOError(errnoText("cannot open", path));
   struct stat st;
-  if (::fstat(fd.get(), &st) != 0) throw util::IOError(errnoText("cannot examine", path));
-  if (!S_ISREG(st.st_mode)) throw util::IOError(path + " (not a regular file)");
+  if (::fstat(fd.get(), &st) != 0) throw base::IOError(errnoText("cannot examine", path));
+  if (!S_ISREG(st.st_mode)) throw base::IOError(path + " (not a regular file)");
   std::string data;
   data.resize(static_cast<size_t>(st.st_size));
   size_t got = 0;
@@ -147,7 +147,7 @@ std::string readFile(const std::string& path) {
     ssize_t n = ::read(fd.get(), data.data() + got, data.size() - got);
     if (n < 0) {
       if (errno == EINTR) continue;
-      throw util::IOError(errnoText("cannot read", path));
+      throw base::IOError(errnoText("cannot read", path));
     }
     if (n == 0) break;
     got += static_cast<size_t>(n);
@@ -160,18 +160,18 @@ namespace {
 
 void writeAll(const std::string& path, std::string_view data, bool durable) {
   Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  if (fd.get() < 0) throw util::IOError(errnoText("cannot create", path));
+  if (fd.get() < 0) throw base::IOError(errnoText("cannot create", path));
   size_t done = 0;
   while (done < data.size()) {
     ssize_t n = ::write(fd.get(), data.data() + done, data.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      throw util::IOError(errnoText("cannot write", path));
+      throw base::IOError(errnoText("cannot write", path));
     }
     done += static_cast<size_t>(n);
   }
-  if (durable && ::fsync(fd.get()) != 0) throw util::IOError(errnoText("cannot flush", path));
-  if (!fd.close()) throw util::IOError(errnoText("cannot write", path));
+  if (durable && ::fsync(fd.get()) != 0) throw base::IOError(errnoText("cannot flush", path));
+  if (!fd.close()) throw base::IOError(errnoText("cannot write", path));
 }
 
 }  // namespace

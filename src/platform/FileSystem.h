@@ -19,11 +19,11 @@ bool isFile(const std::string& path);
 bool canWrite(const std::string& path);
 
 // Names of the entries of a directory (without "." and ".."), in byte order of
-// their names so that every run sees the same order. Throws util::IOError when
+// their names so that every run sees the same order. Throws base::IOError when
 // the path is not a readable directory.
 std::vector<std::string> listDirectory(const std::string& path);
 
-// Size in bytes; throws util::IOError when the file cannot be examined.
+// Size in bytes; throws base::IOError when the file cannot be examined.
 int64_t fileSize(const std::string& path);
 // Last modification, wall-clock milliseconds since 1970; 0 when unknown.
 int64_t lastModifiedMillis(const std::string& path);
@@ -41,13 +41,13 @@ bool removePath(const std::string& path);
 // Creates one directory level; false when it exists or cannot be created.
 bool makeDirectory(const std::string& path);
 
-// Reads the whole file in one piece. Throws util::IOError.
+// Reads the whole file in one piece. Throws base::IOError.
 std::string readFile(const std::string& path);
-// Writes (creating or truncating) the whole file. Throws util::IOError.
+// Writes (creating or truncating) the whole file. Throws base::IOError.
 void writeFile(const std::string& path, std::string_view data);
 
 // Writes the whole file and flushes it to disk before returning. Throws
-// util::IOError.
+// base::IOError.
 void writeFileDurable(const std::string& path, std::string_view data);
 // Flushes a directory's entries (names created, renamed or removed) to disk.
 // Returns false when that is not possible.

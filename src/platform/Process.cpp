@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 #include "platform/SpawnSetup.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 extern char** environ;
 
@@ -29,7 +29,7 @@ std::vector<char*> argvOf(const std::vector<std::string>& args) {
 }
 
 pid_t start(const std::vector<std::string>& args, bool detached) {
-  if (args.empty() || args[0].empty()) throw util::IOError("Cannot run program \"\"");
+  if (args.empty() || args[0].empty()) throw base::IOError("Cannot run program \"\"");
   SpawnSetup s;
   if (detached) {
     posix_spawnattr_setflags(&s.attr, POSIX_SPAWN_SETSID);
@@ -40,14 +40,14 @@ pid_t start(const std::vector<std::string>& args, bool detached) {
   auto argv = argvOf(args);
   pid_t pid = 0;
   int rc = posix_spawn(&pid, args[0].c_str(), &s.actions, &s.attr, argv.data(), environ);
-  if (rc != 0) throw util::IOError("Cannot run program \"" + args[0] + "\": " + std::strerror(rc));
+  if (rc != 0) throw base::IOError("Cannot run program \"" + args[0] + "\": " + std::strerror(rc));
   return pid;
 }
 
 int waitFor(pid_t pid) {
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) throw util::IOError(std::string("waitpid: ") + std::strerror(errno));
+    if (errno != EINTR) throw base::IOError(std::string("waitpid: ") + std::strerror(errno));
   }
   if (WIFEXITED(status)) return WEXITSTATUS(status);
   if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);

@@ -7,12 +7,12 @@ namespace platform {
 
 // Starts the program args[0] with the arguments args[1..] (passed as they
 // are, quotes included) and waits for it to end. Returns its exit status, or
-// 128 + the signal number when a signal ended it. Throws util::IOError when
+// 128 + the signal number when a signal ended it. Throws base::IOError when
 // the program cannot be started.
 int runAndWait(const std::vector<std::string>& args);
 
 // Starts the program detached: in a new session, with /dev/null for its
-// standard handles, not waited for. Throws util::IOError when it cannot be
+// standard handles, not waited for. Throws base::IOError when it cannot be
 // started.
 void spawnDetached(const std::vector<std::string>& args);
 

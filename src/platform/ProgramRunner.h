@@ -11,7 +11,7 @@ class ProgramRunner {
  public:
   virtual ~ProgramRunner() = default;
   // Runs args[0] with the arguments args[1..] and returns its exit status
-  // (128 + the signal number when a signal ended it). Throws util::IOError
+  // (128 + the signal number when a signal ended it). Throws base::IOError
   // when it cannot be started.
   virtual int runAndWait(const std::vector<std::string>& args) = 0;
 };

@@ -8,13 +8,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace platform {
 namespace {
 
 [[noreturn]] void fail(const std::string& what, const std::string& path) {
-  throw util::IOError(path + " (" + what + ": " + std::strerror(errno) + ")");
+  throw base::IOError(path + " (" + what + ": " + std::strerror(errno) + ")");
 }
 
 }  // namespace
@@ -40,7 +40,7 @@ RandomAccessFile RandomAccessFile::open(const std::string& path, Mode mode) {
   RandomAccessFile file(fd, path);
   struct stat st;
   if (::fstat(fd, &st) != 0) fail("cannot examine", path);
-  if (!S_ISREG(st.st_mode)) throw util::IOError(path + " (not a regular file)");
+  if (!S_ISREG(st.st_mode)) throw base::IOError(path + " (not a regular file)");
   return file;
 }
 
@@ -61,7 +61,7 @@ RandomAccessFile::~RandomAccessFile() {
 }
 
 void RandomAccessFile::check() const {
-  if (fd_ < 0) throw util::IOError(path_ + " (file is not open)");
+  if (fd_ < 0) throw base::IOError(path_ + " (file is not open)");
 }
 
 int64_t RandomAccessFile::size() const {

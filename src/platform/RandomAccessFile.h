@@ -9,7 +9,7 @@ namespace platform {
 
 // A file open for reading and writing at given offsets. Move-only; the
 // destructor closes the file and never throws. Every failure of the
-// operating system throws util::IOError with the path and the reason.
+// operating system throws base::IOError with the path and the reason.
 class RandomAccessFile {
  public:
   enum class Mode {

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "platform/FileSystem.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace platform {
 namespace {
@@ -327,7 +327,7 @@ RegistryFile RegistryFile::load(const std::string& path) {
       return file;
     }
     return parse(readFile(path));
-  } catch (const util::Failure& e) {
+  } catch (const base::Failure& e) {
     RegistryFile file;
     file.addProblem(std::string("cannot be read: ") + e.what());
     return file;

@@ -1,7 +1,7 @@
 #include "platform/ZenityDialogs.h"
 
 #include "platform/ChildProcess.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace platform {
 namespace {
@@ -18,7 +18,7 @@ ChildProcess::Options dialogOptions() {
 int runDialog(const std::vector<std::string>& argv) {
   try {
     return ChildProcess::start(argv, dialogOptions()).wait();
-  } catch (const util::Failure&) {
+  } catch (const base::Failure&) {
     return -1;
   }
 }
@@ -69,7 +69,7 @@ std::unique_ptr<Notice> ZenityDialogs::notice(const std::string& text) {
   try {
     return std::make_unique<ZenityNotice>(
         ChildProcess::start(noticeCommand(text), dialogOptions()));
-  } catch (const util::Failure&) {
+  } catch (const base::Failure&) {
     return fallback_.notice(text);
   }
 }

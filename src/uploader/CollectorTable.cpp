@@ -1,7 +1,7 @@
 #include "uploader/CollectorTable.h"
 
 #include "platform/FileSystem.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace uploader {
 namespace {
@@ -24,9 +24,9 @@ std::string_view trimmed(std::string_view s) {
 }
 
 void checkCount(size_t n) {
-  if (n == 0) throw util::FormatError("no collector entries");
+  if (n == 0) throw base::FormatError("no collector entries");
   if (n > CollectorTable::kMaxEntries)
-    throw util::FormatError(std::to_string(n) + " collector entries (at most " +
+    throw base::FormatError(std::to_string(n) + " collector entries (at most " +
                             std::to_string(CollectorTable::kMaxEntries) + ")");
 }
 
@@ -42,28 +42,28 @@ Endpoint CollectorTable::parseEndpoint(std::string_view text) {
   const std::string quoted = "\"" + std::string(text) + "\"";
   size_t colon = text.rfind(':');
   if (colon == std::string_view::npos)
-    throw util::FormatError("collector entry " + quoted + " is not host:port");
+    throw base::FormatError("collector entry " + quoted + " is not host:port");
   std::string_view host = text.substr(0, colon);
   std::string_view port = text.substr(colon + 1);
-  if (host.empty()) throw util::FormatError("collector entry " + quoted + " has no host");
+  if (host.empty()) throw base::FormatError("collector entry " + quoted + " has no host");
   if (host.size() > kMaxHostLength)
-    throw util::FormatError("collector entry " + quoted + " has a host longer than " +
+    throw base::FormatError("collector entry " + quoted + " has a host longer than " +
                             std::to_string(kMaxHostLength) + " characters");
   for (char c : host) {
     auto u = static_cast<unsigned char>(c);
     if (u <= ' ' || u >= 0x7f || c == ',' || c == ':')
-      throw util::FormatError("collector entry " + quoted + " has a bad character in its host");
+      throw base::FormatError("collector entry " + quoted + " has a bad character in its host");
   }
   if (port.empty() || port.size() > 5)
-    throw util::FormatError("collector entry " + quoted + " has no valid port");
+    throw base::FormatError("collector entry " + quoted + " has no valid port");
   uint32_t value = 0;
   for (char c : port) {
     if (c < '0' || c > '9')
-      throw util::FormatError("collector entry " + quoted + " has no valid port");
+      throw base::FormatError("collector entry " + quoted + " has no valid port");
     value = value * 10 + static_cast<uint32_t>(c - '0');
   }
   if (value == 0 || value > 65535)
-    throw util::FormatError("collector entry " + quoted + " has a port outside 1 to 65535");
+    throw base::FormatError("collector entry " + quoted + " has a port outside 1 to 65535");
   return Endpoint{std::string(host), static_cast<uint16_t>(value)};
 }
 
@@ -95,8 +95,8 @@ CollectorTable CollectorTable::parseFile(std::string_view text) {
     if (!line.empty() && line.front() != '#') {
       try {
         e.push_back(parseEndpoint(line));
-      } catch (const util::FormatError& f) {
-        throw util::FormatError("line " + std::to_string(lineNo) + ": " + f.what());
+      } catch (const base::FormatError& f) {
+        throw base::FormatError("line " + std::to_string(lineNo) + ": " + f.what());
       }
       if (e.size() > kMaxEntries) checkCount(e.size());
     }
@@ -111,8 +111,8 @@ CollectorTable CollectorTable::load(const char* environment, const std::string& 
   if (environment != nullptr) {
     try {
       return parseList(environment);
-    } catch (const util::FormatError& f) {
-      throw util::FormatError(std::string(kEnvironmentVariable) + ": " + f.what());
+    } catch (const base::FormatError& f) {
+      throw base::FormatError(std::string(kEnvironmentVariable) + ": " + f.what());
     }
   }
   std::string file = home + "/" + kFileName;
@@ -120,8 +120,8 @@ CollectorTable CollectorTable::load(const char* environment, const std::string& 
   std::string text = platform::readFile(file);
   try {
     return parseFile(text);
-  } catch (const util::FormatError& f) {
-    throw util::FormatError(file + ": " + f.what());
+  } catch (const base::FormatError& f) {
+    throw base::FormatError(file + ": " + f.what());
   }
 }
 

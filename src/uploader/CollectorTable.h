@@ -33,17 +33,17 @@ class CollectorTable {
 
   // Parses one "host:port": a host of 1 to 127 characters without blanks,
   // TABs, commas or colons, and a decimal port from 1 to 65535. Throws
-  // util::FormatError with a message naming the entry otherwise.
+  // base::FormatError with a message naming the entry otherwise.
   static Endpoint parseEndpoint(std::string_view text);
-  // A comma-separated list of one to ten entries. Throws util::FormatError.
+  // A comma-separated list of one to ten entries. Throws base::FormatError.
   static CollectorTable parseList(std::string_view text);
-  // The text of a "collectors.txt". Throws util::FormatError.
+  // The text of a "collectors.txt". Throws base::FormatError.
   static CollectorTable parseFile(std::string_view text);
 
   // The table in force: the environment's value when `environment` is not
   // null, else the file in `home` when it exists, else the built-in table.
-  // Throws util::FormatError (naming the source) for a bad replacement and
-  // util::IOError when the file exists but cannot be read.
+  // Throws base::FormatError (naming the source) for a bad replacement and
+  // base::IOError when the file exists but cannot be read.
   static CollectorTable load(const char* environment, const std::string& home);
 
   const std::vector<Endpoint>& entries() const { return entries_; }

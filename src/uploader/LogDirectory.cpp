@@ -1,7 +1,7 @@
 #include "uploader/LogDirectory.h"
 
 #include "platform/FileSystem.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace uploader {
 namespace {
@@ -25,7 +25,7 @@ std::optional<std::vector<LogDirectory::Entry>> LogDirectory::find(std::string_v
   std::vector<std::string> names;
   try {
     names = platform::listDirectory(dir_.empty() ? "." : dir_);
-  } catch (const util::IOError&) {
+  } catch (const base::IOError&) {
     return std::nullopt;
   }
   std::vector<Entry> out;
@@ -37,7 +37,7 @@ std::optional<std::vector<LogDirectory::Entry>> LogDirectory::find(std::string_v
     e.name = name;
     try {
       e.size = platform::fileSize(p);
-    } catch (const util::IOError&) {
+    } catch (const base::IOError&) {
       continue;  // gone meanwhile
     }
     e.modifiedMillis = platform::lastModifiedMillis(p);

@@ -10,7 +10,7 @@
 #include "uploader/CollectorClient.h"
 #include "uploader/CollectorTable.h"
 #include "uploader/StuckUploaders.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace uploader {
 
@@ -100,7 +100,7 @@ int Uploader::afterCommandLine(int64_t startMillis, size_t startIndex) {
   std::optional<CollectorTable> table;
   try {
     table = CollectorTable::load(env_.collectors, env_.home);
-  } catch (const util::Failure& f) {
+  } catch (const base::Failure& f) {
     out_.always("[E42]: *** Bad collector table: %s\n", f.what());
     return finish(kBadCollectorTable);
   }
@@ -167,7 +167,7 @@ int Uploader::upload(LogDirectory& dir, CollectorClient& client, int listed) {
       int64_t size = 0;
       try {
         size = platform::fileSize(path);
-      } catch (const util::IOError&) {
+      } catch (const base::IOError&) {
         size = -1;
       }
       if (size == 0) {
@@ -177,9 +177,9 @@ int Uploader::upload(LogDirectory& dir, CollectorClient& client, int listed) {
       }
       platform::RandomAccessFile file;
       try {
-        if (size < 0) throw util::IOError(path);
+        if (size < 0) throw base::IOError(path);
         file = platform::RandomAccessFile::open(path, platform::RandomAccessFile::Mode::kReadOnly);
-      } catch (const util::IOError&) {
+      } catch (const base::IOError&) {
         out_.say("\n*** Couldn't open %s ... skipping\n\n\n", path.c_str());
         continue;
       }

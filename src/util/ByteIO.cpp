@@ -4,7 +4,7 @@
 #include <bit>
 #include <limits>
 
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace util {
 namespace {

@@ -25,7 +25,7 @@ class ByteWriter {
   void putInt64(int64_t v);
   void putDouble(double v);
   void putBytes(std::span<const uint8_t> data);
-  // Throws util::FormatError when the text has more than 2^31 - 1 bytes.
+  // Throws base::FormatError when the text has more than 2^31 - 1 bytes.
   void putString(std::string_view s);
 
   size_t size() const { return bytes_.size(); }
@@ -38,7 +38,7 @@ class ByteWriter {
 };
 
 // Big-endian reader over a byte span that the caller keeps alive. Every read
-// checks the bounds first: reading past the end throws util::FormatError
+// checks the bounds first: reading past the end throws base::FormatError
 // ("... bytes needed at offset ... of ...") and leaves the position where it
 // was.
 class ByteReader {
@@ -58,7 +58,7 @@ class ByteReader {
   // A view of the next n bytes, valid as long as the reader's data.
   std::span<const uint8_t> readBytes(size_t n);
   // A length-prefixed string. A negative count, or one above `maxLength` or
-  // above what is left, throws util::FormatError before anything is
+  // above what is left, throws base::FormatError before anything is
   // allocated.
   std::string readString(size_t maxLength);
   void skip(size_t n) {

@@ -7,7 +7,7 @@
 
 #include "platform/FileSystem.h"
 #include "util/Console.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 #include "util/Text.h"
 
 namespace util {

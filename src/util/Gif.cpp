@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "util/Console.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace util {
 namespace {
@@ -155,7 +155,7 @@ bool Gif::encode(std::vector<uint8_t>& out) {
     return true;
   } catch (const std::exception& e) {
     out.resize(start);
-    printLine("Error in Gif.encode: " + messageOf(e));
+    printLine("Error in Gif.encode: " + base::failureText(e));
     return false;
   }
 }
@@ -219,7 +219,7 @@ bool Gif::encodePixels(std::vector<uint8_t>& out) {
     return true;
   } catch (const std::exception& e) {
     out.resize(start);
-    printLine("Error in Gif.encodePixels: " + messageOf(e));
+    printLine("Error in Gif.encodePixels: " + base::failureText(e));
     return false;
   }
 }
@@ -298,7 +298,7 @@ bool Gif::decode(std::span<const uint8_t> in) {
       std::copy_n(pix.begin() + static_cast<std::ptrdiff_t>(y * cols), cols, pixels[y].begin());
     return true;
   } catch (const std::exception& e) {
-    printLine("Error in Gif.decode : " + messageOf(e));
+    printLine("Error in Gif.decode : " + base::failureText(e));
     return false;
   }
 }
@@ -428,7 +428,7 @@ bool Gif::decodePixels(std::span<const uint8_t> buf, size_t loc) {
     }
     return true;
   } catch (const std::exception& e) {
-    printLine("Error in Gif.decode: " + messageOf(e));
+    printLine("Error in Gif.decode: " + base::failureText(e));
     return false;
   }
 }

@@ -76,7 +76,7 @@ class Gif {
   bool decodePixels(std::span<const uint8_t> buf, size_t loc);
   // Copies the n data bytes of the sub-block whose length byte is
   // buf[offset] into the start of `block` and returns n (0 to 255); the
-  // caller advances its offset by n + 1. Throws util::FormatError when the
+  // caller advances its offset by n + 1. Throws base::FormatError when the
   // sub-block runs past the end of `buf`.
   static int32_t readBlock(size_t offset, std::span<const uint8_t> buf,
                            std::array<uint8_t, 256>& block);

@@ -9,7 +9,7 @@
 
 #include "platform/FileSystem.h"
 #include "util/Console.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace util {
 namespace {
@@ -124,7 +124,7 @@ bool LineGraph::loadBackgroundImage(const std::string& fileName) {
     }
     return loadBackgroundImage(g.pixels, g.colormap);
   } catch (const std::exception& e) {
-    printLine("Error in LineGraph.loadBackgroundImage : " + messageOf(e));
+    printLine("Error in LineGraph.loadBackgroundImage : " + base::failureText(e));
     return false;
   }
 }
@@ -148,7 +148,7 @@ bool LineGraph::writeToGif(std::vector<uint8_t>& out) {
   try {
     return gif_.encode(out);
   } catch (const std::exception& e) {
-    printLine("Error in LineGraph.writeToGif : " + messageOf(e));
+    printLine("Error in LineGraph.writeToGif : " + base::failureText(e));
     return false;
   }
 }
@@ -207,7 +207,7 @@ bool LineGraph::scaleGraph() {
     vscale_ = vs;
     return true;
   } catch (const std::exception& e) {
-    printLine("Error in LineGraph.scaleGraph : " + messageOf(e));
+    printLine("Error in LineGraph.scaleGraph : " + base::failureText(e));
     return false;
   }
 }
@@ -392,7 +392,7 @@ void LineGraph::drawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t
     }
     --dashDot_;
   } catch (const std::exception& e) {
-    printLine("Error in LineGraph.drawLine : " + messageOf(e));
+    printLine("Error in LineGraph.drawLine : " + base::failureText(e));
   }
 }
 
@@ -414,7 +414,7 @@ void LineGraph::drawLines() {
     }
   } catch (const std::exception& e) {
     dashDot_ = 0;
-    printLine("Error in LineGraph.drawLines : " + messageOf(e));
+    printLine("Error in LineGraph.drawLines : " + base::failureText(e));
   }
 }
 
@@ -427,7 +427,7 @@ bool LineGraph::drawGraph() {
     drawLines();
     return true;
   } catch (const std::exception& e) {
-    printLine("Error in LineGraph.drawGraph : " + messageOf(e));
+    printLine("Error in LineGraph.drawGraph : " + base::failureText(e));
     return false;
   }
 }

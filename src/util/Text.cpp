@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace util {
 namespace {

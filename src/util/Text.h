@@ -10,7 +10,7 @@ namespace util {
 
 // Strict decimal integers: an optional "-" and one or more decimal digits,
 // nothing else (no "+", no spaces), within the type's range. Throw
-// util::NumberFormatError naming the offending text otherwise.
+// base::NumberFormatError naming the offending text otherwise.
 int32_t parseInt32(std::string_view s);
 int64_t parseInt64(std::string_view s);
 

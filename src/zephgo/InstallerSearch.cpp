@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/DirectoryEntries.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace zephgo {
 namespace {
@@ -42,7 +42,7 @@ std::optional<std::string> findInstaller(const std::string& root) {
     std::vector<DirectoryEntry> entries;
     try {
       entries = platform::readDirectoryEntries(dir);
-    } catch (const util::Failure&) {
+    } catch (const base::Failure&) {
       continue;
     }
     std::vector<std::string> subdirs;

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <exception>
 
-#include "util/Failure.h"
+#include "base/Failure.h"
 #include "zephgo/ClientCheck.h"
 #include "zephgo/InstallerSearch.h"
 #include "zephgo/LoginAddress.h"
@@ -30,7 +30,7 @@ void Worker::run() {
     int32_t result = work();
     report(result);
   } catch (const std::exception& e) {
-    note(std::string("unexpected failure: ") + util::failureText(e));
+    note(std::string("unexpected failure: ") + base::failureText(e));
     window_.close();
   }
 }
@@ -64,7 +64,7 @@ int32_t Worker::ensureClient() {
       try {
         w.setAutoPlay(Window::kAutoPlayNormal);
       } catch (const std::exception& e) {
-        w.note(std::string("AutoPlay could not be restored: ") + util::failureText(e));
+        w.note(std::string("AutoPlay could not be restored: ") + base::failureText(e));
       }
     }
   } restore{*this};
@@ -95,7 +95,7 @@ bool Worker::runInstaller(const std::string& path) {
     // The exit status is only noted: the client check that follows decides.
     if (status != 0) note("the installer " + path + " ended with status " + std::to_string(status));
     return true;
-  } catch (const util::Failure& e) {
+  } catch (const base::Failure& e) {
     note("the installer " + path + " could not be started: " + e.what());
     return false;
   }

@@ -17,7 +17,7 @@
 #include "platform/FileSystem.h"
 #include "platform/TerminalDialogs.h"
 #include "platform/ZenityDialogs.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace platform {
 namespace {
@@ -224,11 +224,11 @@ TEST(ZephgoChildProcessTest, StatusesAndFailures) {
   quiet.nullOutput = true;
   EXPECT_EQ(ChildProcess::start({script(dir, "three", "exit 3\n")}, quiet).wait(), 3);
   EXPECT_EQ(ChildProcess::start({script(dir, "killed", "kill -9 $$\n")}, quiet).wait(), 128 + 9);
-  EXPECT_THROW(ChildProcess::start({dir / "missing"}, quiet), util::IOError);
+  EXPECT_THROW(ChildProcess::start({dir / "missing"}, quiet), base::IOError);
   std::string plain = dir.write("plain.exe", "MZ not a program");
-  EXPECT_THROW(ChildProcess::start({plain}, quiet), util::IOError) << "not executable";
+  EXPECT_THROW(ChildProcess::start({plain}, quiet), base::IOError) << "not executable";
   ::chmod(plain.c_str(), 0755);
-  EXPECT_THROW(ChildProcess::start({plain}, quiet), util::IOError) << "not a program";
+  EXPECT_THROW(ChildProcess::start({plain}, quiet), base::IOError) << "not a program";
   ChildProcess::Options search = quiet;
   search.searchPath = true;
   EXPECT_EQ(ChildProcess::start({"true"}, search).wait(), 0);

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "TestDir.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace uploader {
 namespace {
@@ -29,20 +29,20 @@ TEST(TessalyCollectorTable, ListFromTheEnvironment) {
   std::string ten;
   for (int i = 0; i < 10; ++i) ten += "h:" + std::to_string(i + 1) + ",";
   EXPECT_EQ(CollectorTable::parseList(ten.substr(0, ten.size() - 1)).size(), 10u);
-  EXPECT_THROW(CollectorTable::parseList(ten + "h:11"), util::FormatError);
+  EXPECT_THROW(CollectorTable::parseList(ten + "h:11"), base::FormatError);
 }
 
 TEST(TessalyCollectorTable, BadEntriesAreErrors) {
   for (const char* bad : {"", "host", "host:", ":80", "host:0", "host:65536", "host:80x", "host:-1",
                           "ho st:80", "a:1,,b:2", "a:1,", "host:123456"}) {
-    EXPECT_THROW(CollectorTable::parseList(bad), util::FormatError) << bad;
+    EXPECT_THROW(CollectorTable::parseList(bad), base::FormatError) << bad;
   }
-  EXPECT_THROW(CollectorTable::parseList(std::string(128, 'h') + ":1"), util::FormatError);
+  EXPECT_THROW(CollectorTable::parseList(std::string(128, 'h') + ":1"), base::FormatError);
   EXPECT_NO_THROW(CollectorTable::parseList(std::string(127, 'h') + ":1"));
   try {
     CollectorTable::parseList("a:1,b:99999");
     FAIL();
-  } catch (const util::FormatError& e) {
+  } catch (const base::FormatError& e) {
     EXPECT_STREQ(e.what(), "collector entry \"b:99999\" has a port outside 1 to 65535");
   }
 }
@@ -61,14 +61,14 @@ TEST(TessalyCollectorTable, FileBesideTheProgram) {
   try {
     CollectorTable::load(nullptr, home.path());
     FAIL();
-  } catch (const util::FormatError& e) {
+  } catch (const base::FormatError& e) {
     EXPECT_NE(std::string(e.what()).find("collectors.txt: line 2: collector entry \"b:port\""),
               std::string::npos)
         << e.what();
   }
   home.write("collectors.txt", "# nothing\n");
-  EXPECT_THROW(CollectorTable::load(nullptr, home.path()), util::FormatError);
-  EXPECT_THROW(CollectorTable::load("", home.path()), util::FormatError);
+  EXPECT_THROW(CollectorTable::load(nullptr, home.path()), base::FormatError);
+  EXPECT_THROW(CollectorTable::load("", home.path()), base::FormatError);
 }
 
 }  // namespace

@@ -14,7 +14,7 @@
 
 #include "TestDir.h"
 #include "platform/FileSystem.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 #include "util/LineGraph.h"
 
 namespace {
@@ -461,8 +461,8 @@ TEST_F(GifDamage, ReadBlockStaysInsideTheData) {
   EXPECT_EQ(Gif::readBlock(0, buf, block), 3);
   EXPECT_EQ(block[2], 'c');
   EXPECT_EQ(Gif::readBlock(4, buf, block), 0);
-  EXPECT_THROW(Gif::readBlock(5, buf, block), util::FormatError);
-  EXPECT_THROW(Gif::readBlock(7, buf, block), util::FormatError);
+  EXPECT_THROW(Gif::readBlock(5, buf, block), base::FormatError);
+  EXPECT_THROW(Gif::readBlock(7, buf, block), base::FormatError);
 }
 
 TEST_F(GifDamage, ExtensionsAreReadOrSkipped) {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace {
 
@@ -21,11 +21,11 @@ TEST(ParseInt, RejectsEverythingElseNamingTheText) {
     try {
       util::parseInt32(bad);
       ADD_FAILURE() << "accepted '" << bad << "'";
-    } catch (const util::NumberFormatError& e) {
+    } catch (const base::NumberFormatError& e) {
       EXPECT_EQ(e.text(), std::string("NumberFormatError: For input string: \"") + bad + "\"");
     }
   }
-  EXPECT_THROW(util::parseInt64("9223372036854775808"), util::NumberFormatError);
+  EXPECT_THROW(util::parseInt64("9223372036854775808"), base::NumberFormatError);
 }
 
 TEST(TextHelpers, SuffixesAndCase) {

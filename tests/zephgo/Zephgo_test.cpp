@@ -13,7 +13,7 @@
 #include "platform/EventLoop.h"
 #include "platform/FakeDialogs.h"
 #include "platform/MemoryRegistry.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 #include "zephgo/Messages.h"
 
 namespace zephgo {
@@ -170,7 +170,7 @@ TEST_F(ZephgoRunTest, InstallerOutcomes) {
   put(dir_, "cd/zeph2000.exe", "x");
   // One that cannot be started counts as not installed.
   programs_ = platform::FakeProgramRunner([](const std::vector<std::string>&) -> int {
-    throw util::IOError("Cannot run program: Exec format error");
+    throw base::IOError("Cannot run program: Exec format error");
   });
   EXPECT_EQ(run({"7"}), 4);
   ASSERT_EQ(notes_.size(), 1u);

@@ -1,6 +1,6 @@
 #include "tools/collector/CollectorOptions.h"
 
-#include "util/Failure.h"
+#include "base/Failure.h"
 #include "util/Text.h"
 
 namespace tools::collector {
@@ -13,7 +13,7 @@ bool hostPort(const std::string& text, std::string* host, uint16_t* port, bool a
     int32_t p = util::parseInt32(text.substr(colon + 1));
     if (p < (allowZero ? 0 : 1) || p > 65535) return false;
     *port = static_cast<uint16_t>(p);
-  } catch (const util::NumberFormatError&) {
+  } catch (const base::NumberFormatError&) {
     return false;
   }
   *host = text.substr(0, colon);
@@ -24,7 +24,7 @@ bool count(const std::string& text, int64_t min, int64_t* out) {
   try {
     *out = util::parseInt64(text);
     return *out >= min;
-  } catch (const util::NumberFormatError&) {
+  } catch (const base::NumberFormatError&) {
     return false;
   }
 }

@@ -8,7 +8,7 @@
 
 #include "platform/FileSystem.h"
 #include "tools/collector/CollectorCommand.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace tools::collector {
 namespace {
@@ -308,7 +308,7 @@ int CollectorServer::run() {
     try {
       platform::writeFile(options_.portFile + ".new", std::to_string(listener.port()) + "\n");
       platform::replaceFile(options_.portFile + ".new", options_.portFile);
-    } catch (const util::IOError& e) {
+    } catch (const base::IOError& e) {
       log(e.what());
       return 1;
     }

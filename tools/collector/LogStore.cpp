@@ -2,7 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace tools::collector {
 namespace {
@@ -25,7 +25,7 @@ LogStore::LogStore(std::string storeDir, std::string incomingDir, bool refuse)
   try {
     for (const std::string& name : platform::listDirectory(incomingDir_))
       if (endsWith(name, kPartSuffix)) platform::removePath(incomingDir_ + "/" + name);
-  } catch (const util::IOError&) {
+  } catch (const base::IOError&) {
   }
 }
 
@@ -40,7 +40,7 @@ std::unique_ptr<LogStore::Incoming> LogStore::begin(std::string* error) {
   try {
     auto file = platform::RandomAccessFile::open(temp, platform::RandomAccessFile::Mode::kTruncate);
     return std::make_unique<Incoming>(std::move(file), temp, *this);
-  } catch (const util::IOError& e) {
+  } catch (const base::IOError& e) {
     *error = e.what();
     return nullptr;
   }
@@ -60,7 +60,7 @@ bool LogStore::Incoming::write(const char* data, size_t size) {
     file_.writeAt(written_, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(data), size));
     written_ += static_cast<int64_t>(size);
     return true;
-  } catch (const util::IOError&) {
+  } catch (const base::IOError&) {
     return false;
   }
 }
@@ -69,7 +69,7 @@ std::optional<std::string> LogStore::Incoming::commit(std::string* error) {
   try {
     file_.sync();
     file_.close();
-  } catch (const util::IOError& e) {
+  } catch (const base::IOError& e) {
     *error = e.what();
     return std::nullopt;
   }

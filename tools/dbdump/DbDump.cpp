@@ -9,7 +9,7 @@
 #include "tools/matchdump/JsonWriter.h"
 #include "tools/matchdump/MatchDump.h"
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace tools {
 namespace {
@@ -28,7 +28,7 @@ std::optional<std::string> readIfThere(const std::string& path) {
   try {
     return platform::readFile(path);
   } catch (const std::exception& e) {
-    util::Debug::print("dbdump: " + util::failureText(e), 0);
+    util::Debug::print("dbdump: " + base::failureText(e), 0);
     return std::nullopt;
   }
 }
@@ -160,7 +160,7 @@ std::string dumpDatabase(const std::string& dir) {
       util::ByteReader in(*data);
       fn(in);
     } catch (const std::exception& e) {
-      util::Debug::print(std::string("dbdump: ") + what + ": " + util::failureText(e), 0);
+      util::Debug::print(std::string("dbdump: ") + what + ": " + base::failureText(e), 0);
     }
   };
   decode(game, Totals::kGameDB, [&](util::ByteReader& in) { t.decodeGameDB(in); });

@@ -12,7 +12,7 @@
 #include "platform/FileSystem.h"
 #include "tools/dbdump/DbDump.h"
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace {
 

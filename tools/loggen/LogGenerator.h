@@ -128,7 +128,7 @@ struct BatchOptions {
 
 // Writes the logs (file names "Brimfall_<date>.log") and returns their paths
 // in order. Log i uses a seed derived from base.seed and i, and starts after
-// log i-1 has ended. Throws GeneratorError or util::IOError.
+// log i-1 has ended. Throws GeneratorError or base::IOError.
 std::vector<std::string> writeBatch(const BatchOptions& b);
 
 }  // namespace tools::loggen

@@ -9,7 +9,7 @@
 
 #include "platform/FileSystem.h"
 #include "tools/loggen/LogGenerator.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace tools::loggen {
 namespace {
@@ -258,7 +258,7 @@ int runLoggen(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
       std::string dir = c.out;
       while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
       if (!platform::isDirectory(dir) && !platform::makeDirectory(dir))
-        throw util::IOError("cannot create the directory " + dir);
+        throw base::IOError("cannot create the directory " + dir);
       BatchOptions b{c.log, *c.count, c.allTypes, dir};
       for (const std::string& p : writeBatch(b)) std::fprintf(out, "%s\n", p.c_str());
     } else {
@@ -266,7 +266,7 @@ int runLoggen(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
       if (c.out == "-") {
         if (std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size() ||
             std::fflush(out) != 0)
-          throw util::IOError("cannot write to standard output");
+          throw base::IOError("cannot write to standard output");
       } else {
         platform::writeFile(c.out, bytes);
       }
@@ -275,7 +275,7 @@ int runLoggen(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
     std::fprintf(err, "loggen: %s\n", e.what());
     return kBadOptions;
   } catch (const std::exception& e) {
-    std::fprintf(err, "loggen: %s\n", util::failureText(e).c_str());
+    std::fprintf(err, "loggen: %s\n", base::failureText(e).c_str());
     return kWriteFailed;
   }
   return kDone;

@@ -11,7 +11,7 @@
 #include "platform/FileSystem.h"
 #include "tools/matchdump/MatchDump.h"
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
   try {
     raw = platform::readFile(file);
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "matchdump: %s\n", util::failureText(e).c_str());
+    std::fprintf(stderr, "matchdump: %s\n", base::failureText(e).c_str());
     return 1;
   }
   std::string text;

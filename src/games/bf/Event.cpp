@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace games::bf {
 namespace {
@@ -12,7 +12,7 @@ namespace {
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 [[noreturn]] void badNumber(std::string_view s) {
-  throw util::NumberFormatError("For input string: \"" + std::string(s) + "\"");
+  throw base::NumberFormatError("For input string: \"" + std::string(s) + "\"");
 }
 
 // Length of the run of decimal digits at `s[i]`.

@@ -82,7 +82,7 @@ class Event {
   // The common start of every record's construction from line `f`: with fewer
   // than `min` fields writes `message` (severity 0) and returns false, leaving
   // the record invalid; otherwise marks it valid, reads `time` from field 0 and
-  // returns true. Throws util::NumberFormatError for a bad time stamp.
+  // returns true. Throws base::NumberFormatError for a bad time stamp.
   bool begin(const Fields& f, size_t min, std::string_view message);
 
   // For print(): the trace line "(" time ") " name, then " field=value" for
@@ -100,7 +100,7 @@ namespace detail {
 // digits with an optional fraction ("5", "5.", ".5", "-0.25") and an optional
 // exponent ("1e3", "2.5E-2"), nothing else (no spaces, no hex, no "inf" or
 // "nan"). The value must be finite and not so small that it would be taken as
-// zero. Throws util::NumberFormatError "For input string: \"...\"" otherwise.
+// zero. Throws base::NumberFormatError "For input string: \"...\"" otherwise.
 double parseNumber(std::string_view s);
 
 // The shortest text that reads back as `v` ("12.5", "-3", "1e+300").

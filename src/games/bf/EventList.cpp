@@ -5,7 +5,7 @@
 
 #include "games/bf/Events.h"
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace games::bf {
 namespace {
@@ -112,11 +112,11 @@ void dropConnectEchoes(EventList::Events& events, const EPConnect& connect) {
 
 std::unique_ptr<Event> EventList::make(const Fields& f) {
   if (f.size() < 2)
-    throw util::FormatError("line without keyword: \"" + (f.empty() ? std::string() : f[0]) + "\"");
+    throw base::FormatError("line without keyword: \"" + (f.empty() ? std::string() : f[0]) + "\"");
   const std::string& keyword = f[1];
   if (keyword == "player") {
     if (f.size() < 3)
-      throw util::FormatError("player line without second keyword at time \"" + f[0] + "\"");
+      throw base::FormatError("player line without second keyword at time \"" + f[0] + "\"");
     if (Maker m = lookUp(kPlayerEvents, f[2])) return m(f);
     Debug::print("Unknown Event: player " + f[2], 0);
     return nullptr;
@@ -141,7 +141,7 @@ std::optional<EventList::Events> EventList::parse(const std::vector<std::vector<
         e = make(f);
       } catch (const std::exception& ex) {
         // One bad field costs its line, not the rest of the match.
-        Debug::print("Error in bf.EventList.parse: " + util::failureText(ex), 0);
+        Debug::print("Error in bf.EventList.parse: " + base::failureText(ex), 0);
         previousKept = false;
         continue;
       }
@@ -156,7 +156,7 @@ std::optional<EventList::Events> EventList::parse(const std::vector<std::vector<
       if (previousKept) events.push_back(std::move(e));
     }
   } catch (const std::exception& ex) {
-    Debug::print("Error in bf.EventList.parse: " + util::failureText(ex), 0);
+    Debug::print("Error in bf.EventList.parse: " + base::failureText(ex), 0);
     Debug::print("O bf.EventList.parse", 1);
     return events;
   }

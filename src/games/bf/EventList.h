@@ -38,7 +38,7 @@ class EventList {
 
   // The record for one line, valid or not (see Events.h); null for an unknown
   // keyword or second keyword, after its "Unknown Event: " trace. Throws
-  // util::Failure for a line of fewer than two fields, a "player" line of
+  // base::Failure for a line of fewer than two fields, a "player" line of
   // fewer than three, or a field that does not parse as its type.
   static std::unique_ptr<Event> make(const Fields& f);
 };

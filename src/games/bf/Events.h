@@ -10,7 +10,7 @@
 // Every record is built from one tokenized line. Its constructor never fails
 // on too few fields: it writes the record's "Bad '...' Event" message
 // (severity 0) and leaves the record invalid. A field that does not parse as
-// its type (time stamp, int or number) throws util::NumberFormatError, except
+// its type (time stamp, int or number) throws base::NumberFormatError, except
 // in EPDisconnect, which traces "Invalid 'Player Disconnect' Event" and stays
 // invalid instead. Fields the line format does not name are ignored. Fields
 // are declared in the order the replay expects; ints are 32-bit, numbers

@@ -11,7 +11,7 @@
 #include "games/bf/EventList.h"
 #include "games/bf/GameData.h"
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 #include "util/QuickSort.h"
 #include "util/Text.h"
 
@@ -19,7 +19,7 @@ namespace games::bf {
 namespace {
 
 using util::Debug;
-using util::failureText;
+using base::failureText;
 
 using detail::isFalseWord;
 
@@ -53,14 +53,14 @@ int64_t dateField(const std::string& text, size_t& pos, bool last) {
   size_t start = pos;
   int64_t v = 0;
   while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
-    if (pos - start >= 12) throw util::FormatError("Unparseable date: \"" + text + "\"");
+    if (pos - start >= 12) throw base::FormatError("Unparseable date: \"" + text + "\"");
     v = v * 10 + (text[pos] - '0');
     ++pos;
   }
-  if (pos == start) throw util::FormatError("Unparseable date: \"" + text + "\"");
+  if (pos == start) throw base::FormatError("Unparseable date: \"" + text + "\"");
   if (!last) {
     if (pos >= text.size() || text[pos] != '.')
-      throw util::FormatError("Unparseable date: \"" + text + "\"");
+      throw base::FormatError("Unparseable date: \"" + text + "\"");
     ++pos;
   }
   return v;
@@ -84,7 +84,7 @@ double offsetHours(const std::string& s) {
       ok = false;
     }
   }
-  if (!ok || !digits) throw util::NumberFormatError("For input string: \"" + s + "\"");
+  if (!ok || !digits) throw base::NumberFormatError("For input string: \"" + s + "\"");
   return std::strtod(t.c_str(), nullptr);
 }
 
@@ -152,7 +152,7 @@ void Game::processEvents(const std::vector<std::unique_ptr<Event>>& events) {
   try {
     plist.reserve(50);
     phash.reserve(100);
-    if (events.empty()) throw util::FormatError("the match has no events");
+    if (events.empty()) throw base::FormatError("the match has no events");
 
     double gs = 0.0;
     double end = events.back()->getTime();
@@ -418,7 +418,7 @@ void Game::hPSkill(const EPSkill& e) {
     Player* p = player(e.pNum);
     if (p == nullptr) return;
     if (p->isABot) {
-      if (e.skill.empty()) throw util::FormatError("empty skill text");
+      if (e.skill.empty()) throw base::FormatError("empty skill text");
       p->name += e.skill[0];
     }
     Debug::print("O Game.hPSkill", 1);
@@ -433,7 +433,7 @@ void Game::hPNovice(const EPNovice& e) {
     if (p->isABot) {
       char last = p->name.empty() ? '\0' : p->name.back();
       if (last < '0' || last > '9')
-        throw util::NumberFormatError("For input string: \"" + std::string(1, last) + "\"");
+        throw base::NumberFormatError("For input string: \"" + std::string(1, last) + "\"");
       int32_t y = last - '0';
       if (!e.isNovice) y += 4;
       p->name = p->name.substr(0, p->name.size() - 1) + " [" + std::to_string(y) + "]";
@@ -615,7 +615,7 @@ void Game::hHeadShot(const EHeadShot& e) {
     if (x == -1) return;
     int32_t y = getPNum(e.killedNum);
     if (y < 0)
-      throw util::FormatError("no player connected under number " + std::to_string(e.killedNum));
+      throw base::FormatError("no player connected under number " + std::to_string(e.killedNum));
     plist.at(static_cast<size_t>(x))->headShot(plist.at(static_cast<size_t>(y))->isABot);
   });
 }
@@ -877,7 +877,7 @@ std::string Game::niceDate(const std::string& text) {
     else if (text.size() >= 4)
       cut = text.size() - 4;
     else
-      throw util::FormatError("Unparseable date: \"" + text + "\"");
+      throw base::FormatError("Unparseable date: \"" + text + "\"");
 
     // "yyyy.MM.dd.hh.mm.ss.SSS" in the machine's time zone; the hour is read
     // on the 24-hour clock (0 to 23, 12 is noon).
@@ -895,10 +895,10 @@ std::string Game::niceDate(const std::string& text) {
     tm.tm_isdst = -1;
     if (f[0] > 100000 || f[1] > 100000 || f[2] > 100000 || f[3] > 100000 || f[4] > 100000 ||
         f[5] > 100000)
-      throw util::FormatError("Unparseable date: \"" + text + "\"");
+      throw base::FormatError("Unparseable date: \"" + text + "\"");
     time_t secs = ::mktime(&tm);
     if (secs == static_cast<time_t>(-1) && tm.tm_year != 69)
-      throw util::FormatError("Unparseable date: \"" + text + "\"");
+      throw base::FormatError("Unparseable date: \"" + text + "\"");
     // Whole seconds plus the milliseconds field (a larger field carries over).
     time = static_cast<int64_t>(secs) * 1000 + f[6];
     time_t shown = static_cast<time_t>(std::floor(static_cast<double>(time) / 1000.0));
@@ -918,10 +918,10 @@ std::string Game::niceDate(const std::string& text) {
       double hours = offsetHours(zone.substr(1));
       double product = hours * 3600000.0;
       if (!(std::fabs(product) < 9.0e18))
-        throw util::NumberFormatError("time-zone offset out of range: \"" + zone + "\"");
+        throw base::NumberFormatError("time-zone offset out of range: \"" + zone + "\"");
       auto shift = static_cast<int64_t>(product);
       if (__builtin_add_overflow(time, cut == minus ? shift : -shift, &time))
-        throw util::NumberFormatError("time-zone offset out of range: \"" + zone + "\"");
+        throw base::NumberFormatError("time-zone offset out of range: \"" + zone + "\"");
     }
     return display;
   } catch (const std::exception& e) {
@@ -942,7 +942,7 @@ void Game::getWSValid() {
     if (std::find(GameData::kStockMutators.begin(), GameData::kStockMutators.end(), m) ==
         GameData::kStockMutators.end())
       validMutator = false;
-  if (!gameVersion) throw util::FormatError("the log names no game version");
+  if (!gameVersion) throw base::FormatError("the log names no game version");
   validVersion = util::parseInt32(*gameVersion) == GameData::kStockGameVersion;
   if ((!validMutator || !validClass) && validLibs)
     Debug::print("Invalid Mutator/Class not caught by validLibs!", 0);
@@ -1112,7 +1112,7 @@ void Game::getWinningTeam() {
     } else if (gameType == Specs::kTeamGame || isCTF()) {
       auto w = isCTF() ? firstBest([](const Player& t) { return double(t.all.flagCaptures); })
                        : firstBest([](const Player& t) { return double(t.all.frags); });
-      if (!w) throw util::FormatError("no team to win the match");
+      if (!w) throw base::FormatError("no team to win the match");
       winningTeam = *w;
     } else if (gameType == Specs::kAssault) {
       if (assaultSucceeded)
@@ -1127,7 +1127,7 @@ void Game::getWinningTeam() {
         p->all.teamLosses = 1;
     }
     if (gameType == Specs::kDeathMatch || isLMS()) {
-      if (playersByRank.empty()) throw util::FormatError("no player to win the match");
+      if (playersByRank.empty()) throw base::FormatError("no player to win the match");
       playersByRank[0]->all.teamWins = 1;
       playersByRank[0]->all.teamLosses = 0;
     }

@@ -1,7 +1,7 @@
 #include "games/bf/HighScores.h"
 
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace games::bf {
 namespace {
@@ -39,7 +39,7 @@ HighScores::HighScores(const std::vector<Player*>& players) {
     compute(players);
     Debug::print("O HighScores", 1);
   } catch (const std::exception& e) {
-    Debug::print("Error in HighScores: " + util::failureText(e), 0);
+    Debug::print("Error in HighScores: " + base::failureText(e), 0);
   }
 }
 
@@ -106,7 +106,7 @@ void HighScores::compute(const std::vector<Player*>& players) {
     }
     Debug::print("O HighScores.compute", 1);
   } catch (const std::exception& e) {
-    Debug::print("Error in HighScores.compute: " + util::failureText(e), 0);
+    Debug::print("Error in HighScores.compute: " + base::failureText(e), 0);
   }
 }
 

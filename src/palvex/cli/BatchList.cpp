@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "platform/FileSystem.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 #include "util/Text.h"
 
 namespace palvex::cli {
@@ -24,7 +24,7 @@ std::vector<std::string> matches(const std::string& dir, const std::string& patt
   std::vector<std::string> names;
   try {
     names = platform::listDirectory(dir.empty() ? "." : dir);
-  } catch (const util::Failure&) {
+  } catch (const base::Failure&) {
     return out;
   }
   for (const auto& n : names)

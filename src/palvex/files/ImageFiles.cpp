@@ -12,7 +12,7 @@
 #include "palvex/files/TgaCodec.h"
 #include "platform/FileSystem.h"
 #include "platform/OutputFile.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace palvex::files {
 namespace {
@@ -68,7 +68,7 @@ bool ImageFiles::load(Image& image, bool allow8bit) {
       return false;
     }
     bytes = platform::readFile(name);
-  } catch (const util::Failure&) {
+  } catch (const base::Failure&) {
     std::printf(" Input file [%s] not found. ", name.c_str());
     return false;
   }

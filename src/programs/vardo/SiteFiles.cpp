@@ -1,7 +1,7 @@
 #include "programs/vardo/SiteFiles.h"
 
 #include "platform/FileSystem.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace programs::vardo {
 namespace {
@@ -30,7 +30,7 @@ int32_t copyMissing(const std::string& from, const std::string& to) {
     if (!platform::renameNoReplace(part, target)) {
       platform::removePath(part);
       // Another run may have laid the same file in meanwhile.
-      if (!platform::isFile(target)) throw util::IOError("cannot create " + target);
+      if (!platform::isFile(target)) throw base::IOError("cannot create " + target);
       continue;
     }
     ++copied;
@@ -57,7 +57,7 @@ void SiteFiles::makeDirectories(const std::string& dir) {
   if (slash != std::string::npos && slash > 0) makeDirectories(path.substr(0, slash));
   // A concurrent run may create it between the test and the call.
   if (!platform::makeDirectory(path) && !platform::isDirectory(path))
-    throw util::IOError("cannot create the directory " + path);
+    throw base::IOError("cannot create the directory " + path);
 }
 
 }  // namespace programs::vardo

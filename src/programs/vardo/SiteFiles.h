@@ -23,13 +23,13 @@ class SiteFiles {
   // place below `to` when nothing of that name is there, creating folders as
   // needed. A copy is written under a temporary name and then given its name,
   // so an interrupted run never leaves a half file under the real name.
-  // Returns the number of files copied. Throws util::IOError when `from`
+  // Returns the number of files copied. Throws base::IOError when `from`
   // cannot be listed or a copy cannot be made; files copied before the
   // failure stay.
   static int32_t layInto(const std::string& from, const std::string& to);
 
   // Creates the directory `dir` and every missing parent. Throws
-  // util::IOError when `dir` is not a directory afterwards (for example
+  // base::IOError when `dir` is not a directory afterwards (for example
   // because a file of that name exists or a parent cannot be written).
   static void makeDirectories(const std::string& dir);
 };

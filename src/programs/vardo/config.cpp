@@ -4,7 +4,7 @@
 
 #include "platform/FileSystem.h"
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 #include "util/Text.h"
 
 namespace programs::vardo {
@@ -185,7 +185,7 @@ void config::read(const std::string& text) {
     }
     applyCaps();
   } catch (const std::exception& e) {
-    Debug::print("Error in vdsConfig.set" + util::failureText(e), 0);
+    Debug::print("Error in vdsConfig.set" + base::failureText(e), 0);
   }
 }
 

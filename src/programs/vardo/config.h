@@ -86,7 +86,7 @@ class config {
   static inline int32_t browserOverride = 2;
 
   // The settings file's integer rule: an optional "-" and decimal digits,
-  // fitting 32 bits. Throws util::NumberFormatError otherwise.
+  // fitting 32 bits. Throws base::NumberFormatError otherwise.
   static int32_t parseInt(std::string_view s);
 
  private:

@@ -10,7 +10,7 @@
 #include "programs/vardo/SiteFiles.h"
 #include "programs/vardo/config.h"
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 #include "util/Text.h"
 #include "util/Timer.h"
 
@@ -19,7 +19,7 @@ namespace {
 
 using util::Debug;
 using util::endsWith;
-using util::failureText;
+using base::failureText;
 
 constexpr char kSep = platform::kSeparator;
 const char* const kGameDir = "Individual_Game_Stats";
@@ -31,7 +31,7 @@ int64_t now() { return platform::clock().currentTimeMillis(); }
 void moveFile(const std::string& from, const std::string& to) {
   if (platform::replaceFile(from, to)) return;
   platform::writeFile(to, platform::readFile(from));
-  if (!platform::removePath(from)) throw util::IOError("cannot delete " + from);
+  if (!platform::removePath(from)) throw base::IOError("cannot delete " + from);
 }
 
 // Writes a staged copy through a temporary name that the loop never takes, so
@@ -42,7 +42,7 @@ void copyFile(const std::string& from, const std::string& to) {
   platform::writeFile(part, data);
   if (!platform::replaceFile(part, to)) {
     platform::removePath(part);
-    throw util::IOError("cannot create " + to);
+    throw base::IOError("cannot create " + to);
   }
 }
 
@@ -213,8 +213,8 @@ void core::runLoop(Totals& totalStats, games::GameCreator& gc, util::Timer& t1, 
     std::string lock = dbDir + std::to_string(now()) + ".lock";
     try {
       platform::writeFile(lock, "");
-    } catch (const util::IOError& e) {
-      throw util::IOError(std::string("the run lock could not be created: ") + e.what());
+    } catch (const base::IOError& e) {
+      throw base::IOError(std::string("the run lock could not be created: ") + e.what());
     }
     if (lockFile_ && *lockFile_ != lock) platform::removePath(*lockFile_);
     lockFile_ = lock;
@@ -311,11 +311,11 @@ void core::moveLogFiles(const std::vector<std::string>& files) {
           if (now() - platform::lastModifiedMillis(file) < kTmpAgeMillis) continue;
           std::string renamed = file.substr(0, file.size() - 4) + ".log";
           if (!platform::renameNoReplace(file, renamed))
-            throw util::IOError("cannot rename " + file + " to " + renamed);
+            throw base::IOError("cannot rename " + file + " to " + renamed);
           if (!config::logTmpFiles()) continue;
           file = renamed;
         }
-        if (!platform::isFile(file)) throw util::IOError(file + " (not a regular file)");
+        if (!platform::isFile(file)) throw base::IOError(file + " (not a regular file)");
         int64_t size = platform::fileSize(file);
         std::string name = platform::baseName(file);
         std::string parent = file.substr(0, file.size() - name.size());
@@ -380,7 +380,7 @@ void core::deleteOldLogfiles() {
     const std::string dbDir = config::vdDBDir();
     for (const std::string& entry : platform::listDirectory(dbDir)) {
       if (endsWith(entry, ".del") && !platform::removePath(dbDir + entry))
-        throw util::IOError("cannot delete " + dbDir + entry);
+        throw base::IOError("cannot delete " + dbDir + entry);
     }
     Debug::print("O core.deleteOldLogfiles", 1);
   } catch (const std::exception& e) {

@@ -2,7 +2,7 @@
 
 #include "programs/vardobf/DbText.h"
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace programs::vardobf {
 
@@ -16,7 +16,7 @@ CareerRecord CareerRecord::read(util::ByteReader& in) {
     r.games = in.readInt32();
     r.time = in.readDouble();
   } catch (const std::exception& e) {
-    util::Debug::print("Error in CareerRecord.new: " + util::failureText(e), 0);
+    util::Debug::print("Error in CareerRecord.new: " + base::failureText(e), 0);
   }
   return r;
 }

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace programs::vardobf {
 

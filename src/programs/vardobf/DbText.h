@@ -9,7 +9,7 @@ namespace programs::vardobf {
 
 // A length-prefixed text of the database files: an int32 character count
 // followed by one byte per character. A count that is negative or larger
-// than the data left is an error (util::FormatError).
+// than the data left is an error (base::FormatError).
 std::string readText(util::ByteReader& in);
 void writeText(util::ByteWriter& out, const std::string& s);
 

@@ -2,7 +2,7 @@
 
 #include "programs/vardobf/DbText.h"
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace programs::vardobf {
 
@@ -30,7 +30,7 @@ GameRecord GameRecord::read(util::ByteReader& in) {
     r.score = in.readInt32();
     r.time = in.readDouble();
   } catch (const std::exception& e) {
-    util::Debug::print("Error in GameRecord.new: " + util::failureText(e), 0);
+    util::Debug::print("Error in GameRecord.new: " + base::failureText(e), 0);
   }
   return r;
 }

@@ -13,7 +13,7 @@ class HashEntry {
  public:
   HashEntry() = default;
   HashEntry(std::string n, bool bot, int32_t id) : name(std::move(n)), isABot(bot), uid(id) {}
-  // Reads one record of the given file version (1 or 2). Throws util::Failure
+  // Reads one record of the given file version (1 or 2). Throws base::Failure
   // on short or damaged data.
   static HashEntry read(util::ByteReader& in, int32_t version);
 

@@ -11,7 +11,7 @@
 #include "platform/RandomAccessFile.h"
 #include "programs/vardobf/PlayerDBFormat.h"
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace programs::vardobf {
 namespace {
@@ -25,7 +25,7 @@ namespace format = playerdb;
 void trace(const std::string& text) { util::Debug::print(text, 0); }
 
 void error(const char* op, const std::exception& e) {
-  trace(std::string("Error PlayerDB.") + op + ": " + util::failureText(e));
+  trace(std::string("Error PlayerDB.") + op + ": " + base::failureText(e));
 }
 
 // Stored counters add and subtract with wrap-around at 32 bits.
@@ -156,7 +156,7 @@ void resetState() {
 }
 
 void requireOpen() {
-  if (!state().db.isOpen()) throw util::IOError("no player database is open");
+  if (!state().db.isOpen()) throw base::IOError("no player database is open");
 }
 
 // ---- Entries ---------------------------------------------------------------
@@ -254,7 +254,7 @@ void readCounters(PStats& s, util::ByteReader& in) {
 std::vector<uint8_t> encodePlayer(const Player& p) {
   if (p.games.size() != Specs::kGames || p.pickups.size() != Specs::kPickups ||
       p.sprees.size() != Specs::kSprees)
-    throw util::FormatError("player " + std::to_string(p.uid) +
+    throw base::FormatError("player " + std::to_string(p.uid) +
                             " does not have one record per game type, pickup and spree");
   util::ByteWriter out(static_cast<size_t>(format::kEntrySize));
   out.putInt32(format::kEntryVersion);
@@ -326,10 +326,10 @@ struct Redo {
 };
 
 // Checks the whole redo file before anything is applied. Throws
-// util::FormatError for an incomplete or damaged one.
+// base::FormatError for an incomplete or damaged one.
 Redo decodeRedo(std::span<const uint8_t> bytes, const std::string& path) {
   auto damaged = [&](const std::string& why) {
-    return util::FormatError(path + " is incomplete or damaged (" + why + ")");
+    return base::FormatError(path + " is incomplete or damaged (" + why + ")");
   };
   if (bytes.size() < format::kRedoHeaderBytes + format::kRedoTrailerBytes)
     throw damaged("too short");
@@ -372,7 +372,7 @@ ApplyResult applyRedoFile(const std::string& dbPath, const std::string& redoPath
   Redo redo;
   try {
     redo = decodeRedo(bytes, redoPath);
-  } catch (const util::FormatError& e) {
+  } catch (const base::FormatError& e) {
     trace("Error PlayerDB.applyRedo: " + e.text());
     return ApplyResult::kRefused;
   }
@@ -390,7 +390,7 @@ ApplyResult applyRedoFile(const std::string& dbPath, const std::string& redoPath
 
 void removeDurably(const std::string& path) {
   if (!platform::exists(path)) return;
-  if (!platform::removePath(path)) throw util::IOError("cannot delete " + path);
+  if (!platform::removePath(path)) throw base::IOError("cannot delete " + path);
   RandomAccessFile::syncDirectory(directoryOf(path));
 }
 
@@ -435,7 +435,7 @@ bool PlayerDB::open(const std::string& f, bool seek, int32_t numPlayers, bool in
     st.path = f;
     const int64_t length = st.db.size();
     if (length > format::kMaxFileLength)
-      throw util::FormatError(f + " is longer than " + std::to_string(format::kMaxFileLength) +
+      throw base::FormatError(f + " is longer than " + std::to_string(format::kMaxFileLength) +
                               " bytes");
     st.pending.reset(length);
     st.len = static_cast<int32_t>(length);
@@ -488,7 +488,7 @@ void PlayerDB::close() {
     const std::string redo = st.path + format::kRedoSuffix;
     if (writeRedo(redo)) {
       if (applyRedoFile(st.path, redo) != ApplyResult::kApplied)
-        throw util::IOError("the redo file " + redo + " did not read back");
+        throw base::IOError("the redo file " + redo + " did not read back");
       removeDurably(redo);
     }
   } catch (const std::exception& e) {
@@ -549,7 +549,7 @@ bool PlayerDB::putPlayer(const Player& p) {
     const int64_t grownLength = int64_t{st.entrySize} * (int64_t{st.num} + format::kGrowSlots);
     if (offset + static_cast<int64_t>(bytes.size()) > format::kMaxFileLength ||
         (grow && grownLength + 4 > format::kMaxFileLength))
-      throw util::FormatError("slot " + std::to_string(loc) + " lies beyond the largest file of " +
+      throw base::FormatError("slot " + std::to_string(loc) + " lies beyond the largest file of " +
                               std::to_string(format::kMaxFileLength) + " bytes");
     if (grow) {
       st.len = static_cast<int32_t>(grownLength);
@@ -578,7 +578,7 @@ std::optional<Player> PlayerDB::getNextPlayer(int32_t version, bool intToLong) {
   try {
     requireOpen();
     if (st.pos < 0 || st.pos >= st.pending.length())
-      throw util::FormatError("no slot at offset " + std::to_string(st.pos) +
+      throw base::FormatError("no slot at offset " + std::to_string(st.pos) +
                               ": the file ends at " + std::to_string(st.pending.length()));
     std::vector<uint8_t> b(static_cast<size_t>(st.entrySize));
     st.pending.read(st.db, st.pos, b);
@@ -692,7 +692,7 @@ bool PlayerDB::convertV1V2(const std::string& f, int32_t numPlayers, bool intToL
     // `f` in one rename: at every moment `f` is a whole database.
     copyFile(f, oldPath);
     if (!platform::replaceFile(newPath, f))
-      throw util::IOError("cannot rename " + newPath + " to " + f);
+      throw base::IOError("cannot rename " + newPath + " to " + f);
     RandomAccessFile::syncDirectory(dir);
   } catch (const std::exception& e) {
     error("convertV1V2", e);

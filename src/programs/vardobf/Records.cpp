@@ -2,7 +2,7 @@
 
 #include "programs/vardobf/DbText.h"
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace programs::vardobf {
 namespace {
@@ -21,7 +21,7 @@ void traced(const char* op, F&& f) {
     f();
     if (entries) Debug::print(std::string("O Records.") + op, 1);
   } catch (const std::exception& e) {
-    Debug::print(std::string("Error in Records.") + op + ": " + util::failureText(e), 0);
+    Debug::print(std::string("Error in Records.") + op + ": " + base::failureText(e), 0);
   }
 }
 
@@ -70,7 +70,7 @@ Records::Records(util::ByteReader& in, int32_t version) {
         [&](CareerRecord& r) { r = CareerRecord::read(in); });
     Debug::print("O Records.new", 1);
   } catch (const std::exception& e) {
-    Debug::print("Error in Records.new: " + util::failureText(e), 0);
+    Debug::print("Error in Records.new: " + base::failureText(e), 0);
   }
 }
 
@@ -223,7 +223,7 @@ void Records::ugSuicides(const Player& p) {
 
 int32_t Records::getCareerUID(const Player& p) const {
   const HashEntry* e = plist_ == nullptr ? nullptr : plist_->find(HashEntry::key(p.name, p.isABot));
-  if (e == nullptr) throw util::FormatError("player '" + p.name + "' is not in the totals");
+  if (e == nullptr) throw base::FormatError("player '" + p.name + "' is not in the totals");
   return e->uid;
 }
 

@@ -8,7 +8,7 @@
 #include "programs/vardobf/PlayerDB.h"
 #include "programs/vardobf/Sorts.h"
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 #include "util/QuickSort.h"
 
 namespace programs::vardobf {
@@ -18,7 +18,7 @@ using games::bf::Player;
 using games::bf::Specs;
 using programs::vardo::config;
 using util::Debug;
-using util::failureText;
+using base::failureText;
 
 constexpr int32_t kGameDBVersion = 1;
 constexpr int32_t kRecordsDBVersion = 2;
@@ -38,7 +38,7 @@ std::optional<std::string> readWhole(const std::string& path) {
 // a damaged count cannot ask for more memory than the file could fill.
 void checkCount(int32_t n, const util::ByteReader& in, size_t bytesEach, const char* what) {
   if (n < 0 || static_cast<size_t>(n) > in.remaining() / bytesEach)
-    throw util::FormatError(std::string("bad ") + what + " count " + std::to_string(n));
+    throw base::FormatError(std::string("bad ") + what + " count " + std::to_string(n));
 }
 
 // The databases that are written whole, beside the player database.
@@ -141,7 +141,7 @@ void Totals::readGameDB() {
 void Totals::decodeRecordsDB(util::ByteReader& in) {
   int32_t version = in.readInt32();
   if (version != 1 && version != 2)
-    throw util::FormatError("unknown records database version " + std::to_string(version));
+    throw base::FormatError("unknown records database version " + std::to_string(version));
   totalGamesPlayed = in.readInt32();
   highGameFrags = in.readInt32();
   highGameUID = in.readInt64();
@@ -170,7 +170,7 @@ void Totals::readRecordsDB() {
 void Totals::decodeHashDB(util::ByteReader& in) {
   int32_t version = in.readInt32();
   if (version != 1 && version != 2)
-    throw util::FormatError("unknown hash database version " + std::to_string(version));
+    throw base::FormatError("unknown hash database version " + std::to_string(version));
   // A record holds at least its text length, flag, uid, time and counters.
   int32_t size = in.readInt32();
   checkCount(size, in, 4 + 1 + 4 + 8 + 14 * 4, "player");
@@ -267,7 +267,7 @@ void Totals::foldPlayer(const games::bf::Game& g, const Player& p, bool singlePl
   } else {
     auto stored = PlayerDB::getPlayer(entry->uid);
     if (!stored)
-      throw util::FormatError("player " + std::to_string(entry->uid) +
+      throw base::FormatError("player " + std::to_string(entry->uid) +
                               " is missing from the player database");
     c = std::move(*stored);
   }
@@ -284,7 +284,7 @@ void Totals::foldPlayer(const games::bf::Game& g, const Player& p, bool singlePl
                 lms.teamLosses, truncateToInt(c.games.at(Specs::kDomination).score),
                 truncateToInt(c.games.at(Specs::kCaptureTheFlag).score));
   if (!PlayerDB::putPlayer(c))
-    throw util::FormatError("player " + std::to_string(c.uid) + " could not be stored");
+    throw base::FormatError("player " + std::to_string(c.uid) + " could not be stored");
   rec.updateCareerRecords(c);
 }
 
@@ -358,7 +358,7 @@ bool Totals::isPrintableGame(const games::Game& g, int32_t n) {
 
 int64_t Totals::gListElement(int32_t i) {
   if (i < 0 || static_cast<size_t>(i) >= gameList.size())
-    throw util::FormatError("no match at position " + std::to_string(i));
+    throw base::FormatError("no match at position " + std::to_string(i));
   return gameList[static_cast<size_t>(i)];
 }
 
@@ -494,7 +494,7 @@ void Totals::writeDBs() {
                 PlayerDB::putPlayer(botStats);
   if (!stored || !PlayerDB::writeRedo(dir + kPlayerRedo)) {
     abandon();
-    throw util::IOError("the player database could not be saved");
+    throw base::IOError("the player database could not be saved");
   }
   platform::writeFileDurable(dir + kCommitMarker, "commit\n");
   platform::syncDirectory(dir);
@@ -506,11 +506,11 @@ void Totals::writeDBs() {
 void Totals::finishCommit(const std::string& dir) {
   const std::string redo = dir + kPlayerRedo;
   if (platform::exists(redo) && !PlayerDB::applyRedo(dir + kPlayerDB, redo))
-    throw util::IOError("the player database changes in " + redo + " could not be applied");
+    throw base::IOError("the player database changes in " + redo + " could not be applied");
   for (const char* name : kWholeFiles) {
     std::string fresh = dir + name + ".new";
     if (platform::exists(fresh) && !platform::replaceFile(fresh, dir + name))
-      throw util::IOError("cannot put " + fresh + " in place");
+      throw base::IOError("cannot put " + fresh + " in place");
   }
   platform::syncDirectory(dir);
   platform::removePath(redo);

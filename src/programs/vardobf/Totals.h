@@ -48,7 +48,7 @@ class Totals : public programs::vardo::Totals {
   bool isRecentGame(const games::Game& g) override;
   bool isModified() override { return modified; }
   void sortPlayers() override;
-  // Throws util::Failure when any part could not be saved; then nothing of
+  // Throws base::Failure when any part could not be saved; then nothing of
   // this run's changes is saved.
   void writeDBs() override;
   int32_t gListSize() override { return static_cast<int32_t>(gameList.size()); }

@@ -11,7 +11,7 @@
 #include "programs/vardobf/output/GameHtml.h"
 #include "programs/vardobf/output/TotalsHtml.h"
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 #include "util/Text.h"
 
 namespace programs::vardobf {
@@ -35,7 +35,7 @@ VardoBF::Options VardoBF::parseOptions(const std::vector<std::string>& args) {
   size_t i = 0;
   for (; i < args.size() && util::startsWith(args[i], "-"); ++i) {
     const std::string& a = args[i];
-    if (a.size() < 2) throw util::Failure("OptionError", "an option letter must follow \"-\"");
+    if (a.size() < 2) throw base::Failure("OptionError", "an option letter must follow \"-\"");
     bool hasValue = i + 1 < args.size();
     switch (a[1]) {
       case 'v':
@@ -93,7 +93,7 @@ int VardoBF::main(const std::vector<std::string>& args) {
     std::fflush(stdout);
     return exit.status;
   } catch (const std::exception& e) {
-    std::printf("%s\n", util::failureText(e).c_str());
+    std::printf("%s\n", base::failureText(e).c_str());
     Debug::close();
     return -1;
   }

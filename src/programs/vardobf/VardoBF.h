@@ -23,7 +23,7 @@ class VardoBF {
   };
 
   // Parses the command line (without the program name). Prints the usage
-  // block for an unknown option and goes on; throws util::Failure for an
+  // block for an unknown option and goes on; throws base::Failure for an
   // argument that is "-" alone.
   static Options parseOptions(const std::vector<std::string>& args);
 

@@ -8,7 +8,7 @@
 #include "TestDir.h"
 #include "games/bf/EventList.h"
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace {
 
@@ -142,7 +142,7 @@ TEST_F(EventsTest, EveryKeywordFailsOnAFieldOfTheWrongType) {
       try {
         EventList::make(bad);
         ADD_FAILURE() << "accepted";
-      } catch (const util::NumberFormatError& e) {
+      } catch (const base::NumberFormatError& e) {
         EXPECT_EQ(e.text(), "NumberFormatError: For input string: \"" + bad[i] + "\"");
       }
     }
@@ -178,7 +178,7 @@ TEST_F(EventsTest, OptionalFieldsDependOnTheFieldCount) {
   EXPECT_EQ(six.name, "New");
   EXPECT_EQ(six.secret, "key");
   EXPECT_EQ(six.pNum, 5);
-  EXPECT_THROW(bf::EPRename({"1", "player", "Rename", "New", "key", "x"}), util::NumberFormatError);
+  EXPECT_THROW(bf::EPRename({"1", "player", "Rename", "New", "key", "x"}), base::NumberFormatError);
 
   EXPECT_EQ(bf::EGEnd({"1", "game_end", "timelimit", "abc123"}).checksum, "abc123");
   EXPECT_EQ(bf::EGame({"1", "game", "Mutator", "Low", "Grav"}).valB, "Grav");
@@ -237,7 +237,7 @@ TEST_F(EventsTest, NumbersAreStrictDecimals) {
     try {
       parseNumber(bad);
       ADD_FAILURE() << "accepted";
-    } catch (const util::NumberFormatError& e) {
+    } catch (const base::NumberFormatError& e) {
       EXPECT_EQ(e.text(), std::string("NumberFormatError: For input string: \"") + bad + "\"");
     }
   }

@@ -4,7 +4,7 @@
 
 #include "TestDir.h"
 #include "platform/FileSystem.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace {
 
@@ -51,13 +51,13 @@ TEST_F(SiteFilesTest, CopiesOnlyMissingFilesAndNeverReplacesTheUsersOnes) {
 TEST_F(SiteFilesTest, AnEntryOfAnotherKindInTheSiteIsLeftAlone) {
   dir.mkdir("site/processing.html");  // a folder where a file would go
   dir.write("site/graphics", "a file where a folder would go");
-  EXPECT_THROW(SiteFiles::layInto(from(), dir / "site"), util::IOError);
+  EXPECT_THROW(SiteFiles::layInto(from(), dir / "site"), base::IOError);
   EXPECT_TRUE(platform::isDirectory(dir / "site/processing.html"));
   EXPECT_EQ(dir.read("site/graphics"), "a file where a folder would go");
 }
 
 TEST_F(SiteFilesTest, MissingSourceIsAnError) {
-  EXPECT_THROW(SiteFiles::layInto(dir / "nowhere", dir / "site"), util::IOError);
+  EXPECT_THROW(SiteFiles::layInto(dir / "nowhere", dir / "site"), base::IOError);
 }
 
 TEST_F(SiteFilesTest, MakeDirectoriesCreatesEveryMissingLevel) {
@@ -65,8 +65,8 @@ TEST_F(SiteFilesTest, MakeDirectoriesCreatesEveryMissingLevel) {
   EXPECT_TRUE(platform::isDirectory(dir / "a/b/c"));
   SiteFiles::makeDirectories(dir / "a/b/c");  // already there
   dir.write("file", "x");
-  EXPECT_THROW(SiteFiles::makeDirectories(dir / "file/sub"), util::IOError);
-  EXPECT_THROW(SiteFiles::makeDirectories(dir / "file"), util::IOError);
+  EXPECT_THROW(SiteFiles::makeDirectories(dir / "file/sub"), base::IOError);
+  EXPECT_THROW(SiteFiles::makeDirectories(dir / "file"), base::IOError);
 }
 
 }  // namespace

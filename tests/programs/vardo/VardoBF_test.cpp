@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TestDir.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ TEST(VardoBFOptions, UnknownOptionPrintsUsageAndParsingGoesOn) {
 TEST(VardoBFOptions, QuitStopsAtOnceAndBareDashIsAFailure) {
   EXPECT_TRUE(VardoBF::parseOptions({"-u", "-x"}).quit);
   EXPECT_EQ(VardoBF::main({"-v", "-u"}), 0);
-  EXPECT_THROW(VardoBF::parseOptions({"-v", "-"}), util::Failure);
+  EXPECT_THROW(VardoBF::parseOptions({"-v", "-"}), base::Failure);
   StdoutCapture out;
   EXPECT_EQ(VardoBF::main({"-"}), -1);
   EXPECT_EQ(out.text(), "OptionError: an option letter must follow \"-\"\n");

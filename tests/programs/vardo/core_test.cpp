@@ -11,7 +11,7 @@
 #include "programs/vardo/SiteFiles.h"
 #include "programs/vardo/config.h"
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ class FakeCreator : public games::GameCreator {
  public:
   std::unique_ptr<games::Game> newGame(const std::optional<std::string>& log, bool) override {
     texts.push_back(log);
-    if (log && *log == "throw") throw util::FormatError("broken log");
+    if (log && *log == "throw") throw base::FormatError("broken log");
     return std::make_unique<FakeGame>(log.value_or(""));
   }
   std::vector<std::optional<std::string>> texts;
@@ -76,7 +76,7 @@ class FakeTotals : public programs::vardo::Totals {
   void readDBs() override { ++reads; }
   bool isNewGame(const games::Game& g) override { return known.count(g.theTime()) == 0; }
   void update(const games::Game& g) override {
-    if (failUpdate) throw util::FormatError("update failed");
+    if (failUpdate) throw base::FormatError("update failed");
     known.insert(g.theTime());
     list.insert(list.begin(), g.theTime());
     modified = true;
@@ -90,7 +90,7 @@ class FakeTotals : public programs::vardo::Totals {
   void sortPlayers() override { ++sorts; }
   void writeDBs() override {
     ++writes;
-    if (failSave) throw util::IOError("disk full");
+    if (failSave) throw base::IOError("disk full");
   }
   int32_t gListSize() override { return static_cast<int32_t>(list.size()); }
   int64_t gListElement(int32_t i) override { return list.at(static_cast<size_t>(i)); }

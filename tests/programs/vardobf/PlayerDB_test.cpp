@@ -12,7 +12,7 @@
 #include "programs/vardobf/PlayerDBFormat.h"
 #include "util/ByteIO.h"
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace programs::vardobf {
 namespace {
@@ -330,15 +330,15 @@ TEST_F(PlayerDBTest, DamagedEntriesFailWithTheirMessageAndNoCrash) {
 TEST_F(PlayerDBTest, ByteReaderChecksEveryBound) {
   const Bytes b = {0, 0, 0, 9, 'a', 'b', 'c', 0xFF, 0xFF, 0xFF, 0xFF};
   util::ByteReader in(b);
-  EXPECT_THROW(in.readString(4), util::FormatError);  // longer than allowed
+  EXPECT_THROW(in.readString(4), base::FormatError);  // longer than allowed
   EXPECT_EQ(in.position(), 0u);
-  EXPECT_THROW(in.readString(100), util::FormatError);  // longer than the data
+  EXPECT_THROW(in.readString(100), base::FormatError);  // longer than the data
   in.skip(7);
   EXPECT_EQ(in.readInt32(), -1);
-  EXPECT_THROW(in.readUInt8(), util::FormatError);
+  EXPECT_THROW(in.readUInt8(), base::FormatError);
   util::ByteReader negative{std::span<const uint8_t>(b).subspan(7)};
-  EXPECT_THROW(negative.readString(100), util::FormatError);
-  EXPECT_THROW(negative.skip(5), util::FormatError);
+  EXPECT_THROW(negative.readString(100), base::FormatError);
+  EXPECT_THROW(negative.skip(5), base::FormatError);
   const std::string check = "123456789";
   EXPECT_EQ(util::crc32(std::span(reinterpret_cast<const uint8_t*>(check.data()), check.size())),
             0xCBF43926u);

@@ -12,7 +12,7 @@
 #include "programs/vardobf/PlayerDB.h"
 #include "programs/vardobf/Sorts.h"
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace programs::vardobf {
 namespace {
@@ -347,7 +347,7 @@ TEST_F(TotalsTest, AGameDatabaseCutInsideATripleKeepsItsListsParallel) {
   std::string bytes = bytesOf(w);
   Totals t;
   util::ByteReader in(bytes);
-  EXPECT_THROW(t.decodeGameDB(in), util::Failure);
+  EXPECT_THROW(t.decodeGameDB(in), base::Failure);
   EXPECT_EQ(t.gameDateList.size(), t.gameMapList.size());
   EXPECT_EQ(t.gameList, std::vector<int64_t>{42});
   std::string again = t.encodeGameDB();

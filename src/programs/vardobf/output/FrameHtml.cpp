@@ -5,7 +5,7 @@
 
 #include "programs/vardo/config.h"
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace programs::vardobf::output {
 namespace {
@@ -66,7 +66,7 @@ void piece(const char* name, const std::string& title, Body body) {
   try {
     body();
   } catch (const std::exception& e) {
-    Debug::print(std::string("Error in FrameHtml.") + name + ": " + util::failureText(e), 0);
+    Debug::print(std::string("Error in FrameHtml.") + name + ": " + base::failureText(e), 0);
   }
   Debug::print(std::string("O FrameHtml.") + name, 3);
 }

@@ -8,7 +8,7 @@
 #include "programs/vardobf/output/FrameHtml.h"
 #include "programs/vardobf/output/TableHtml.h"
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace programs::vardobf::output {
 
@@ -130,7 +130,7 @@ void GameHtml::writeGame(const games::Game& gm, const std::string& name,
   Debug::print("I GameHtml.writeGame", 2);
   try {
     const auto* g = dynamic_cast<const Game*>(&gm);
-    if (g == nullptr) throw util::Failure("IllegalArgumentException", "not a Brimfall match");
+    if (g == nullptr) throw base::Failure("IllegalArgumentException", "not a Brimfall match");
     Dirs = dirs;
     frameTitle_.reset();
     OutputType = type;
@@ -148,7 +148,7 @@ void GameHtml::writeGame(const games::Game& gm, const std::string& name,
     }
     for (size_t x = 0; x < g->plist.size(); ++x) writePlayer(*g, name, static_cast<int32_t>(x));
   } catch (const std::exception& e) {
-    Debug::print("Error in GameHtml.writeGame: " + util::failureText(e), 0);
+    Debug::print("Error in GameHtml.writeGame: " + base::failureText(e), 0);
   }
   Debug::print("O GameHtml.writeGame", 2);
 }
@@ -183,7 +183,7 @@ void GameHtml::writePage(const char* op, const char* errorName, const std::strin
       platform::writeFile(d + "/" + file, w);
     }
   } catch (const std::exception& e) {
-    Debug::print(std::string("Error in GameHtml.") + errorName + ": " + util::failureText(e), 0);
+    Debug::print(std::string("Error in GameHtml.") + errorName + ": " + base::failureText(e), 0);
   }
   Debug::print(std::string("O GameHtml.") + op, 2);
 }
@@ -223,17 +223,17 @@ void GameHtml::drawGraph(util::LineGraph& graph, const std::vector<std::vector<d
   graph.drawGraph();
   std::vector<uint8_t> gif;
   gif.reserve(80000);
-  if (!graph.writeToGif(gif)) throw util::Failure("IOException", "the graph could not be encoded");
+  if (!graph.writeToGif(gif)) throw base::Failure("IOException", "the graph could not be encoded");
   writeBytes(file, std::string(gif.begin(), gif.end()));
 }
 
 void GameHtml::writeGameGraph(const Game& g) {
   Debug::print("I GameHtml.writeGameGraph", 2);
   try {
-    if (smallGraph_ == nullptr) throw util::Failure("IllegalStateException", "no graph");
+    if (smallGraph_ == nullptr) throw base::Failure("IllegalStateException", "no graph");
     drawGraph(*smallGraph_, smallGraphLines(g), smallGraphLabel(g), "scoreVsTime.gif");
   } catch (const std::exception& e) {
-    Debug::print("Error in GameHtml.writeGameGraph: " + util::failureText(e), 0);
+    Debug::print("Error in GameHtml.writeGameGraph: " + base::failureText(e), 0);
   }
   Debug::print("O GameHtml.writeGameGraph", 2);
 }
@@ -241,10 +241,10 @@ void GameHtml::writeGameGraph(const Game& g) {
 void GameHtml::writeBigGameGraph(const Game& g) {
   Debug::print("I GameHtml.writeBigGameGraph", 2);
   try {
-    if (largeGraph_ == nullptr) throw util::Failure("IllegalStateException", "no graph");
+    if (largeGraph_ == nullptr) throw base::Failure("IllegalStateException", "no graph");
     drawGraph(*largeGraph_, bigGraphLines(g), bigGraphLabel(g), "bigScoreVsTime.gif");
   } catch (const std::exception& e) {
-    Debug::print("Error in GameHtml.writeBigGameGraph: " + util::failureText(e), 0);
+    Debug::print("Error in GameHtml.writeBigGameGraph: " + base::failureText(e), 0);
   }
   Debug::print("O GameHtml.writeBigGameGraph", 2);
 }
@@ -325,7 +325,7 @@ void GameHtml::writeGameBody(std::string& w, const std::string& title, const Gam
     w += "</center><br><br>\n";
     w += "</td></tr>\n";
   } catch (const std::exception& e) {
-    Debug::print("Error in GameHtml.writeGameBody: " + util::failureText(e), 0);
+    Debug::print("Error in GameHtml.writeGameBody: " + base::failureText(e), 0);
   }
 }
 
@@ -359,7 +359,7 @@ void GameHtml::writeHLBody(std::string& w, const std::string& title, const Game&
     w += kReturnLink;
     w += "</td></tr>\n";
   } catch (const std::exception& e) {
-    Debug::print("Error in GameHtml.writeGameBody: " + util::failureText(e), 0);
+    Debug::print("Error in GameHtml.writeGameBody: " + base::failureText(e), 0);
   }
 }
 
@@ -378,7 +378,7 @@ void GameHtml::writeGraphBody(std::string& w, const std::string& title, const Ga
     w += "</center><br>\n";
     w += "</td></tr>\n";
   } catch (const std::exception& e) {
-    Debug::print("Error in GameHtml.writeGraphBody: " + util::failureText(e), 0);
+    Debug::print("Error in GameHtml.writeGraphBody: " + base::failureText(e), 0);
   }
 }
 
@@ -389,7 +389,7 @@ void GameHtml::writePlayerBody(std::string& w, const std::string&, const Game& g
                           ? g.playersByUID[static_cast<size_t>(x)]
                           : nullptr;
     if (p == nullptr)
-      throw util::Failure("IndexOutOfBoundsException", "no player " + std::to_string(x));
+      throw base::Failure("IndexOutOfBoundsException", "no player " + std::to_string(x));
     w += "<tr><td class=aa>Individual Game Stats for " + TableHtml::cleanString(p->name) +
          "</td></tr>\n";
     w += "<tr><td>\n<br><center>\n";
@@ -426,7 +426,7 @@ void GameHtml::writePlayerBody(std::string& w, const std::string&, const Game& g
     w += kReturnLink;
     w += "</center>\n</td></tr>\n";
   } catch (const std::exception& e) {
-    Debug::print("Error in GameHtml.writePlayerBody: " + util::failureText(e), 0);
+    Debug::print("Error in GameHtml.writePlayerBody: " + base::failureText(e), 0);
   }
 }
 

@@ -9,7 +9,7 @@
 #include "programs/vardobf/output/GameTablesDetail.h"
 #include "programs/vardobf/output/TableHtml.h"
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 #include "util/QuickSort.h"
 
 namespace programs::vardobf::output {
@@ -48,7 +48,7 @@ double detail::parseNumber(const std::string& text) {
   char* end = nullptr;
   double v = ok ? std::strtod(t.c_str(), &end) : 0.0;
   if (!ok || end != t.c_str() + t.size())
-    throw util::Failure("NumberFormatException", "For input string: \"" + text + "\"");
+    throw base::Failure("NumberFormatException", "For input string: \"" + text + "\"");
   return v;
 }
 
@@ -58,7 +58,7 @@ void detail::runBuilder(const char* owner, const char* name, bool traced,
   try {
     body();
   } catch (const std::exception& e) {
-    Debug::print(std::string("Error in ") + owner + "." + name + ": " + util::failureText(e), 0);
+    Debug::print(std::string("Error in ") + owner + "." + name + ": " + base::failureText(e), 0);
   }
   if (traced) Debug::print(std::string("O ") + owner + "." + name, 1);
 }

@@ -45,7 +45,7 @@ inline double careerEfficiency(int64_t kills, int64_t deaths, int64_t suicides) 
 }
 
 // A number as the settings of a log write it, with surrounding blanks
-// allowed; the whole text must be the number. Throws util::Failure
+// allowed; the whole text must be the number. Throws base::Failure
 // ("NumberFormatException") otherwise.
 double parseNumber(const std::string& text);
 

@@ -6,7 +6,7 @@
 #include "programs/vardobf/output/FrameHtml.h"
 #include "programs/vardobf/output/TableHtml.h"
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace programs::vardobf::output {
 
@@ -54,7 +54,7 @@ std::string PlayerHtml::getHtml(const games::bf::Player& thePlayer, int32_t type
     tables = std::make_unique<PlayerTables>(*p, type, gType);
     writePlayerTotals(w);
   } catch (const std::exception& e) {
-    Debug::print("Error in PlayerHtml.getHtml: " + util::failureText(e), 0);
+    Debug::print("Error in PlayerHtml.getHtml: " + base::failureText(e), 0);
   }
   Debug::print("O PlayerHtml.getHtml", 2);
   return w;
@@ -62,7 +62,7 @@ std::string PlayerHtml::getHtml(const games::bf::Player& thePlayer, int32_t type
 
 void PlayerHtml::writePlayerTotals(std::string& w) {
   try {
-    if (!p || !tables) throw util::Failure("IllegalStateException", "no player");
+    if (!p || !tables) throw base::Failure("IllegalStateException", "no player");
     Debug::print("I PlayerHtml.writePlayerTotals: " + std::to_string(OutputType) + " " + p->name,
                  2);
     const std::string title = TableHtml::cleanString(p->name);
@@ -76,13 +76,13 @@ void PlayerHtml::writePlayerTotals(std::string& w) {
     writePlayerTotalsBody(w, title);
     FrameHtml::writeFooter(w, place, kLevel);
   } catch (const std::exception& e) {
-    Debug::print("Error in PlayerHtml.writePlayerTotals: " + util::failureText(e), 0);
+    Debug::print("Error in PlayerHtml.writePlayerTotals: " + base::failureText(e), 0);
   }
 }
 
 void PlayerHtml::writePlayerTotalsBody(std::string& w, const std::string& name) {
   try {
-    if (!tables) throw util::Failure("IllegalStateException", "no tables");
+    if (!tables) throw base::Failure("IllegalStateException", "no tables");
     const PlayerTables& t = *tables;
     w += std::string("<tr><td class=aa valign=middle>") +
          (OutputType == 1 ? "Career Totals for " : "Cumulative Totals for ") + name +
@@ -110,7 +110,7 @@ void PlayerHtml::writePlayerTotalsBody(std::string& w, const std::string& name) 
     w += kBlockEnd;
     w += "</center>\n<br><br>\n</td></tr>\n";
   } catch (const std::exception& e) {
-    Debug::print("Error in PlayerHtml.writePlayerTotalsBody: " + util::failureText(e), 0);
+    Debug::print("Error in PlayerHtml.writePlayerTotalsBody: " + base::failureText(e), 0);
   }
 }
 

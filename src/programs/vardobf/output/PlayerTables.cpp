@@ -9,7 +9,7 @@
 #include "programs/vardobf/output/CommonTables.h"
 #include "programs/vardobf/output/GameTablesDetail.h"
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 #include "util/QuickSort.h"
 
 namespace programs::vardobf::output {

@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace programs::vardobf::output {
 namespace {
@@ -210,7 +210,7 @@ void TableHtml::createTable(std::string& w, const Table& v, const std::optional<
     }
     w += "</table>\n";
   } catch (const std::exception& e) {
-    Debug::print("Error in TableHtml.createTable: " + util::failureText(e), 0);
+    Debug::print("Error in TableHtml.createTable: " + base::failureText(e), 0);
   }
   Debug::print("O TableHtml.createTable", 3);
 }

@@ -8,7 +8,7 @@
 #include "programs/vardobf/output/FrameHtml.h"
 #include "programs/vardobf/output/TableHtml.h"
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 
 namespace programs::vardobf::output {
 
@@ -59,7 +59,7 @@ void TotalsHtml::writeTotals(const Totals& t, TotalsTables::PlayerSource players
     for (const HashEntry* h : t.sortedByFDS)
       if (h->modified) writePlayerTotals(h, h->uid);
   } catch (const std::exception& e) {
-    Debug::print("Error in TotalsHtml.writeTotals: " + util::failureText(e), 0);
+    Debug::print("Error in TotalsHtml.writeTotals: " + base::failureText(e), 0);
   }
   Debug::print("O TotalsHtml.writeTotals", 2);
 }
@@ -79,7 +79,7 @@ void TotalsHtml::writePage(const char* op, const std::string& dir, const std::st
     if (!dir.empty() && !platform::isDirectory(dir)) platform::makeDirectory(dir);
     platform::writeFile(dir + file, w);
   } catch (const std::exception& e) {
-    Debug::print(std::string("Error in TotalsHtml.") + op + ": " + util::failureText(e), 0);
+    Debug::print(std::string("Error in TotalsHtml.") + op + ": " + base::failureText(e), 0);
   }
   Debug::print(std::string("O TotalsHtml.") + op, 2);
 }
@@ -139,10 +139,10 @@ void TotalsHtml::writePlayerTotals(const HashEntry* h, int32_t uid) {
       file = "Bot_Totals.html";
     } else {
       if (h == nullptr)
-        throw util::Failure("IllegalArgumentException", "no entry for uid " + std::to_string(uid));
+        throw base::Failure("IllegalArgumentException", "no entry for uid " + std::to_string(uid));
       player = tables->playerOf(*h);
       if (!player)
-        throw util::Failure("IOException",
+        throw base::Failure("IOException",
                             "player " + std::to_string(uid) + " is not in the database");
       file = std::to_string(uid) + ".html";
     }
@@ -152,7 +152,7 @@ void TotalsHtml::writePlayerTotals(const HashEntry* h, int32_t uid) {
     if (!platform::isDirectory(dir)) platform::makeDirectory(dir);
     platform::writeFile(dir + file, text);
   } catch (const std::exception& e) {
-    Debug::print("Error in TotalsHtml.writePlayerTotals: " + util::failureText(e), 0);
+    Debug::print("Error in TotalsHtml.writePlayerTotals: " + base::failureText(e), 0);
   }
 }
 

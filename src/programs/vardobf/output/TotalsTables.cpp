@@ -9,7 +9,7 @@
 #include "programs/vardobf/output/GameTablesDetail.h"
 #include "programs/vardobf/output/TableHtml.h"
 #include "util/Debug.h"
-#include "util/Failure.h"
+#include "base/Failure.h"
 #include "util/QuickSort.h"
 
 namespace programs::vardobf::output {
@@ -51,7 +51,7 @@ TotalsTables::TotalsTables(const Totals& t, PlayerSource player)
                         Specs::kDeathMatch, Specs::kAssault, Specs::kLastManStanding})
       mRanking(row);
   } catch (const std::exception& e) {
-    Debug::print("Error in TotalsTables: " + util::failureText(e), 0);
+    Debug::print("Error in TotalsTables: " + base::failureText(e), 0);
   }
   Debug::print("O TotalsTables", 1);
 }

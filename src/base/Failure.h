@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace util {
+namespace base {
 
 // The failure type of every operation of the programs. Its text() is the kind
 // and the message, "Kind: message", which is what the trace lines
@@ -38,17 +38,11 @@ class FormatError : public Failure {
   explicit FormatError(const std::string& message) : Failure("FormatError", message) {}
 };
 
-// The text of any exception: "Kind: message" for a Failure, otherwise what
-// the exception says.
-inline std::string messageOf(const std::exception& e) {
-  if (auto* f = dynamic_cast<const Failure*>(&e)) return f->text();
-  return e.what();
-}
-
-// The text of any exception as the trace lines show it.
+// The text of any exception as the trace lines show it: "Kind: message" for
+// a Failure, "Failure: " and what the exception says for any other.
 inline std::string failureText(const std::exception& e) {
   if (auto* f = dynamic_cast<const Failure*>(&e)) return f->text();
   return std::string("Failure: ") + e.what();
 }
 
-}  // namespace util
+}  // namespace base
