@@ -150,7 +150,7 @@ TEST_F(GameHtmlTest, LastManStandingGraphsShowLivesLeft) {
   for (size_t k = 0; k < lines.size(); ++k) {
     const auto& p = *g->playersByRank[k];
     for (size_t i = 0; i < 40; ++i) {
-      EXPECT_DOUBLE_EQ(lines[k][2 * i], i * g->gameInt / 60);
+      EXPECT_DOUBLE_EQ(lines[k][2 * i], static_cast<double>(i) * g->gameInt / 60);
       EXPECT_DOUBLE_EQ(lines[k][2 * i + 1], p.sot[i] == -1.0 ? 0.0 : g->lmsLimit - p.sot[i]);
     }
   }
