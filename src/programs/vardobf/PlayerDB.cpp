@@ -12,6 +12,7 @@
 #include "programs/vardobf/PlayerDBFormat.h"
 #include "util/Debug.h"
 #include "util/Failure.h"
+#include "util/WrapAround.h"
 
 namespace programs::vardobf {
 namespace {
@@ -20,20 +21,14 @@ using games::bf::Player;
 using games::bf::PStats;
 using games::bf::Specs;
 using platform::RandomAccessFile;
+using util::wrapAdd;
+using util::wrapSub;
 namespace format = playerdb;
 
 void trace(const std::string& text) { util::Debug::print(text, 0); }
 
 void error(const char* op, const std::exception& e) {
   trace(std::string("Error PlayerDB.") + op + ": " + util::failureText(e));
-}
-
-// Stored counters add and subtract with wrap-around at 32 bits.
-int32_t wrapAdd(int32_t a, int32_t b) {
-  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-int32_t wrapSub(int32_t a, int32_t b) {
-  return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
 }
 
 std::string directoryOf(const std::string& path) {
@@ -384,14 +379,14 @@ ApplyResult applyRedoFile(const std::string& dbPath, const std::string& redoPath
   for (const auto& [offset, data] : redo.records) db.writeAt(offset, data);
   db.sync();
   db.close();
-  RandomAccessFile::syncDirectory(directoryOf(dbPath));
+  platform::syncDirectory(directoryOf(dbPath));
   return ApplyResult::kApplied;
 }
 
 void removeDurably(const std::string& path) {
   if (!platform::exists(path)) return;
   if (!platform::removePath(path)) throw util::IOError("cannot delete " + path);
-  RandomAccessFile::syncDirectory(directoryOf(path));
+  platform::syncDirectory(directoryOf(path));
 }
 
 // Finishes or drops the commit of a run that was killed inside close().
@@ -403,21 +398,6 @@ void recoverRedo(const std::string& f) {
   else
     trace("Player DB: dropped the unfinished save of an interrupted run");
   removeDurably(redo);
-}
-
-void copyFile(const std::string& from, const std::string& to) {
-  RandomAccessFile in = RandomAccessFile::open(from, RandomAccessFile::Mode::kReadOnly);
-  RandomAccessFile out = RandomAccessFile::open(to, RandomAccessFile::Mode::kTruncate);
-  std::vector<uint8_t> buf(1 << 20);
-  int64_t at = 0;
-  for (;;) {
-    const size_t n = in.readAt(at, buf);
-    if (n == 0) break;
-    out.writeAt(at, std::span<const uint8_t>(buf.data(), n));
-    at += static_cast<int64_t>(n);
-  }
-  out.sync();
-  out.close();
 }
 
 }  // namespace
@@ -690,10 +670,10 @@ bool PlayerDB::convertV1V2(const std::string& f, int32_t numPlayers, bool intToL
     resetState();
     // The old content is copied to the backup before the new file replaces
     // `f` in one rename: at every moment `f` is a whole database.
-    copyFile(f, oldPath);
+    platform::copyFile(f, oldPath);
     if (!platform::replaceFile(newPath, f))
       throw util::IOError("cannot rename " + newPath + " to " + f);
-    RandomAccessFile::syncDirectory(dir);
+    platform::syncDirectory(dir);
   } catch (const std::exception& e) {
     error("convertV1V2", e);
     resetState();
@@ -717,7 +697,7 @@ bool PlayerDB::writeRedo(const std::string& redoPath) {
     out.writeAt(0, bytes);
     out.sync();
     out.close();
-    RandomAccessFile::syncDirectory(directoryOf(redoPath));
+    platform::syncDirectory(directoryOf(redoPath));
     return true;
   } catch (const std::exception& e) {
     error("writeRedo", e);
