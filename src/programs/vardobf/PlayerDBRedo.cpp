@@ -59,12 +59,17 @@ Redo decodeRedo(std::span<const uint8_t> bytes, const std::string& path) {
   if (count < 0 || static_cast<size_t>(count) > in.remaining() / format::kRedoRecordHeaderBytes)
     throw damaged("bad record count");
   redo.records.reserve(static_cast<size_t>(count));
+  // The records are the pending extents in file order: each non-empty,
+  // inside the target length, and after the one before it.
+  int64_t end = 0;
   for (int32_t i = 0; i < count; ++i) {
     const int64_t offset = in.readInt64();
     const int32_t n = in.readInt32();
-    if (offset < 0 || n < 0 || static_cast<size_t>(n) > in.remaining() || offset + n > redo.length)
+    if (n <= 0 || static_cast<size_t>(n) > in.remaining() || offset < end ||
+        offset > redo.length - n)
       throw damaged("bad record");
     redo.records.emplace_back(offset, in.readBytes(static_cast<size_t>(n)));
+    end = offset + n;
   }
   if (!in.atEnd()) throw damaged("bytes after the records");
   return redo;
@@ -81,9 +86,20 @@ ApplyResult applyRedoFile(const std::string& dbPath, const std::string& redoPath
     return ApplyResult::kRefused;
   }
   RandomAccessFile db = RandomAccessFile::open(dbPath, RandomAccessFile::Mode::kReadWrite);
+  // The writes were made against a file of `base` bytes; applying them (and
+  // again after a crash part-way) never shortens it below that. A shorter
+  // file is another database: extending it would read its missing players
+  // as zeros.
+  const int64_t size = db.size();
+  if (size < redo.base) {
+    trace("Error PlayerDB.applyRedo: " + dbPath + " has " + std::to_string(size) +
+          " bytes, fewer than the " + std::to_string(redo.base) + " that " + redoPath +
+          " was written for");
+    return ApplyResult::kRefused;
+  }
   // Back to the file the writes were made against, so that applying twice,
   // or again after a crash part-way, gives the same content.
-  if (db.size() > redo.base) db.truncate(redo.base);
+  if (size > redo.base) db.truncate(redo.base);
   db.truncate(redo.length);
   for (const auto& [offset, data] : redo.records) db.writeAt(offset, data);
   db.sync();
