@@ -37,9 +37,13 @@ const char* const kFiles[] = {Totals::kCommitMarker, "bf_game.db.new",    "bf_re
                               Totals::kPlayerDB};
 constexpr size_t kSaveFiles = 5;  // the marker and the files it may name
 
+// In memory where the system has it: every apply flushes to the disk.
 std::filesystem::path scratchDir() {
-  return std::filesystem::temp_directory_path() /
-         ("totals_commit_fuzz_" + std::to_string(::getpid()));
+  std::error_code ec;
+  const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ec)
+                                         ? std::filesystem::path("/dev/shm")
+                                         : std::filesystem::temp_directory_path();
+  return base / ("totals_commit_fuzz_" + std::to_string(::getpid()));
 }
 
 void removeScratch() {
