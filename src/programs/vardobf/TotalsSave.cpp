@@ -155,9 +155,9 @@ void Totals::finishCommit(const std::string& dir) {
   }
   platform::syncDirectory(dir);
   // The marker goes last: while it stays, the redo file is applied again by
-  // the next run, which gives the same database.
+  // the next run, which gives the same database; a redo file that outlives
+  // the marker in a crash is dropped as a leftover, which is as harmless.
   removeIfThere(redo);
-  platform::syncDirectory(dir);
   removeIfThere(dir + kCommitMarker);
   platform::syncDirectory(dir);
 }
