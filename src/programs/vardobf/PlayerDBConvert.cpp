@@ -15,6 +15,13 @@ using platform::RandomAccessFile;
 using namespace detail;
 namespace format = playerdb;
 
+// Deletes the unfinished converted file; one that stays is only traced: the
+// next conversion writes it afresh.
+void dropConverted(const std::string& newPath) {
+  if (platform::exists(newPath) && !platform::removePath(newPath))
+    trace("Error PlayerDB.convertV1V2: cannot delete " + newPath);
+}
+
 }  // namespace
 
 // ---- Conversion ----------------------------------------------------------
@@ -48,7 +55,7 @@ bool PlayerDB::convertV1V2(const std::string& f, int32_t numPlayers, bool intToL
         trace("Error retrieving player " + std::to_string(x) + ", aborting...");
         out = RandomAccessFile();
         resetState();
-        platform::removePath(newPath);
+        dropConverted(newPath);
         return false;
       }
       out.writeAt(at, encodePlayer(*p));
@@ -65,7 +72,7 @@ bool PlayerDB::convertV1V2(const std::string& f, int32_t numPlayers, bool intToL
   } catch (const std::exception& e) {
     error("convertV1V2", e);
     resetState();
-    platform::removePath(newPath);
+    dropConverted(newPath);
     return false;
   }
   return open(f, seekable, 0, false);
