@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // the decoder above on zero slots).
   if (size <= 4 * static_cast<size_t>(programs::vardobf::playerdb::kEntrySize)) {
     const std::string& path = scratchFile();
-    platform::removePath(path + ".redo");
+    if (platform::exists(path + ".redo") && !platform::removePath(path + ".redo")) std::abort();
     platform::writeFile(
         path, std::string_view(reinterpret_cast<const char*>(entry.data()), entry.size()));
     if (PlayerDB::open(path, false, 0, intToLong)) {

@@ -1,6 +1,8 @@
 // Fuzz entry point: the readers of the game, records and hash databases. The
-// first byte chooses the file; the rest is its content.
+// first byte chooses the file; the rest is its content. Whatever is read must
+// encode to files that decode whole to the same content.
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 #include "games/bf/Specs.h"
@@ -34,9 +36,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const std::exception&) {
     // Damaged data is reported by the callers; here only safety matters.
   }
-  // What was read can always be written again.
-  (void)t.encodeGameDB();
-  (void)t.encodeRecordsDB();
-  (void)t.encodeHashDB();
+  // What was read is written again, and that reads back whole to the same
+  // content: decode, encode and decode are equal.
+  const std::string game = t.encodeGameDB();
+  const std::string records = t.encodeRecordsDB();
+  const std::string hash = t.encodeHashDB();
+  programs::vardobf::Totals back;
+  try {
+    util::ByteReader g(game);
+    back.decodeGameDB(g);
+    util::ByteReader r(records);
+    back.decodeRecordsDB(r);
+    util::ByteReader h(hash);
+    back.decodeHashDB(h);
+    if (!g.atEnd() || !r.atEnd() || !h.atEnd()) std::abort();
+  } catch (const std::exception&) {
+    std::abort();
+  }
+  if (back.encodeGameDB() != game || back.encodeRecordsDB() != records ||
+      back.encodeHashDB() != hash)
+    std::abort();
   return 0;
 }

@@ -14,6 +14,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include "platform/FileFaults.h"
 #include "base/Failure.h"
 
 namespace platform {
@@ -110,6 +111,7 @@ bool setLastModifiedMillis(const std::string& path, int64_t millis) {
 
 bool renameNoReplace(const std::string& from, const std::string& to) {
   if (from.empty() || to.empty()) return false;
+  if (FileFaults::injected(FileFaults::Op::kRename, from)) return false;
   if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
     return true;
   if (errno != EINVAL && errno != ENOSYS) return false;
@@ -120,11 +122,13 @@ bool renameNoReplace(const std::string& from, const std::string& to) {
 }
 
 bool replaceFile(const std::string& from, const std::string& to) {
+  if (FileFaults::injected(FileFaults::Op::kRename, from)) return false;
   return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 bool removePath(const std::string& path) {
   if (path.empty()) return false;
+  if (FileFaults::injected(FileFaults::Op::kRemove, path)) return false;
   if (isDirectory(path)) return ::rmdir(path.c_str()) == 0;
   return ::unlink(path.c_str()) == 0;
 }
@@ -158,18 +162,25 @@ std::string readFile(const std::string& path) {
 
 namespace {
 
-void writeAll(const std::string& path, std::string_view data, bool durable) {
-  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  if (fd.get() < 0) throw base::IOError(errnoText("cannot create", path));
+// Writes all of `data` at the file position of `fd`; throws on failure.
+void writeSpan(const Fd& fd, const char* data, size_t size, const std::string& path) {
+  if (FileFaults::injected(FileFaults::Op::kWrite, path))
+    throw base::IOError(errnoText("cannot write", path));
   size_t done = 0;
-  while (done < data.size()) {
-    ssize_t n = ::write(fd.get(), data.data() + done, data.size() - done);
+  while (done < size) {
+    ssize_t n = ::write(fd.get(), data + done, size - done);
     if (n < 0) {
       if (errno == EINTR) continue;
       throw base::IOError(errnoText("cannot write", path));
     }
     done += static_cast<size_t>(n);
   }
+}
+
+void writeAll(const std::string& path, std::string_view data, bool durable) {
+  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (fd.get() < 0) throw base::IOError(errnoText("cannot create", path));
+  writeSpan(fd, data.data(), data.size(), path);
   if (durable && ::fsync(fd.get()) != 0) throw base::IOError(errnoText("cannot flush", path));
   if (!fd.close()) throw base::IOError(errnoText("cannot write", path));
 }
@@ -182,9 +193,57 @@ void writeFileDurable(const std::string& path, std::string_view data) {
   writeAll(path, data, true);
 }
 
-bool syncDirectory(const std::string& dir) {
-  Fd fd(::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  return fd.get() >= 0 && ::fsync(fd.get()) == 0;
+void syncDirectory(const std::string& dir) {
+  const std::string d = dir.empty() ? "." : dir;
+  if (FileFaults::injected(FileFaults::Op::kSyncDirectory, d))
+    throw base::IOError(errnoText("cannot flush directory", d));
+  Fd fd(::open(d.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.get() < 0) throw base::IOError(errnoText("cannot open directory", d));
+  // Some file systems cannot flush a directory; their entries are durable
+  // without it.
+  if (::fsync(fd.get()) != 0 && errno != EINVAL && errno != EROFS)
+    throw base::IOError(errnoText("cannot flush directory", d));
+}
+
+namespace {
+
+// Copies the content of `from` into `part`, flushed to the disk.
+void copyContent(const std::string& from, const std::string& part) {
+  Fd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+  if (in.get() < 0) throw base::IOError(errnoText("cannot open", from));
+  struct stat st;
+  if (::fstat(in.get(), &st) != 0) throw base::IOError(errnoText("cannot examine", from));
+  if (!S_ISREG(st.st_mode)) throw base::IOError(from + " (not a regular file)");
+  Fd out(::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (out.get() < 0) throw base::IOError(errnoText("cannot create", part));
+  std::vector<char> buf(size_t{1} << 20);
+  for (;;) {
+    ssize_t n = ::read(in.get(), buf.data(), buf.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw base::IOError(errnoText("cannot read", from));
+    }
+    if (n == 0) break;
+    writeSpan(out, buf.data(), static_cast<size_t>(n), part);
+  }
+  if (::fsync(out.get()) != 0) throw base::IOError(errnoText("cannot flush", part));
+  if (!out.close()) throw base::IOError(errnoText("cannot write", part));
+}
+
+}  // namespace
+
+void copyFile(const std::string& from, const std::string& to) {
+  const std::string part = to + ".part";
+  try {
+    copyContent(from, part);
+  } catch (const base::IOError&) {
+    ::unlink(part.c_str());
+    throw;
+  }
+  if (!replaceFile(part, to)) {
+    ::unlink(part.c_str());
+    throw base::IOError("cannot create " + to);
+  }
 }
 
 std::string canonicalPath(const std::string& path) {

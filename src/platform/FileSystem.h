@@ -49,9 +49,18 @@ void writeFile(const std::string& path, std::string_view data);
 // Writes the whole file and flushes it to disk before returning. Throws
 // base::IOError.
 void writeFileDurable(const std::string& path, std::string_view data);
-// Flushes a directory's entries (names created, renamed or removed) to disk.
-// Returns false when that is not possible.
-bool syncDirectory(const std::string& dir);
+// Flushes a directory's entries (names created, renamed or removed) to disk;
+// `dir` empty means the current directory. Throws base::IOError when the
+// directory cannot be opened or flushed (a file system that cannot flush
+// directories at all keeps its entries durable without it: no failure).
+void syncDirectory(const std::string& dir);
+
+// Copies the file `from` to `to`, replacing `to`: the copy is written under
+// `to` + ".part", flushed to disk and renamed over `to`, so that `to` is
+// never seen half written. Throws base::IOError when `from` cannot be read
+// or the copy cannot be written or put in place; the ".part" file is removed
+// then and an existing `to` is left as it was.
+void copyFile(const std::string& from, const std::string& to);
 
 // The absolute form of `path` with symbolic links, "." and ".." resolved;
 // the absolute form of a path that does not exist is built textually.

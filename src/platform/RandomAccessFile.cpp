@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/FileFaults.h"
 #include "base/Failure.h"
 
 namespace platform {
@@ -89,6 +90,7 @@ size_t RandomAccessFile::readAt(int64_t offset, std::span<uint8_t> out) const {
 
 void RandomAccessFile::writeAt(int64_t offset, std::span<const uint8_t> data) {
   check();
+  if (FileFaults::injected(FileFaults::Op::kWrite, path_)) fail("cannot write", path_);
   size_t done = 0;
   while (done < data.size()) {
     ssize_t n = ::pwrite(fd_, data.data() + done, data.size() - done,
@@ -118,19 +120,6 @@ void RandomAccessFile::sync() {
 void RandomAccessFile::close() {
   int fd = std::exchange(fd_, -1);
   if (fd >= 0 && ::close(fd) != 0 && errno != EINTR) fail("cannot close", path_);
-}
-
-void RandomAccessFile::syncDirectory(const std::string& dir) {
-  const std::string d = dir.empty() ? "." : dir;
-  int fd = ::open(d.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) fail("cannot open directory", d);
-  int r = ::fsync(fd);
-  int saved = errno;
-  ::close(fd);
-  errno = saved;
-  // Some file systems cannot flush a directory; their entries are durable
-  // without it.
-  if (r != 0 && errno != EINVAL && errno != EROFS) fail("cannot flush directory", d);
 }
 
 }  // namespace platform

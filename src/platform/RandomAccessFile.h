@@ -9,7 +9,8 @@ namespace platform {
 
 // A file open for reading and writing at given offsets. Move-only; the
 // destructor closes the file and never throws. Every failure of the
-// operating system throws base::IOError with the path and the reason.
+// operating system throws base::IOError with the path and the reason. A
+// directory is flushed with platform::syncDirectory (FileSystem.h).
 class RandomAccessFile {
  public:
   enum class Mode {
@@ -45,10 +46,6 @@ class RandomAccessFile {
   void sync();
   // Closes now; throws when the close reports a failure.
   void close();
-
-  // Flushes a directory's entries (a created, renamed or deleted name) to
-  // the disk. `dir` empty means the current directory.
-  static void syncDirectory(const std::string& dir);
 
  private:
   RandomAccessFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}

@@ -82,7 +82,9 @@ std::optional<std::string> LogStore::Incoming::commit(std::string* error) {
     std::string final = store_.storeDir_ + "/" + name;
     if (platform::renameNoReplace(tempPath_, final)) {
       committed_ = true;
-      if (!platform::syncDirectory(store_.storeDir_)) {
+      try {
+        platform::syncDirectory(store_.storeDir_);
+      } catch (const base::IOError&) {
         *error = "cannot flush " + store_.storeDir_;
         // The name is in place; it may not survive a crash, so no ACK.
         platform::removePath(final);

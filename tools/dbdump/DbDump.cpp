@@ -8,6 +8,7 @@
 #include "programs/vardobf/Totals.h"
 #include "tools/matchdump/JsonWriter.h"
 #include "tools/matchdump/MatchDump.h"
+#include "util/ByteIO.h"
 #include "util/Debug.h"
 #include "base/Failure.h"
 
@@ -148,6 +149,72 @@ std::optional<games::bf::Player> slot(const std::string& file, size_t k) {
 
 }  // namespace
 
+namespace {
+
+void gameJson(JsonWriter& j, const Totals& t) {
+  j.beginObject();
+  j.field("numUIDs", static_cast<int32_t>(t.gameList.size()));
+  j.array("gameList", t.gameList);
+  j.array("gameDateList", t.gameDateList);
+  j.array("gameMapList", t.gameMapList);
+  j.array("gameTypeList", t.gameTypeList);
+  j.endObject();
+}
+
+void totalsJson(JsonWriter& j, const Totals& t) {
+  j.beginObject();
+  j.field("totalGamesPlayed", t.totalGamesPlayed);
+  j.field("highGameFrags", t.highGameFrags);
+  j.field("highGameUID", t.highGameUID);
+  j.array("gamesPlayed", t.gamesPlayed);
+  records(j, t.rec);
+  j.endObject();
+}
+
+void hashJson(JsonWriter& j, const Totals& t) {
+  j.beginArray();
+  for (const HashEntry& e : t.plist.entries()) hashEntry(j, e);
+  j.endArray();
+}
+
+// The header, the aggregates and the players by uid, named from the hash
+// database.
+void playerJson(JsonWriter& j, const Totals& t, const std::string& player) {
+  j.beginObject();
+  int32_t version = player.empty() ? 0 : static_cast<int8_t>(player[0]);
+  int32_t numEntries = 0;
+  if (player.size() >= 5)
+    numEntries = util::loadInt32(reinterpret_cast<const uint8_t*>(&player[1]));
+  j.field("version", version);
+  j.field("numEntries", numEntries);
+  j.field("length", static_cast<int64_t>(player.size()));
+  const char* aggregates[] = {"allStats", "humanStats", "botStats"};
+  for (size_t k = 1; k <= 3; ++k) {
+    j.key(aggregates[k - 1]);
+    if (auto p = slot(player, k))
+      writePlayerJson(j, *p);
+    else
+      j.null();
+  }
+  std::map<int32_t, const HashEntry*> byUid;
+  for (const HashEntry& e : t.plist.entries()) byUid[e.uid] = &e;
+  j.key("players");
+  j.beginArray();
+  for (const auto& [uid, e] : byUid) {
+    if (uid < 0) continue;
+    auto p = slot(player, static_cast<size_t>(uid) + 4);
+    if (!p) continue;
+    p->uid = uid;
+    p->name = e->name;
+    p->isABot = e->isABot;
+    writePlayerJson(j, *p);
+  }
+  j.endArray();
+  j.endObject();
+}
+
+}  // namespace
+
 std::string dumpDatabase(const std::string& dir) {
   Totals t;
   auto game = readIfThere(dir + Totals::kGameDB);
@@ -169,83 +236,26 @@ std::string dumpDatabase(const std::string& dir) {
 
   JsonWriter j;
   j.beginObject();
-
   j.key("game");
-  if (game) {
-    j.beginObject();
-    j.field("numUIDs", static_cast<int32_t>(t.gameList.size()));
-    j.array("gameList", t.gameList);
-    j.array("gameDateList", t.gameDateList);
-    j.array("gameMapList", t.gameMapList);
-    j.array("gameTypeList", t.gameTypeList);
-    j.endObject();
-  } else {
+  if (game)
+    gameJson(j, t);
+  else
     j.null();
-  }
-
   j.key("totals");
-  if (recs) {
-    j.beginObject();
-    j.field("totalGamesPlayed", t.totalGamesPlayed);
-    j.field("highGameFrags", t.highGameFrags);
-    j.field("highGameUID", t.highGameUID);
-    j.array("gamesPlayed", t.gamesPlayed);
-    records(j, t.rec);
-    j.endObject();
-  } else {
+  if (recs)
+    totalsJson(j, t);
+  else
     j.null();
-  }
-
   j.key("hash");
-  if (hash) {
-    j.beginArray();
-    for (const HashEntry& e : t.plist.entries()) hashEntry(j, e);
-    j.endArray();
-  } else {
+  if (hash)
+    hashJson(j, t);
+  else
     j.null();
-  }
-
   j.key("player");
-  if (player) {
-    j.beginObject();
-    int32_t version = player->empty() ? 0 : static_cast<int8_t>((*player)[0]);
-    int32_t numEntries = 0;
-    if (player->size() >= 5)
-      numEntries =
-          static_cast<int32_t>((static_cast<uint32_t>(static_cast<uint8_t>((*player)[1])) << 24) |
-                               (static_cast<uint32_t>(static_cast<uint8_t>((*player)[2])) << 16) |
-                               (static_cast<uint32_t>(static_cast<uint8_t>((*player)[3])) << 8) |
-                               static_cast<uint32_t>(static_cast<uint8_t>((*player)[4])));
-    j.field("version", version);
-    j.field("numEntries", numEntries);
-    j.field("length", static_cast<int64_t>(player->size()));
-    const char* aggregates[] = {"allStats", "humanStats", "botStats"};
-    for (size_t k = 1; k <= 3; ++k) {
-      j.key(aggregates[k - 1]);
-      if (auto p = slot(*player, k))
-        writePlayerJson(j, *p);
-      else
-        j.null();
-    }
-    // Players by uid, named from the hash database.
-    std::map<int32_t, const HashEntry*> byUid;
-    for (const HashEntry& e : t.plist.entries()) byUid[e.uid] = &e;
-    j.key("players");
-    j.beginArray();
-    for (const auto& [uid, e] : byUid) {
-      if (uid < 0) continue;
-      auto p = slot(*player, static_cast<size_t>(uid) + 4);
-      if (!p) continue;
-      p->uid = uid;
-      p->name = e->name;
-      p->isABot = e->isABot;
-      writePlayerJson(j, *p);
-    }
-    j.endArray();
-    j.endObject();
-  } else {
+  if (player)
+    playerJson(j, t, *player);
+  else
     j.null();
-  }
   j.endObject();
   return j.text() + "\n";
 }

@@ -1,15 +1,13 @@
 #include "games/bf/PStats.h"
 
+#include "util/WrapAround.h"
+
 namespace games::bf {
 namespace {
 
-// Sums of stored records wrap around at 32 bits instead of overflowing.
-void add(int32_t& to, int32_t from) {
-  to = static_cast<int32_t>(static_cast<uint32_t>(to) + static_cast<uint32_t>(from));
-}
-void add(int64_t& to, int64_t from) {
-  to = static_cast<int64_t>(static_cast<uint64_t>(to) + static_cast<uint64_t>(from));
-}
+// Sums of stored records wrap around instead of overflowing.
+void add(int32_t& to, int32_t from) { to = util::wrapAdd(to, from); }
+void add(int64_t& to, int64_t from) { to = util::wrapAdd(to, from); }
 
 template <size_t N>
 void addArray(std::array<int32_t, N>& to, const std::array<int32_t, N>& from) {

@@ -34,18 +34,6 @@ void moveFile(const std::string& from, const std::string& to) {
   if (!platform::removePath(from)) throw base::IOError("cannot delete " + from);
 }
 
-// Writes a staged copy through a temporary name that the loop never takes, so
-// that an interrupted copy is never processed as a log.
-void copyFile(const std::string& from, const std::string& to) {
-  std::string data = platform::readFile(from);
-  std::string part = to + ".part";
-  platform::writeFile(part, data);
-  if (!platform::replaceFile(part, to)) {
-    platform::removePath(part);
-    throw base::IOError("cannot create " + to);
-  }
-}
-
 // A server name from a log used as one directory level: it must not climb out
 // of its base directory or name a deeper one.
 std::string safeDirName(const std::string& name) {
@@ -329,7 +317,9 @@ void core::moveLogFiles(const std::vector<std::string>& files) {
         if (mode == "delete") {
           moveFile(file, dbDir + name);
         } else {
-          copyFile(file, dbDir + name);
+          // Through a temporary name that the loop never takes, so that an
+          // interrupted copy is never processed as a log.
+          platform::copyFile(file, dbDir + name);
           if (mode == "move") moveFile(file, config::vdSaveDir() + name);
         }
       }

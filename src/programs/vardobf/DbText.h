@@ -16,15 +16,6 @@ void writeText(util::ByteWriter& out, const std::string& s);
 // Everything written so far, as a string; the writer is empty afterwards.
 std::string bytesOf(util::ByteWriter& out);
 
-// Counter arithmetic on values read from files: wraps around at the type's
-// width instead of overflowing.
-inline void wrapAdd(int32_t& to, int32_t v) {
-  to = static_cast<int32_t>(static_cast<uint32_t>(to) + static_cast<uint32_t>(v));
-}
-inline void wrapAdd(int64_t& to, int64_t v) {
-  to = static_cast<int64_t>(static_cast<uint64_t>(to) + static_cast<uint64_t>(v));
-}
-
 // A double as a 32-bit integer, truncated toward zero; values beyond the
 // range saturate and a value that is not a number gives 0.
 int32_t truncateToInt(double v);

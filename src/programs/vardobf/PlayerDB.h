@@ -96,7 +96,9 @@ class PlayerDB {
   // Applies the redo file to the database file `dbPath` (created when
   // missing), sets its length and flushes it. Applying it again gives the
   // same file. An incomplete or damaged redo file (wrong magic, length or
-  // checksum) is refused with false and the database is not touched.
+  // checksum, a record outside the target length, out of order or empty),
+  // or one written for a longer file than `dbPath` is, is refused with false
+  // and the database is not touched.
   static bool applyRedo(const std::string& dbPath, const std::string& redoPath);
   // Closes without writing anything; the pending writes are dropped.
   static void discard();

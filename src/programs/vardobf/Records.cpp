@@ -1,5 +1,7 @@
 #include "programs/vardobf/Records.h"
 
+#include <type_traits>
+
 #include "programs/vardobf/DbText.h"
 #include "util/Debug.h"
 #include "base/Failure.h"
@@ -9,6 +11,9 @@ namespace {
 
 using games::bf::Player;
 using util::Debug;
+
+// Every game and career record starts with its holder's uid.
+constexpr size_t kUidBytes = 4;
 
 // Runs one operation with its entry, exit and failure lines.
 // The entry and exit lines are only composed when the trace level shows
@@ -65,9 +70,16 @@ Records::Records(util::ByteReader& in, int32_t version) {
   try {
     RecentGameMap = readText(in);
     RecentGameDate = readText(in);
-    inFileOrder(
-        *this, version == 1 ? kSuicidesV1 : S, [&](GameRecord& r) { r = GameRecord::read(in); },
-        [&](CareerRecord& r) { r = CareerRecord::read(in); });
+    // A record with not even its uid left marks a block cut short: it is
+    // reported once, and it and the records after it keep their defaults,
+    // which is all that reading each of them would give.
+    bool cut = false;
+    auto readOne = [&](auto& r) {
+      if (cut) return;
+      cut = in.remaining() < kUidBytes;
+      r = std::remove_reference_t<decltype(r)>::read(in);
+    };
+    inFileOrder(*this, version == 1 ? kSuicidesV1 : S, readOne, readOne);
     Debug::print("O Records.new", 1);
   } catch (const std::exception& e) {
     Debug::print("Error in Records.new: " + base::failureText(e), 0);
@@ -94,10 +106,10 @@ void Records::career(CareerRecord& holder, const Player& c, int32_t v) const {
     holder = CareerRecord(c.uid, c.name, c.isABot, v, c.all.uses, c.all.totalTime);
 }
 
-void Records::game(GameRecord& holder, const Player& p, int32_t v) const {
+void Records::game(GameRecord& holder, const Player& p, const Match& m, int32_t v) const {
   if (v > holder.score)
-    holder = GameRecord(getCareerUID(p), p.name, p.isABot, v, g_->map.value_or(""),
-                        g_->date.value_or(""), p.all.totalTime);
+    holder = GameRecord(getCareerUID(p, m.plist), p.name, p.isABot, v, m.g.map.value_or(""),
+                        m.g.date.value_or(""), p.all.totalTime);
 }
 
 void Records::updateCareerRecords(const Player& c) {
@@ -165,64 +177,63 @@ void Records::utSuicides(const Player& c) {
 
 void Records::updateGameRecords(const games::bf::Game& g, const PlayerMap& plist) {
   traced("updateGameRecords", [&] {
-    g_ = &g;
-    plist_ = &plist;
+    const Match m{g, plist};
     for (const Player* p : g.playersByUID) {
-      ugHighs(*p);
-      ugKills(*p);
-      ugDeaths(*p);
-      ugDeathsOppW(*p);
-      ugWSuicides(*p);
-      ugSuicides(*p);
+      ugHighs(*p, m);
+      ugKills(*p, m);
+      ugDeaths(*p, m);
+      ugDeathsOppW(*p, m);
+      ugWSuicides(*p, m);
+      ugSuicides(*p, m);
     }
   });
 }
 
-void Records::ugHighs(const Player& p) {
+void Records::ugHighs(const Player& p, const Match& m) {
   traced("ugHighs", [&] {
     const auto& a = p.all;
-    game(gMostFrags, p, a.frags);
-    game(gMostKills, p, a.kills);
-    game(gMostDeaths, p, a.deaths);
-    game(gMostSuicides, p, a.suicides);
-    game(gMostFCaptures, p, a.flagCaptures);
-    game(gMostFReturns, p, a.flagReturns);
-    game(gMostCPCs, p, a.controlPointCaptures);
+    game(gMostFrags, p, m, a.frags);
+    game(gMostKills, p, m, a.kills);
+    game(gMostDeaths, p, m, a.deaths);
+    game(gMostSuicides, p, m, a.suicides);
+    game(gMostFCaptures, p, m, a.flagCaptures);
+    game(gMostFReturns, p, m, a.flagReturns);
+    game(gMostCPCs, p, m, a.controlPointCaptures);
   });
 }
 
-void Records::ugKills(const Player& p) {
+void Records::ugKills(const Player& p, const Match& m) {
   traced("ugKills", [&] {
-    for (size_t w = 0; w < W; ++w) game(gKillsHoldingWeapon[w], p, p.all.myKills[w]);
+    for (size_t w = 0; w < W; ++w) game(gKillsHoldingWeapon[w], p, m, p.all.myKills[w]);
   });
 }
 
-void Records::ugDeaths(const Player& p) {
+void Records::ugDeaths(const Player& p, const Match& m) {
   traced("ugDeaths", [&] {
-    for (size_t w = 0; w < W; ++w) game(gDeathsHoldingWeapon[w], p, p.all.myDeaths[w]);
+    for (size_t w = 0; w < W; ++w) game(gDeathsHoldingWeapon[w], p, m, p.all.myDeaths[w]);
   });
 }
 
-void Records::ugDeathsOppW(const Player& p) {
+void Records::ugDeathsOppW(const Player& p, const Match& m) {
   traced("ugDeathsOppW", [&] {
-    for (size_t w = 0; w < W; ++w) game(gDeathsByWeapon[w], p, p.all.myDeathsOppW[w]);
+    for (size_t w = 0; w < W; ++w) game(gDeathsByWeapon[w], p, m, p.all.myDeathsOppW[w]);
   });
 }
 
-void Records::ugWSuicides(const Player& p) {
+void Records::ugWSuicides(const Player& p, const Match& m) {
   traced("ugWSuicides", [&] {
-    for (size_t w = 0; w < W; ++w) game(gWeaponSuicides[w], p, p.all.myWSuicides[w]);
+    for (size_t w = 0; w < W; ++w) game(gWeaponSuicides[w], p, m, p.all.myWSuicides[w]);
   });
 }
 
-void Records::ugSuicides(const Player& p) {
+void Records::ugSuicides(const Player& p, const Match& m) {
   traced("ugSuicides", [&] {
-    for (size_t s = 0; s < S; ++s) game(gSuicides[s], p, p.all.mySuicides[s]);
+    for (size_t s = 0; s < S; ++s) game(gSuicides[s], p, m, p.all.mySuicides[s]);
   });
 }
 
-int32_t Records::getCareerUID(const Player& p) const {
-  const HashEntry* e = plist_ == nullptr ? nullptr : plist_->find(HashEntry::key(p.name, p.isABot));
+int32_t Records::getCareerUID(const Player& p, const PlayerMap& plist) {
+  const HashEntry* e = plist.find(HashEntry::key(p.name, p.isABot));
   if (e == nullptr) throw base::FormatError("player '" + p.name + "' is not in the totals");
   return e->uid;
 }

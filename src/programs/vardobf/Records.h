@@ -34,8 +34,12 @@ class Records {
   void addRecentGame(const games::bf::Game& g);
   // `c` is a cumulative player after a new match was folded in.
   void updateCareerRecords(const games::bf::Player& c);
+  // `g` is the match just counted; `plist` holds its players' summaries.
+  // Nothing of either is kept.
   void updateGameRecords(const games::bf::Game& g, const PlayerMap& plist);
-  int32_t getCareerUID(const games::bf::Player& p) const;
+  // The uid of the summary of `p` in `plist`; throws base::FormatError when
+  // there is none.
+  static int32_t getCareerUID(const games::bf::Player& p, const PlayerMap& plist);
 
   std::string RecentGameMap, RecentGameDate;
   GameRecord gMostFrags, gMostKills, gMostDeaths, gMostSuicides;
@@ -51,26 +55,28 @@ class Records {
   CareerRecord cMostFAssists, cMostFKills, cMostHS, cMostFB, cMostDK, cMostMuK, cMostUK, cMostMoK;
 
  private:
+  // What a game record takes from the match being counted.
+  struct Match {
+    const games::bf::Game& g;
+    const PlayerMap& plist;
+  };
   void utHighs(const games::bf::Player& c);
   void utKills(const games::bf::Player& c);
   void utDeaths(const games::bf::Player& c);
   void utDeathsOppW(const games::bf::Player& c);
   void utWSuicides(const games::bf::Player& c);
   void utSuicides(const games::bf::Player& c);
-  void ugHighs(const games::bf::Player& p);
-  void ugKills(const games::bf::Player& p);
-  void ugDeaths(const games::bf::Player& p);
-  void ugDeathsOppW(const games::bf::Player& p);
-  void ugWSuicides(const games::bf::Player& p);
-  void ugSuicides(const games::bf::Player& p);
+  void ugHighs(const games::bf::Player& p, const Match& m);
+  void ugKills(const games::bf::Player& p, const Match& m);
+  void ugDeaths(const games::bf::Player& p, const Match& m);
+  void ugDeathsOppW(const games::bf::Player& p, const Match& m);
+  void ugWSuicides(const games::bf::Player& p, const Match& m);
+  void ugSuicides(const games::bf::Player& p, const Match& m);
   // Visits every record of the block (mutable or const) in file order.
   template <class Self, class OnGame, class OnCareer>
   static void inFileOrder(Self& r, size_t suicideTypes, OnGame onGame, OnCareer onCareer);
   void career(CareerRecord& holder, const games::bf::Player& c, int32_t v) const;
-  void game(GameRecord& holder, const games::bf::Player& p, int32_t v) const;
-
-  const games::bf::Game* g_ = nullptr;
-  const PlayerMap* plist_ = nullptr;
+  void game(GameRecord& holder, const games::bf::Player& p, const Match& m, int32_t v) const;
 };
 
 }  // namespace programs::vardobf

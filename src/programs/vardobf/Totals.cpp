@@ -10,6 +10,7 @@
 #include "util/Debug.h"
 #include "base/Failure.h"
 #include "util/QuickSort.h"
+#include "util/WrapAround.h"
 
 namespace programs::vardobf {
 namespace {
@@ -19,10 +20,6 @@ using games::bf::Specs;
 using programs::vardo::config;
 using util::Debug;
 using base::failureText;
-
-constexpr int32_t kGameDBVersion = 1;
-constexpr int32_t kRecordsDBVersion = 2;
-constexpr int32_t kHashDBVersion = 2;
 
 const games::bf::Game& bfGame(const games::Game& g) {
   return dynamic_cast<const games::bf::Game&>(g);
@@ -40,9 +37,6 @@ void checkCount(int32_t n, const util::ByteReader& in, size_t bytesEach, const c
   if (n < 0 || static_cast<size_t>(n) > in.remaining() / bytesEach)
     throw base::FormatError(std::string("bad ") + what + " count " + std::to_string(n));
 }
-
-// The databases that are written whole, beside the player database.
-constexpr const char* kWholeFiles[] = {Totals::kGameDB, Totals::kRecordsDB, Totals::kHashDB};
 
 // The summaries in the order of `c`, applied to sort keys made by `key` from
 // each summary and its index in the unsorted array. Keys are small, so the
@@ -96,7 +90,12 @@ void Totals::setAggregateIdentity() {
 // Reading.
 
 void Totals::readDBs() {
-  recover(config::vdDBDir());
+  try {
+    recover(config::vdDBDir());
+  } catch (const std::exception&) {
+    unsettled_ = true;
+    throw;
+  }
   readGameDB();
   readRecordsDB();
   readHashDB();
@@ -149,7 +148,7 @@ void Totals::decodeRecordsDB(util::ByteReader& in) {
   if (version == 1) {
     // Eight game types then: the sixth is folded into DeathMatch and the
     // last two move down.
-    wrapAdd(gamesPlayed[0], gamesPlayed[5]);
+    gamesPlayed[0] = util::wrapAdd(gamesPlayed[0], gamesPlayed[5]);
     gamesPlayed[5] = gamesPlayed[6];
     gamesPlayed[6] = in.readInt32();
   }
@@ -250,8 +249,8 @@ void Totals::foldPlayer(const games::bf::Game& g, const Player& p, bool singlePl
   fold(allStats);
   if (p.isABot) {
     // Bot pings do not count towards the all-players ping average.
-    wrapAdd(allStats.all.pingNum, -p.all.pingNum);
-    wrapAdd(allStats.all.pingTime, -p.all.pingTime);
+    allStats.all.pingNum = util::wrapSub(allStats.all.pingNum, p.all.pingNum);
+    allStats.all.pingTime = util::wrapSub(allStats.all.pingTime, p.all.pingTime);
     fold(botStats);
   } else {
     fold(humanStats);
@@ -319,9 +318,11 @@ void Totals::update(const games::Game& game) {
     // A single-player match counts under its own game type and under the
     // single-player type, but only once when those are the same.
     const bool singlePlayer = g.netMode == "SinglePlayer" && g.gameType != Specs::kSinglePlayer;
-    wrapAdd(totalGamesPlayed, 1);
-    wrapAdd(gamesPlayed.at(static_cast<size_t>(g.gameType)), 1);
-    if (singlePlayer) wrapAdd(gamesPlayed[Specs::kSinglePlayer], 1);
+    totalGamesPlayed = util::wrapAdd(totalGamesPlayed, 1);
+    int32_t& ofType = gamesPlayed.at(static_cast<size_t>(g.gameType));
+    ofType = util::wrapAdd(ofType, 1);
+    if (singlePlayer)
+      gamesPlayed[Specs::kSinglePlayer] = util::wrapAdd(gamesPlayed[Specs::kSinglePlayer], 1);
 
     if (g.gameTotals.all.frags > highGameFrags) {
       highGameFrags = g.gameTotals.all.frags;
@@ -418,113 +419,6 @@ void Totals::sortPlayers() {
   } catch (const std::exception& e) {
     Debug::print("Error in Totals.sortPlayers: " + failureText(e), 0);
   }
-}
-
-// ---------------------------------------------------------------------------
-// Saving.
-
-std::string Totals::encodeGameDB() const {
-  const size_t numUIDs = std::min(gameList.size(), static_cast<size_t>(kMaxGameList));
-  const size_t numGames = std::min({gameDateList.size(), gameMapList.size(), gameTypeList.size(),
-                                    static_cast<size_t>(std::max(config::numGamesToSave(), 0))});
-  size_t longest = 0;
-  for (size_t i = 0; i < numGames; ++i)
-    longest =
-        std::max({longest, gameDateList[i].size(), gameMapList[i].size(), gameTypeList[i].size()});
-  util::ByteWriter out;
-  out.putInt32(kGameDBVersion);
-  out.putInt32(static_cast<int32_t>(numUIDs));
-  out.putInt32(static_cast<int32_t>(numGames));
-  out.putInt32(static_cast<int32_t>(longest));
-  for (size_t i = 0; i < numUIDs; ++i) out.putInt64(gameList[i]);
-  for (size_t i = 0; i < numGames; ++i) {
-    writeText(out, gameDateList[i]);
-    writeText(out, gameMapList[i]);
-    writeText(out, gameTypeList[i]);
-  }
-  return bytesOf(out);
-}
-
-std::string Totals::encodeRecordsDB() const {
-  util::ByteWriter out;
-  out.putInt32(kRecordsDBVersion);
-  out.putInt32(totalGamesPlayed);
-  out.putInt32(highGameFrags);
-  out.putInt64(highGameUID);
-  for (int32_t n : gamesPlayed) out.putInt32(n);
-  rec.writeDB(out);
-  return bytesOf(out);
-}
-
-std::string Totals::encodeHashDB() const {
-  util::ByteWriter out;
-  out.putInt32(kHashDBVersion);
-  out.putInt32(static_cast<int32_t>(plist.size()));
-  for (const HashEntry& e : plist.entries()) e.writeDB(out);
-  return bytesOf(out);
-}
-
-void Totals::writeDBs() {
-  const std::string dir = config::vdDBDir();
-  struct Part {
-    const char* name;
-    const char* error;
-    std::string data;
-  };
-  std::vector<Part> parts = {{kGameDB, "Error in Totals.writeGameDB: ", encodeGameDB()},
-                             {kRecordsDB, "Error in Totals.writeRecordsDB: ", encodeRecordsDB()},
-                             {kHashDB, "Error in Totals.writeHashDB: ", encodeHashDB()}};
-  auto abandon = [&] {
-    for (const Part& p : parts) platform::removePath(dir + p.name + ".new");
-    platform::removePath(dir + kPlayerRedo);
-    PlayerDB::discard();
-    playerDBOpen_ = false;
-  };
-  for (const Part& p : parts) {
-    try {
-      platform::writeFileDurable(dir + p.name + ".new", p.data);
-    } catch (const std::exception& e) {
-      Debug::print(p.error + failureText(e), 0);
-      abandon();
-      throw;
-    }
-  }
-  // The aggregates go into the player database last, as its close does.
-  bool stored = PlayerDB::putPlayer(allStats) && PlayerDB::putPlayer(humanStats) &&
-                PlayerDB::putPlayer(botStats);
-  if (!stored || !PlayerDB::writeRedo(dir + kPlayerRedo)) {
-    abandon();
-    throw base::IOError("the player database could not be saved");
-  }
-  platform::writeFileDurable(dir + kCommitMarker, "commit\n");
-  platform::syncDirectory(dir);
-  finishCommit(dir);
-  PlayerDB::discard();
-  playerDBOpen_ = false;
-}
-
-void Totals::finishCommit(const std::string& dir) {
-  const std::string redo = dir + kPlayerRedo;
-  if (platform::exists(redo) && !PlayerDB::applyRedo(dir + kPlayerDB, redo))
-    throw base::IOError("the player database changes in " + redo + " could not be applied");
-  for (const char* name : kWholeFiles) {
-    std::string fresh = dir + name + ".new";
-    if (platform::exists(fresh) && !platform::replaceFile(fresh, dir + name))
-      throw base::IOError("cannot put " + fresh + " in place");
-  }
-  platform::syncDirectory(dir);
-  platform::removePath(redo);
-  platform::removePath(dir + kCommitMarker);
-  platform::syncDirectory(dir);
-}
-
-void Totals::recover(const std::string& dir) {
-  if (platform::exists(dir + kCommitMarker)) {
-    finishCommit(dir);
-    return;
-  }
-  for (const char* name : kWholeFiles) platform::removePath(dir + name + ".new");
-  platform::removePath(dir + kPlayerRedo);
 }
 
 }  // namespace programs::vardobf

@@ -22,10 +22,13 @@ namespace programs::vardobf {
 //
 // Saving is all or nothing: the game, records and hash databases are written
 // to "<name>.new" files and the player database's changes to a redo file,
-// all flushed to disk; then a commit marker is written, the changes are put
-// in place and the marker removed. A run killed before the marker leaves the
-// old databases (the next run drops the unfinished files); a run killed after
-// it leaves a save that the next run completes before reading.
+// all flushed to disk; then a commit marker naming those files with their
+// sizes and checksums is written (CommitMarker), the changes are put in place
+// and the marker removed. A run killed before the marker leaves the old
+// databases (the next run drops the unfinished files); a run killed after it
+// leaves a save that the next run completes before reading, but only over the
+// very files the marker names. A marker that does not match the files beside
+// it (left by a save whose last removal failed) is dropped with them.
 class Totals : public programs::vardo::Totals {
  public:
   static constexpr int32_t kMaxGameList = 50000;
@@ -48,8 +51,12 @@ class Totals : public programs::vardo::Totals {
   bool isRecentGame(const games::Game& g) override;
   bool isModified() override { return modified; }
   void sortPlayers() override;
-  // Throws base::Failure when any part could not be saved; then nothing of
-  // this run's changes is saved.
+  // Throws base::Failure when any part could not be saved. A failure before
+  // the commit marker is durable saves nothing of this run's changes; one
+  // after it (the files could not be put in place, or the redo file or the
+  // marker could not be removed) leaves a commit that the next run finishes.
+  // Refuses to save, saving nothing, when readDBs could not settle the
+  // unfinished save of an earlier run.
   void writeDBs() override;
   int32_t gListSize() override { return static_cast<int32_t>(gameList.size()); }
   int64_t gListElement(int32_t i) override;
@@ -68,7 +75,9 @@ class Totals : public programs::vardo::Totals {
   void decodeHashDB(util::ByteReader& in);
 
   // Completes a save that was interrupted after its commit marker, or drops
-  // the files of one interrupted before it. Called by readDBs.
+  // the files of one interrupted before it, or of one whose marker does not
+  // match them. Called by readDBs. Throws base::IOError when the save cannot
+  // be completed or its files cannot be removed.
   static void recover(const std::string& dir);
 
   int32_t totalGamesPlayed = 0;
@@ -93,7 +102,13 @@ class Totals : public programs::vardo::Totals {
   void foldPlayer(const games::bf::Game& g, const games::bf::Player& p, bool singlePlayer,
                   int32_t& nextUID);
   static void finishCommit(const std::string& dir);
+  // Deletes the ".new" files and the redo file; throws when one stays.
+  static void dropUnfinished(const std::string& dir);
+  // After a failure before the commit: drops what was written, traced.
+  void abandonSave(const std::string& dir);
   bool playerDBOpen_ = false;
+  // readDBs could not settle an earlier save: writeDBs must not overwrite.
+  bool unsettled_ = false;
 };
 
 }  // namespace programs::vardobf

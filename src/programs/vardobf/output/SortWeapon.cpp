@@ -1,5 +1,7 @@
 #include "programs/vardobf/output/SortWeapon.h"
 
+#include "util/WrapAround.h"
+
 namespace programs::vardobf::output {
 
 SortWeapon::SortWeapon(const games::bf::PStats& record, int32_t w) : num(w) {
@@ -7,7 +9,7 @@ SortWeapon::SortWeapon(const games::bf::PStats& record, int32_t w) : num(w) {
   kills = record.myKills.at(i);
   suicides = record.myWSuicides.at(i);
   // Stored counters wrap around; so does their difference.
-  frags = static_cast<int32_t>(static_cast<uint32_t>(kills) - static_cast<uint32_t>(suicides));
+  frags = util::wrapSub(kills, suicides);
   deaths = record.myDeaths.at(i);
   eff = kills > 0
             ? kills * 100.0 / (static_cast<double>(kills) + static_cast<double>(deaths) + suicides)
