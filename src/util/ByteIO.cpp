@@ -40,14 +40,14 @@ void ByteWriter::putBytes(std::span<const uint8_t> data) {
 
 void ByteWriter::putString(std::string_view s) {
   if (s.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
-    throw FormatError("string of " + std::to_string(s.size()) + " bytes is too long to store");
+    throw base::FormatError("string of " + std::to_string(s.size()) + " bytes is too long to store");
   putInt32(static_cast<int32_t>(s.size()));
   putBytes(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(s.data()), s.size()));
 }
 
 void ByteReader::require(size_t n) const {
   if (n > data_.size() - pos_)
-    throw FormatError(std::to_string(n) + " bytes needed at offset " + std::to_string(pos_) +
+    throw base::FormatError(std::to_string(n) + " bytes needed at offset " + std::to_string(pos_) +
                       " of " + std::to_string(data_.size()));
 }
 
@@ -87,7 +87,7 @@ std::string ByteReader::readString(size_t maxLength) {
   if (count < 0 || static_cast<size_t>(count) > maxLength ||
       static_cast<size_t>(count) > remaining()) {
     pos_ = start;
-    throw FormatError("string length " + std::to_string(count) + " at offset " +
+    throw base::FormatError("string length " + std::to_string(count) + " at offset " +
                       std::to_string(start) + " out of range");
   }
   auto bytes = readBytes(static_cast<size_t>(count));

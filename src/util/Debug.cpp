@@ -28,7 +28,7 @@ void fileLine(std::string_view text) {
   if (std::fwrite(text.data(), 1, text.size(), f) != text.size() || std::fputc('\n', f) == EOF ||
       std::fflush(f) != 0) {
     clearerr(f);
-    throw IOError(std::string("cannot write the trace file (") + std::strerror(errno) + ")");
+    throw base::IOError(std::string("cannot write the trace file (") + std::strerror(errno) + ")");
   }
 }
 
@@ -40,7 +40,7 @@ void Debug::print(std::string_view text, int32_t severity) {
     if (gType == kStdOut || gType == kBoth) printLine(text);
     if (gType == kFile || gType == kBoth) fileLine(text);
   } catch (const std::exception& e) {
-    printLine("Debug.print : " + failureText(e));
+    printLine("Debug.print : " + base::failureText(e));
   }
 }
 
@@ -65,7 +65,7 @@ void Debug::setType(std::string_view tp, const std::string& dir) {
     }
   } catch (const std::exception& e) {
     gOut.reset();
-    printLine("Debug.setType : " + failureText(e));
+    printLine("Debug.setType : " + base::failureText(e));
   }
 }
 
@@ -76,11 +76,11 @@ void Debug::open(const std::string& dir) {
         platform::isDirectory(dir) ? dir + "/" + kFileName : std::string("./") + kFileName;
     bool fresh = platform::isFile(path) && platform::fileSize(path) > kMaxFileSize;
     FilePtr f(std::fopen(path.c_str(), fresh ? "wb" : "ab"));
-    if (!f) throw IOError(path + " (" + std::strerror(errno) + ")");
+    if (!f) throw base::IOError(path + " (" + std::strerror(errno) + ")");
     gOut = std::move(f);
   } catch (const std::exception& e) {
     gOut.reset();
-    printLine("Debug.open : " + failureText(e));
+    printLine("Debug.open : " + base::failureText(e));
   }
 }
 

@@ -40,7 +40,7 @@ class LittleEndianReader {
  private:
   void need(size_t n) const {
     if (pos > data_.size() || data_.size() - pos < n)
-      throw FormatError("unexpected end of the data at offset " + std::to_string(pos) + " of " +
+      throw base::FormatError("unexpected end of the data at offset " + std::to_string(pos) + " of " +
                         std::to_string(data_.size()));
   }
   std::span<const uint8_t> data_;
@@ -53,7 +53,7 @@ void putWord(std::vector<uint8_t>& out, int32_t v) {
 
 void checkWord(const char* what, int32_t v) {
   if (v < 0 || v > 0xFFFF)
-    throw FormatError(std::string(what) + " " + std::to_string(v) + " is outside 0 to 65535");
+    throw base::FormatError(std::string(what) + " " + std::to_string(v) + " is outside 0 to 65535");
 }
 
 // The variable-width code writer of the LZW coder: packs codes LSB first and
@@ -119,14 +119,14 @@ bool Gif::encode(std::vector<uint8_t>& out) {
     checkWord("xbase", xbase);
     checkWord("ybase", ybase);
     if (colormap.size() != 768)
-      throw FormatError("the colour table holds " + std::to_string(colormap.size()) +
+      throw base::FormatError("the colour table holds " + std::to_string(colormap.size()) +
                         " bytes instead of 768");
     const auto cols = static_cast<size_t>(columns);
     const auto nRows = static_cast<size_t>(rows);
-    if (pixels.size() < nRows) throw FormatError("fewer pixel rows than the image has");
+    if (pixels.size() < nRows) throw base::FormatError("fewer pixel rows than the image has");
     if (pix.size() < cols * nRows) pix.resize(cols * nRows);
     for (size_t y = 0; y < nRows; ++y) {
-      if (pixels[y].size() < cols) throw FormatError("a pixel row is shorter than the image");
+      if (pixels[y].size() < cols) throw base::FormatError("a pixel row is shorter than the image");
       std::copy_n(pixels[y].begin(), cols, pix.begin() + static_cast<std::ptrdiff_t>(y * cols));
     }
 
@@ -165,7 +165,7 @@ bool Gif::encodePixels(std::vector<uint8_t>& out) {
   try {
     const size_t n =
         static_cast<size_t>(std::max(rows, 0)) * static_cast<size_t>(std::max(columns, 0));
-    if (pix.size() < n) throw FormatError("the work buffer is shorter than the image");
+    if (pix.size() < n) throw base::FormatError("the work buffer is shorter than the image");
 
     constexpr int32_t kClear = 256;
     constexpr int32_t kEnd = 257;
@@ -227,11 +227,11 @@ bool Gif::encodePixels(std::vector<uint8_t>& out) {
 int32_t Gif::readBlock(size_t offset, std::span<const uint8_t> buf,
                        std::array<uint8_t, 256>& block) {
   if (offset >= buf.size())
-    throw FormatError("unexpected end of the data at offset " + std::to_string(offset) + " of " +
+    throw base::FormatError("unexpected end of the data at offset " + std::to_string(offset) + " of " +
                       std::to_string(buf.size()));
   const size_t n = buf[offset];
   if (buf.size() - offset - 1 < n)
-    throw FormatError("a data sub-block of " + std::to_string(n) + " bytes at offset " +
+    throw base::FormatError("a data sub-block of " + std::to_string(n) + " bytes at offset " +
                       std::to_string(offset) + " runs past the end of " +
                       std::to_string(buf.size()) + " bytes");
   std::copy_n(buf.begin() + static_cast<std::ptrdiff_t>(offset + 1), n, block.begin());
@@ -312,7 +312,7 @@ bool Gif::decodePixels(std::span<const uint8_t> buf, size_t loc) {
       return false;
     }
     if (loc >= buf.size())
-      throw FormatError("no image data at offset " + std::to_string(loc) + " of " +
+      throw base::FormatError("no image data at offset " + std::to_string(loc) + " of " +
                         std::to_string(buf.size()));
     const int32_t dataSize = buf[loc];
     // Pixels are bytes, so wider root codes cannot stand for a pixel.
@@ -346,7 +346,7 @@ bool Gif::decodePixels(std::span<const uint8_t> buf, size_t loc) {
     size_t top = 0;
     auto push = [&](int32_t v) {
       // Only a corrupt table (a code defined through itself) can overflow.
-      if (top >= pixelStack.size()) throw FormatError("an LZW string is longer than any table");
+      if (top >= pixelStack.size()) throw base::FormatError("an LZW string is longer than any table");
       pixelStack[top++] = static_cast<uint8_t>(v);
     };
 
@@ -417,7 +417,7 @@ bool Gif::decodePixels(std::span<const uint8_t> buf, size_t loc) {
         }
         oldCode = inCode;
       }
-    } catch (const FormatError& e) {
+    } catch (const base::FormatError& e) {
       printLine("decode: " + std::string(e.what()));
     }
 

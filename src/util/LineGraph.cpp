@@ -16,7 +16,7 @@ namespace {
 
 // Truncation toward zero into a pixel coordinate.
 int32_t truncToPixel(double v) {
-  if (!(v > -1e9 && v < 1e9)) throw FormatError("pixel coordinate out of range");
+  if (!(v > -1e9 && v < 1e9)) throw base::FormatError("pixel coordinate out of range");
   return static_cast<int32_t>(v);
 }
 
@@ -34,7 +34,7 @@ std::vector<double> gridValues(double start, double step, double max) {
   for (double t = start; max > t; ++count) {
     const double next = t + step;
     // A step lost in the rounding of its start would never reach max.
-    if (!(next > t) || count > 10000) throw FormatError("grid step too small for the data range");
+    if (!(next > t) || count > 10000) throw base::FormatError("grid step too small for the data range");
     t = next;
   }
   for (int32_t i = 0; i < count; ++i) values.push_back(i * step + start);
@@ -178,7 +178,7 @@ bool LineGraph::scaleGraph() {
         const double h = l.points[i];
         const double v = l.points[i + 1];
         if (!std::isfinite(h) || !std::isfinite(v))
-          throw FormatError("a data value is not a finite number");
+          throw base::FormatError("a data value is not a finite number");
         hLo = std::min(hLo, h);
         hHi = std::max(hHi, h);
         vLo = std::min(vLo, v);
@@ -198,7 +198,7 @@ bool LineGraph::scaleGraph() {
     const double vs = std::fabs((ymax_ - ymin_) / (vHi - vLo));
     if (!std::isfinite(hHi - hLo) || !std::isfinite(vHi - vLo) || !std::isfinite(hs) ||
         !std::isfinite(vs))
-      throw FormatError("the data range is too wide");
+      throw base::FormatError("the data range is too wide");
     hmin_ = hLo;
     hmax_ = hHi;
     vmin_ = vLo;

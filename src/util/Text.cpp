@@ -8,7 +8,7 @@ namespace util {
 namespace {
 
 [[noreturn]] void bad(std::string_view s) {
-  throw NumberFormatError("For input string: \"" + std::string(s) + "\"");
+  throw base::NumberFormatError("For input string: \"" + std::string(s) + "\"");
 }
 
 // Parses into a magnitude no larger than `limit`.
