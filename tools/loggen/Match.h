@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -142,15 +143,17 @@ class Match {
 
   // helpers
   bool fighter(int32_t i) const {
-    const Person& p = people_[i];
+    const Person& p = people_[static_cast<size_t>(i)];
     return p.connected && !p.out && (!teamGame_ || p.team >= 0);
   }
   std::vector<int32_t> fighters() const;
   int32_t pickWeighted(const std::vector<int32_t>& c, bool strong);
   std::string num(int64_t v) const { return std::to_string(v); }
-  const std::string& weaponName(int32_t row) const { return (*kWeaponTables[lang_])[row]; }
+  const std::string& weaponName(int32_t row) const {
+    return (*kWeaponTables[lang_])[static_cast<size_t>(row)];
+  }
   std::string heldName(const Person& p) const { return weaponName(p.weapon); }
-  std::string teamName(int32_t t) const { return (*kTeamTables[lang_])[t]; }
+  std::string teamName(int32_t t) const { return (*kTeamTables[lang_])[static_cast<size_t>(t)]; }
   const char* yesNo(bool b) const { return b ? kYesNo[lang_].yes : kYesNo[lang_].no; }
   int32_t poolWeapon();
   std::string visualFor(int32_t weapon);
@@ -162,7 +165,7 @@ class Match {
   bool sizeMode_;
 
   // settings
-  int32_t lang_ = 0;
+  size_t lang_ = 0;     // row of the name tables: a Language
   int32_t played_ = 0;  // played game-type row (single-player: the ladder match's type)
   bool singlePlayer_ = false;
   bool teamGame_ = false;

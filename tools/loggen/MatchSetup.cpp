@@ -10,10 +10,10 @@ namespace tools::loggen::detail {
 
 void Match::chooseSettings() {
   if (o_.language) {
-    lang_ = static_cast<int32_t>(*o_.language);
+    lang_ = static_cast<size_t>(*o_.language);
   } else {
     static constexpr double kLangMix[] = {70, 10, 10, 10};
-    lang_ = static_cast<int32_t>(rng_.weighted(kLangMix));
+    lang_ = rng_.weighted(kLangMix);
   }
   singlePlayer_ = o_.gameType == Specs::kSinglePlayer;
   played_ = o_.gameType;
@@ -27,7 +27,7 @@ void Match::chooseSettings() {
 
   const auto& maps = kMaps[static_cast<size_t>(played_)];
   map_ = &maps[static_cast<size_t>(rng_.below(3))];
-  server_ = &kServers[static_cast<size_t>(lang_)][static_cast<size_t>(rng_.below(3))];
+  server_ = &kServers[lang_][static_cast<size_t>(rng_.below(3))];
 
   length_ = static_cast<Cs>(std::llround(o_.minutes * 60 * kSecond));
   const double secs = o_.minutes * 60;
