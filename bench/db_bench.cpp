@@ -73,6 +73,7 @@ int main() {
   o.gameType = 1;
   o.players = 16;
   o.seed = 99;
+  o.unknownWeaponRate = 0.003;
   const std::string log = tools::loggen::LogGenerator(o).text();
 
   double empty = best(root + "/empty", root + "/run", log);

@@ -35,6 +35,7 @@ const Sample& sample() {
     o.players = 32;
     o.seed = 2024;
     o.targetBytes = tools::loggen::kStagingLimit;
+    o.unknownWeaponRate = 0.003;
     Sample r;
     r.file = LogGenerator(o).bytes();
     r.text = LogGenerator::lowBytes(r.file);

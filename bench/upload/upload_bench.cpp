@@ -86,6 +86,7 @@ int main(int argc, char** argv) {
   b.base.targetBytes = perLog;
   b.base.minutes = 600;
   b.base.players = 16;
+  b.base.unknownWeaponRate = 0.003;
   b.count = count;
   b.allTypes = true;
   b.directory = work + "/logs";

@@ -3,7 +3,8 @@
 #include <cstdlib>
 
 #include <sys/utsname.h>
-#include <time.h>
+
+#include "platform/LocalTime.h"
 
 namespace platform {
 
@@ -21,9 +22,9 @@ std::optional<KernelInfo> kernelInfo() {
 
 LocalDate localDate(int64_t millis) {
   time_t t = static_cast<time_t>(millis / 1000);
-  struct tm tm;
+  std::tm tm{};
   LocalDate d;
-  if (::localtime_r(&t, &tm) == nullptr) return d;
+  if (!localTime(t, tm)) return d;
   d.year = tm.tm_year + 1900;
   d.month = tm.tm_mon + 1;
   d.day = tm.tm_mday;

@@ -6,6 +6,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "platform/LocalTime.h"
+
 namespace platform {
 
 std::string osName() { return "Linux"; }
@@ -27,8 +29,8 @@ std::string workingDirectory() {
 
 std::string defaultDateText(int64_t millis) {
   time_t t = static_cast<time_t>(millis / 1000);
-  struct tm tm;
-  if (::localtime_r(&t, &tm) == nullptr) return std::to_string(millis);
+  std::tm tm{};
+  if (!localTime(t, tm)) return std::to_string(millis);
   char buf[128];
   size_t n = ::strftime(buf, sizeof buf, "%a %b %d %H:%M:%S %Z %Y", &tm);
   return std::string(buf, n);

@@ -32,9 +32,10 @@ const char* const kFiles[] = {"bf_player.db", "bf_game.db", "bf_records.db", "bf
 // Nine logs in processing order: one of each game type and two repeats.
 std::vector<std::string> makeLogs(const TestDir& dir) {
   std::string gen = dir.mkdir("gen");
-  RunResult r = runProgram(dir.path(), binDir() + "/loggen",
-                           {"--type", "all", "--count", "7", "--seed", "77", "--players", "6",
-                            "--minutes", "4", "--date", "2026-05-01T20:00", "--out", gen});
+  RunResult r =
+      runProgram(dir.path(), binDir() + "/loggen",
+                 {"--type", "all", "--count", "7", "--seed", "77", "--players", "6", "--minutes",
+                  "4", "--date", "2026-05-01T20:00", "--unknown-weapons", "0.003", "--out", gen});
   EXPECT_EQ(r.status, 0) << r.output;
   std::vector<std::string> names = platform::listDirectory(gen);
   EXPECT_EQ(names.size(), 7u);

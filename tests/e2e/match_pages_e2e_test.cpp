@@ -44,9 +44,10 @@ class MatchPages : public ::testing::Test {
     home = std::make_unique<TestDir>();
     for (const char* d : {"data", "html", "processedLogs", "logs"}) home->mkdir(d);
     home->write("VardoBF.cfg", "SpawnBrowser\tfalse\nDebugType\tNone\nMax_Most_Recent\t50\n");
-    RunResult gen = runProgram(home->path(), binDir() + "/loggen",
-                               {"--type", "all", "--count", "7", "--seed", "11", "--players", "10",
-                                "--minutes", "4", "--date", "2026-03-01T20:00", "--out", "logs"});
+    RunResult gen = runProgram(
+        home->path(), binDir() + "/loggen",
+        {"--type", "all", "--count", "7", "--seed", "11", "--players", "10", "--minutes", "4",
+         "--date", "2026-03-01T20:00", "--unknown-weapons", "0.003", "--out", "logs"});
     ASSERT_EQ(gen.status, 0) << gen.output;
     run = runProgram(home->path(), binDir() + "/vardobf", {"-j", home->path(), "logs"});
   }

@@ -203,9 +203,10 @@ class Site : public ::testing::Test {
     home_ = std::make_unique<TestDir>();
     const TestDir& home = *home_;
     home.mkdir("logs");
-    run_ = runProgram(home.path(), binDir() + "/loggen",
-                      {"--type", "all", "--count", "7", "--players", "6", "--minutes", "4",
-                       "--seed", "11", "--date", "2026-02-01T18:00", "--out", home / "logs"});
+    run_ = runProgram(
+        home.path(), binDir() + "/loggen",
+        {"--type", "all", "--count", "7", "--players", "6", "--minutes", "4", "--seed", "11",
+         "--date", "2026-02-01T18:00", "--unknown-weapons", "0.003", "--out", home / "logs"});
     home.write("logs/latin1.log", latin1Log());
     // An empty folder apart from the logs: no settings, no directories.
     if (run_.status == 0)

@@ -60,7 +60,7 @@ with tempfile.TemporaryDirectory() as home:
         logs = os.path.join(home, "logs%d" % n)
         r = run([BIN + "/loggen", "--type", types, "--count", str(count), "--seed", str(seed),
                  "--players", "6", "--minutes", "3", "--date", "2026-0%d-01T20:00" % (n + 1 if n < 2 else 2),
-                 "--out", logs], home)
+                 "--unknown-weapons", "0.003", "--out", logs], home)
         check(r.returncode == 0, "loggen failed: " + r.stdout.decode())
         before = career_pages(site) if os.path.isdir(os.path.join(site, "Total_Game_Stats")) else {}
         r = run([BIN + "/vardobf", "-j", home, logs], home)

@@ -12,6 +12,7 @@
 #include "TestDir.h"
 #include "games/Zorlog.h"
 #include "games/bf/EventList.h"
+#include "games/bf/Specs.h"
 #include "platform/FileSystem.h"
 #include "tools/loggen/LoggenCommand.h"
 #include "util/Debug.h"
@@ -35,6 +36,7 @@ LogOptions options(int32_t type, uint64_t seed = 7) {
   o.seed = seed;
   o.players = 10;
   o.minutes = 12;
+  o.unknownWeaponRate = 0.003;
   return o;
 }
 
@@ -291,6 +293,39 @@ TEST_F(LogGeneratorTest, ReturningPlayersKeepNameAndSecretUnderANewNumber) {
   EXPECT_TRUE(returned);
 }
 
+// ------------------------------------------------------------ unknown weapons
+
+// Kill and team-kill lines whose killer weapon is a weapon of the catalog in
+// none of its languages.
+int unknownWeaponKills(const std::string& text) {
+  using games::bf::Specs;
+  int n = 0;
+  for (const std::string& l : split(text, "\r\n")) {
+    auto f = split(l, "\t");
+    if (f.size() < 4 || (f[1] != "kill" && f[1] != "teamkill")) continue;
+    bool known = false;
+    for (const auto* t : {&Specs::weapons, &Specs::weaponsEs, &Specs::weaponsFr, &Specs::weaponsIt})
+      known = known || std::find(t->begin(), t->end(), f[3]) != t->end();
+    n += known ? 0 : 1;
+  }
+  return n;
+}
+
+TEST_F(LogGeneratorTest, LogsNameOnlyStockWeaponsUnlessAskedOtherwise) {
+  int asked = 0;
+  for (int32_t type = 0; type < kTypes; ++type) {
+    LogOptions o;
+    o.gameType = type;
+    o.seed = 5;
+    o.players = 16;
+    o.targetBytes = 300000;
+    EXPECT_EQ(unknownWeaponKills(LogGenerator(o).text()), 0) << "type " << type;
+    o.unknownWeaponRate = 0.003;
+    asked += unknownWeaponKills(LogGenerator(o).text());
+  }
+  EXPECT_GT(asked, 0);
+}
+
 // ------------------------------------------------------------ the reader
 
 TEST_F(LogGeneratorTest, SoundLogsReadWithoutAnyComplaint) {
@@ -532,6 +567,22 @@ TEST_F(LogGeneratorTest, CommandLineWritesWhatTheOptionsSay) {
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("Usage: loggen [options]", 0), 0u);
   EXPECT_NE(help.out.find("--bad-number"), std::string::npos);
+}
+
+TEST_F(LogGeneratorTest, CommandLineWritesCleanLogsUnlessAskedForUnknownWeapons) {
+  const std::vector<std::string> base = {"-t", "ctf", "-s", "4", "--size", "300000"};
+  CommandRun clean = runCommand(base);
+  ASSERT_EQ(clean.status, 0) << clean.err;
+  EXPECT_EQ(unknownWeaponKills(LogGenerator::lowBytes(clean.out)), 0);
+
+  std::vector<std::string> withMods = base;
+  withMods.insert(withMods.end(), {"--unknown-weapons", "0.05"});
+  CommandRun mods = runCommand(withMods);
+  ASSERT_EQ(mods.status, 0) << mods.err;
+  EXPECT_GT(unknownWeaponKills(LogGenerator::lowBytes(mods.out)), 0);
+
+  CommandRun help = runCommand({"--help"});
+  EXPECT_NE(help.out.find("as a server mod does, 0 to 1 (default 0: every kill"), std::string::npos) << help.out;
 }
 
 TEST_F(LogGeneratorTest, CommandLineRefusesBadOptionsWithStatusTwo) {

@@ -70,8 +70,10 @@ struct LogOptions {
   std::optional<int64_t> targetBytes;
   // Default: chosen by the seed, mostly English.
   std::optional<Language> language;
-  // Share of kills that name a weapon the catalog does not know (0 to 1).
-  double unknownWeaponRate = 0.003;
+  // Share of kills that name a weapon the catalog does not know (0 to 1),
+  // as a server mod does; tests of that path ask for it, by default every
+  // kill names a stock weapon.
+  double unknownWeaponRate = 0.0;
   Faults faults;
 };
 

@@ -9,7 +9,7 @@ namespace games::bf {
 // Game data of Brimfall beside the catalog's name tables (Specs): the
 // damage-type texts that decide which weapon or cause gets the credit for a
 // death, the stock lists of the world-stats verdict, the long label of the
-// single-player type and the addresses the pages and programs name.
+// single-player type and the addresses the pages name.
 // All texts are ISO-8859-1 (plain ASCII here).
 struct GameData {
   // Damage-type texts of the `visual` field of kill, team-kill and suicide
@@ -87,18 +87,6 @@ struct GameData {
   static constexpr std::string_view kMakerHomePage = "http://www.quillon.example/";
   static constexpr std::string_view kMakerCopyright = "Copyright Quillon. All rights reserved.";
   static constexpr std::string_view kSupportAddress = "support@quillon.example";
-  static constexpr std::array<std::string_view, 10> kCollectorHosts = {
-      "collector0.worldstats.example", "collector1.worldstats.example",
-      "collector2.worldstats.example", "collector3.worldstats.example",
-      "collector4.worldstats.example", "collector5.worldstats.example",
-      "collector6.worldstats.example", "collector7.worldstats.example",
-      "collector8.worldstats.example", "collector9.worldstats.example"};
-  static constexpr int32_t kCollectorPort = 9999;
-  static constexpr std::string_view kZephHost = "zeph.example";
-  // Followed by the game class id.
-  static constexpr std::string_view kZephLoginPage = "http://zeph.example/login?game_id=";
-  static constexpr std::string_view kZephWebAddress = "http://zeph.example/";
-  static constexpr std::string_view kTcsDBpassPlaceholder = "xx";
 };
 
 }  // namespace games::bf

@@ -57,6 +57,7 @@ TEST_F(GameSweep, GeneratedLogsOfEveryType) {
       o.seed = seed;
       o.players = 4 + static_cast<int32_t>(seed) * 4;
       o.minutes = 5;
+      o.unknownWeaponRate = 0.003;
       Game g{std::optional<std::string>(tools::loggen::LogGenerator(o).text())};
       expectInvariants(g, "type " + std::to_string(type) + " seed " + std::to_string(seed));
     }

@@ -1,6 +1,9 @@
 #include "games/bf/Specs.h"
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <set>
 #include <span>
 #include <string>
 #include <utility>
@@ -293,6 +296,73 @@ TEST_F(SpecsTest, StockListsHaveTheirSizesAndAreNamePartsOnly) {
       std::find(GameData::kStockMutators.begin(), GameData::kStockMutators.end(), "JumpMatch"),
       GameData::kStockMutators.end());
   EXPECT_EQ(GameData::kStockGameVersion, 348);
+}
+
+// ---------------------------------------------------------------- fuzzing
+
+// The entries of a libFuzzer dictionary: one quoted text a line, "\xNN" for
+// a byte that is not plain printable ASCII.
+std::set<std::string> dictionaryEntries(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::set<std::string> entries;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(pos, end - pos);
+    pos = end + 1;
+    size_t open = line.find('"');
+    if (line.empty() || line[0] == '#' || open == std::string::npos) continue;
+    std::string entry;
+    for (size_t i = open + 1; i < line.size() && line[i] != '"'; ++i) {
+      if (line[i] == '\\' && i + 3 < line.size() && line[i + 1] == 'x') {
+        entry += static_cast<char>(std::stoi(line.substr(i + 2, 2), nullptr, 16));
+        i += 3;
+      } else {
+        entry += line[i];
+      }
+    }
+    entries.insert(entry);
+  }
+  return entries;
+}
+
+TEST_F(SpecsTest, FuzzDictionaryHoldsEveryNameTheCatalogKnows) {
+  const auto entries =
+      dictionaryEntries(std::string(BRIM_DEFAULT_SOURCE_DIR) + "/fuzz/dict/match.dict");
+  ASSERT_GT(entries.size(), 100u);
+  auto expectAll = [&](std::span<const std::string> table) {
+    for (const std::string& name : table)
+      if (!name.empty()) {
+        EXPECT_TRUE(entries.count(name)) << "missing: " << name;
+      }
+  };
+  for (auto t : {&Specs::weapons, &Specs::weaponsEs, &Specs::weaponsFr, &Specs::weaponsIt})
+    expectAll(*t);
+  for (auto t : {&Specs::items, &Specs::itemsEs, &Specs::itemsFr, &Specs::itemsIt, &Specs::itemsB})
+    expectAll(*t);
+  for (auto t : {&Specs::pickups, &Specs::pickupsEs, &Specs::pickupsFr, &Specs::pickupsIt})
+    expectAll(*t);
+  for (auto t : {&Specs::games, &Specs::gamesEs, &Specs::gamesFr, &Specs::gamesIt}) expectAll(*t);
+  for (auto t : {&Specs::teams, &Specs::teamsEs, &Specs::teamsFr, &Specs::teamsIt}) expectAll(*t);
+  expectAll(Specs::suicides);
+  expectAll(Specs::sprees);
+  for (const auto& d : GameData::kFixedDamage) EXPECT_TRUE(entries.count(std::string(d.text)));
+  for (std::string_view d :
+       {GameData::kSpecialDamage, GameData::kUnknownDamage, GameData::kCorroded,
+        GameData::kMortared, GameData::kCrushed, GameData::kArcZap, GameData::kShot,
+        GameData::kBeheaded, GameData::kShredded})
+    EXPECT_TRUE(entries.count(std::string(d))) << "missing: " << d;
+  const std::string pkg(GameData::kStockPackage);
+  for (std::string_view c : GameData::kStockGameClasses)
+    EXPECT_TRUE(entries.count(pkg + "." + std::string(c))) << "missing: " << c;
+  for (std::string_view m : GameData::kStockMutators)
+    EXPECT_TRUE(entries.count(pkg + "." + std::string(m))) << "missing: " << m;
+  for (const std::string& c : Specs::checksums) {
+    const size_t blank = c.find(' ');
+    EXPECT_TRUE(entries.count(c.substr(0, blank)) && entries.count(c.substr(blank + 1))) << c;
+  }
 }
 
 }  // namespace

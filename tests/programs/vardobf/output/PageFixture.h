@@ -30,6 +30,7 @@ class PageTest : public ReplayTest {
     o.gameType = type;
     o.players = players;
     o.minutes = 5;
+    o.unknownWeaponRate = 0.003;
     return tools::loggen::LogGenerator(o).text();
   }
   // Two people who pick up a health pack each and fall to their deaths: no
