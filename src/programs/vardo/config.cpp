@@ -38,32 +38,40 @@ std::string config::relative(const std::string& d) {
 }
 
 void config::resetToDefaults() {
-  dir = "RELATIVE";
-  dbDir = "data/";
-  htmlDir = "html/";
-  saveDir = "processedLogs/";
-  logHandling = "save";
-  debugType = "StdOut";
-  numGames = 15;
-  delay = 0;
-  logTmp = true;
-  browser = true;
-  graph = true;
-  tcsMode = false;
-  tcsHtml = "/usr/local/apache/htdocs/";
+  dir = Defaults::dir;
+  dbDir = Defaults::dbDir;
+  htmlDir = Defaults::htmlDir;
+  saveDir = Defaults::saveDir;
+  logHandling = Defaults::logHandling;
+  debugType = Defaults::debugType;
+  numGames = Defaults::numGames;
+  delay = Defaults::delay;
+  logTmp = Defaults::logTmp;
+  browser = Defaults::browser;
+  graph = Defaults::graph;
+  tcsMode = Defaults::tcsMode;
+  tcsHtml = Defaults::tcsHtml;
   tcsTDir.reset();
-  tcsDBhost = "127.0.0.1";
-  tcsDBport = 10002;
-  tcsDBpass = "xx";
-  tcsDBrecord = "a";
-  tcsVerify = "/usr/local/tcs/logs/games.verify/";
-  tcsAbsPath = false;
-  RankAll = RankDM = RankTG = RankCTF = RankDom = RankA = RankIG = RankLMS = Rank1v1 = 20;
-  program.clear();
-  version = "0.0";
-  home.clear();
-  os.clear();
-  browserOverride = 2;
+  tcsDBhost = Defaults::tcsDBhost;
+  tcsDBport = Defaults::tcsDBport;
+  tcsDBpass = Defaults::tcsDBpass;
+  tcsDBrecord = Defaults::tcsDBrecord;
+  tcsVerify = Defaults::tcsVerify;
+  tcsAbsPath = Defaults::tcsAbsPath;
+  RankAll = Defaults::RankAll;
+  RankDM = Defaults::RankDM;
+  RankTG = Defaults::RankTG;
+  RankCTF = Defaults::RankCTF;
+  RankDom = Defaults::RankDom;
+  RankA = Defaults::RankA;
+  RankIG = Defaults::RankIG;
+  RankLMS = Defaults::RankLMS;
+  Rank1v1 = Defaults::Rank1v1;
+  program = Defaults::program;
+  version = Defaults::version;
+  home = Defaults::home;
+  os = Defaults::os;
+  browserOverride = Defaults::browserOverride;
 }
 
 void config::apply(const std::string& key, const std::string& value) {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <set>
+#include <type_traits>
 
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -15,6 +16,11 @@
 #include "util/Timer.h"
 
 namespace programs::vardo {
+
+// RunExit passes through the failure handlers of the run, which catch
+// std::exception only; VardoBF::main is the one place that catches it.
+static_assert(!std::is_base_of_v<std::exception, RunExit>);
+
 namespace {
 
 using util::Debug;
@@ -157,8 +163,6 @@ void core::go(const std::string& prog, const std::vector<std::string>& logfiles,
     platform::clock().sleepMillis(3000);
     if (frame_) frame_->setVisible(false);
     Debug::print("O core.go", 1);
-  } catch (const RunExit&) {
-    throw;
   } catch (const std::exception& e) {
     Debug::print("Error in vdsToplvl.go: " + failureText(e), 0);
     // The run stopped without saving: say so, and do not end with success.
@@ -265,9 +269,21 @@ void core::runLoop(Totals& totalStats, games::GameCreator& gc, util::Timer& t1, 
       }
     }
 
-    platform::renameNoReplace(dbDir + *name, dbDir + *name + ".del");
+    markProcessed(dbDir + *name);
     t3.mark(logNo + " written");
     t1.mark(logNo + " total");
+  }
+}
+
+void core::markProcessed(const std::string& log) {
+  try {
+    std::string done = log + ".del";
+    if (!platform::renameNoReplace(log, done))
+      throw util::IOError("cannot rename " + log + " to " + done);
+  } catch (const std::exception& e) {
+    // The log stays a ".log" and is read again by the next run, which finds
+    // its matches known already.
+    Debug::print("Error in core.markProcessed: " + failureText(e), 0);
   }
 }
 
@@ -353,8 +369,6 @@ void core::moveLogFiles(const std::vector<std::string>& files) {
     }
     moveOldLogfiles();
     Debug::print("O core.moveLogFiles", 1);
-  } catch (const RunExit&) {
-    throw;
   } catch (const std::exception& e) {
     Debug::print("Error in core.moveLogFiles: " + failureText(e), 0);
     stagingFailure_ = failureText(e);
@@ -392,13 +406,7 @@ std::optional<std::string> core::getLogfileData(const std::string& log) {
   Debug::print("I core.getLogfileData", 1);
   try {
     std::string bytes = platform::readFile(config::vdDBDir() + log);
-    std::string text;
-    if (config::program == "VardoBF") {
-      text.resize(bytes.size() / 2);
-      for (size_t i = 0; i < text.size(); ++i) text[i] = bytes[2 * i];
-    } else {
-      text = std::move(bytes);
-    }
+    std::string text = config::program == "VardoBF" ? util::lowBytes(bytes) : std::move(bytes);
     Debug::print("O core.getLogfileData", 1);
     return text;
   } catch (const std::exception& e) {
