@@ -1,5 +1,6 @@
 #include "programs/vardo/core.h"
 
+#include <filesystem>
 #include <map>
 
 #include <gtest/gtest.h>
@@ -128,7 +129,6 @@ class FakeTotalsHtml : public programs::vardo::TotalsHtml {
   void writeTotals(programs::vardo::Totals&) override { ++writes; }
   int writes = 0;
 };
-
 
 std::string utf16(const std::string& s) {
   std::string out;
@@ -290,6 +290,34 @@ TEST_F(CoreTest, OnlyNamesEndingInLogAreTakenAndEachOnlyOnce) {
   EXPECT_EQ(creator.texts.size(), 1u);
   EXPECT_EQ(out.find("Now Processing log 2"), std::string::npos);
   EXPECT_EQ(entries("data"), (std::vector<std::string>{"a.log", "a.log.del", "notes.txt"}));
+}
+
+TEST_F(CoreTest, FailedRenameToDelIsTraced) {
+  // A processed log that could not be renamed to ".del" was left silently,
+  // to be read again by the next run; the failure is now traced.
+  stage("a.log", "1;S;M");
+  home.mkdir("data/a.log.del");
+  home.write("data/a.log.del/keep", "x");
+  home.mkdir("processedLogs/a.log.del");
+  home.write("processedLogs/a.log.del/keep", "x");
+  std::string out = run();
+  std::string log = home.path() + "/data/a.log";
+  EXPECT_NE(out.find("Error in core.markProcessed: IOError: cannot rename " + log + " to " + log +
+                     ".del\n"),
+            std::string::npos)
+      << out;
+  EXPECT_EQ(totals.writes, 1);  // the run goes on and saves
+  EXPECT_EQ(entries("data"), (std::vector<std::string>{"a.log", "a.log.del"}));
+
+  // Once the obstacle is gone, the next run finds the match known and
+  // marks the log.
+  std::filesystem::remove_all(home / "data/a.log.del");
+  std::filesystem::remove_all(home / "processedLogs/a.log.del");
+  pages.calls.clear();
+  out = run();
+  EXPECT_EQ(out.find("Error in core.markProcessed"), std::string::npos) << out;
+  EXPECT_TRUE(pages.calls.empty());
+  EXPECT_TRUE(entries("data").empty());
 }
 
 TEST_F(CoreTest, FailedSaveKeepsTheLogsForTheNextRunAndSkipsPruning) {
