@@ -12,10 +12,6 @@ namespace {
 
 using util::Debug;
 
-constexpr int32_t kMaxGames = 1000;
-constexpr int32_t kMaxRank = 64;
-constexpr int32_t kMaxDelay = 600;
-
 bool parseBool(const std::string& v) { return util::equalsIgnoreCase(v, "true"); }
 
 void withSlash(std::string& path) {
@@ -167,7 +163,7 @@ void config::set(const std::string& prog, const std::optional<std::string>& file
   read(text);
 }
 
-void config::read(const std::string& text) {
+bool config::read(const std::string& text) {
   try {
     size_t pos = 0;
     while (pos < text.size()) {
@@ -192,8 +188,10 @@ void config::read(const std::string& text) {
       apply(key, value);
     }
     applyCaps();
+    return true;
   } catch (const std::exception& e) {
     Debug::print("Error in vdsConfig.set" + util::failureText(e), 0);
+    return false;
   }
 }
 

@@ -42,7 +42,15 @@ class config {
 
   // Reads the settings from the text of a settings file (what set() does
   // once the file is read): every line, then the caps and trailing "/".
-  static void read(const std::string& text);
+  // A line that fails (a bad integer) is traced and stops the reading before
+  // the caps; the result is then false.
+  static bool read(const std::string& text);
+
+  // The caps that reading applies: at most kMaxGames recent matches, rank
+  // sizes of at most kMaxRank, a delay of 0 to kMaxDelay seconds.
+  static constexpr int32_t kMaxGames = 1000;
+  static constexpr int32_t kMaxRank = 64;
+  static constexpr int32_t kMaxDelay = 600;
 
   // Every field back to its built-in default (for tests and repeated runs).
   static void resetToDefaults();
