@@ -8,8 +8,8 @@
 #include "TestDir.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
-#include "uploader/FakeNetwork.h"
-#include "uploader/FakeProcessTable.h"
+#include "platform/FakeNetwork.h"
+#include "platform/FakeProcessTable.h"
 
 namespace uploader {
 namespace {

@@ -7,8 +7,10 @@
 
 #include "TestDir.h"
 #include "platform/Clock.h"
+#include "platform/FakeClock.h"
 #include "platform/FileSystem.h"
 #include "platform/System.h"
+#include "platform/TickingClock.h"
 #include "programs/vardo/SiteFiles.h"
 #include "programs/vardo/config.h"
 #include "util/Debug.h"
@@ -21,21 +23,8 @@ using programs::vardo::core;
 using testing_support::StderrCapture;
 using testing_support::StdoutCapture;
 using testing_support::TestDir;
+using testing_support::TickingClock;
 using util::Debug;
-
-// A clock that moves one millisecond at every reading, so that lock files of
-// successive loop turns get distinct names.
-class TickingClock : public platform::Clock {
- public:
-  explicit TickingClock(int64_t now) : now_(now) {}
-  int64_t currentTimeMillis() override { return now_++; }
-  void sleepMillis(int64_t millis) override {
-    slept += millis;
-    now_ += millis;
-  }
-  int64_t now_;
-  int64_t slept = 0;
-};
 
 // A match described by its log text: "time;server;map" or "invalid".
 class FakeGame : public games::Game {
@@ -532,7 +521,7 @@ class StagingTest : public ::testing::Test {
     return platform::listDirectory(home / dir);
   }
   TestDir home;
-  platform::FakeClock clock{1800000000000};
+  testing_support::FakeClock clock{1800000000000};
   platform::ScopedClock useClock{clock};
 };
 
