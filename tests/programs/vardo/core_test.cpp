@@ -217,7 +217,8 @@ TEST_F(CoreTest, SeveralLogsDeferTheHighScoreAndLastGamePages) {
   std::string out = run();
   ASSERT_EQ(pages.calls.size(), 5u);
   for (int i = 0; i < 3; ++i)
-    EXPECT_EQ(pages.calls[i].dirs, std::vector<std::string>{gameDir(std::to_string(i + 1))});
+    EXPECT_EQ(pages.calls[static_cast<size_t>(i)].dirs,
+              std::vector<std::string>{gameDir(std::to_string(i + 1))});
   EXPECT_EQ(pages.calls[3].time, 2);
   EXPECT_EQ(pages.calls[3].dirs, std::vector<std::string>{gameDir("Highest_Score")});
   EXPECT_EQ(pages.calls[4].time, 3);
