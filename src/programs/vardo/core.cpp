@@ -303,8 +303,7 @@ void core::printProps() {
 void core::moveLogFiles(const std::vector<std::string>& files) {
   Debug::print("I core.moveLogFiles", 1);
   try {
-    const std::string dbDir = config::vdDBDir();
-    const std::string mode = config::vdLogHandling();
+    std::set<std::string> staged;  // names staged in this pass
     for (const std::string& path : files) {
       Debug::print("File from Vector: " + path, 1);
       if (!platform::exists(path)) continue;
@@ -320,58 +319,76 @@ void core::moveLogFiles(const std::vector<std::string>& files) {
         entries.push_back(canon);
       }
       for (size_t i = 0; i < entries.size(); ++i) {
-        std::string file = entries[i];
-        Debug::print("list[" + std::to_string(i) + "] = " + file, 1);
+        Debug::print("list[" + std::to_string(i) + "] = " + entries[i], 1);
         if (isDir) Debug::print("dir = " + canon, 1);
-        if (endsWith(file, ".tmp")) {
-          if (now() - platform::lastModifiedMillis(file) < kTmpAgeMillis) continue;
-          std::string renamed = file.substr(0, file.size() - 4) + ".log";
-          if (!platform::renameNoReplace(file, renamed))
-            throw util::IOError("cannot rename " + file + " to " + renamed);
-          if (!config::logTmpFiles()) continue;
-          file = renamed;
-        }
-        if (!platform::isFile(file)) throw util::IOError(file + " (not a regular file)");
-        int64_t size = platform::fileSize(file);
-        std::string name = platform::baseName(file);
-        std::string parent = file.substr(0, file.size() - name.size());
-        if (size > kMaxLogSize) {
-          Debug::print("Logfile too large(" + std::to_string(size) + "):" + file, 0);
-          size_t dotLog = name.find(".log");
-          std::string big = (dotLog == std::string::npos ? name : name.substr(0, dotLog)) + ".big";
-          platform::renameNoReplace(file, parent + big);
-          continue;
-        }
-        if (mode == "delete") {
-          moveFile(file, dbDir + name);
-        } else {
-          copyFile(file, dbDir + name);
-          if (mode == "move") moveFile(file, config::vdSaveDir() + name);
-        }
+        stageLogFile(entries[i], staged);
       }
     }
-
-    bool alive = false;
-    for (const std::string& entry : platform::listDirectory(dbDir)) {
-      if (!endsWith(entry, ".lock")) continue;
-      int64_t stamp = util::parseInt64(std::string_view(entry).substr(0, entry.find(".lock")));
-      int64_t age = now() - stamp;
-      if (age < kLockLifeMillis || age < 0)
-        alive = true;
-      else
-        platform::removePath(dbDir + entry);
-    }
-    if (alive) {
-      Debug::print("Another Vardo is running, now exiting...", 0);
-      Debug::print("O core.moveLogFiles", 1);
-      Debug::close();
-      throw RunExit{0};
-    }
+    checkRunLocks();
     moveOldLogfiles();
     Debug::print("O core.moveLogFiles", 1);
   } catch (const std::exception& e) {
     Debug::print("Error in core.moveLogFiles: " + failureText(e), 0);
     stagingFailure_ = failureText(e);
+  }
+}
+
+void core::stageLogFile(std::string file, std::set<std::string>& staged) {
+  const std::string dbDir = config::vdDBDir();
+  const std::string mode = config::vdLogHandling();
+  if (endsWith(file, ".tmp")) {
+    if (now() - platform::lastModifiedMillis(file) < kTmpAgeMillis) return;
+    std::string renamed = file.substr(0, file.size() - 4) + ".log";
+    // A log of that name was staged in this pass: the finished one waits
+    // for the next run rather than replace it.
+    if (config::logTmpFiles() && staged.count(platform::baseName(renamed)) != 0) return;
+    if (!platform::renameNoReplace(file, renamed))
+      throw util::IOError("cannot rename " + file + " to " + renamed);
+    if (!config::logTmpFiles()) return;
+    file = renamed;
+  }
+  if (!platform::isFile(file)) throw util::IOError(file + " (not a regular file)");
+  int64_t size = platform::fileSize(file);
+  std::string name = platform::baseName(file);
+  std::string parent = file.substr(0, file.size() - name.size());
+  if (size > kMaxLogSize) {
+    Debug::print("Logfile too large(" + std::to_string(size) + "):" + file, 0);
+    size_t dotLog = name.find(".log");
+    std::string big = (dotLog == std::string::npos ? name : name.substr(0, dotLog)) + ".big";
+    platform::renameNoReplace(file, parent + big);
+    return;
+  }
+  // Two offered logs of one name (from two folders): the second waits for
+  // the next run, so that neither replaces the other unread.
+  if (!staged.insert(name).second) {
+    Debug::print("Logfile waits for the next run, one of its name is staged already:" + file, 0);
+    return;
+  }
+  if (mode == "delete") {
+    moveFile(file, dbDir + name);
+  } else {
+    copyFile(file, dbDir + name);
+    if (mode == "move") moveFile(file, config::vdSaveDir() + name);
+  }
+}
+
+void core::checkRunLocks() {
+  const std::string dbDir = config::vdDBDir();
+  bool alive = false;
+  for (const std::string& entry : platform::listDirectory(dbDir)) {
+    if (!endsWith(entry, ".lock")) continue;
+    int64_t stamp = util::parseInt64(std::string_view(entry).substr(0, entry.find(".lock")));
+    int64_t age = now() - stamp;
+    if (age < kLockLifeMillis || age < 0)
+      alive = true;
+    else
+      platform::removePath(dbDir + entry);
+  }
+  if (alive) {
+    Debug::print("Another Vardo is running, now exiting...", 0);
+    Debug::print("O core.moveLogFiles", 1);
+    Debug::close();
+    throw RunExit{0};
   }
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,11 @@ class core {
  private:
   // The processing loop; t1 is the per-log stopwatch, t3 the per-step one.
   void runLoop(Totals& totalStats, games::GameCreator& gc, util::Timer& t1, util::Timer& t3);
+  // Stages one offered file (renaming a finished ".tmp", setting aside one
+  // too large); `staged` holds the names staged in this pass.
+  void stageLogFile(std::string file, std::set<std::string>& staged);
+  // Deletes stale run locks; throws RunExit{0} when a live one is found.
+  void checkRunLocks();
   // Renames a processed log to "<log>.del"; a failure is traced.
   void markProcessed(const std::string& log);
   void launchBrowser(const std::string& page, bool wait, const char* failurePrefix);

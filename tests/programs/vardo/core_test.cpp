@@ -613,4 +613,36 @@ TEST_F(StagingTest, LockAgesAndBadLockNames) {
       << text;
 }
 
+TEST_F(StagingTest, TwoOfferedLogsOfOneNameNeverReplaceEachOther) {
+  // Two offered logs that came to one staged name (two folders, or a log and
+  // a finished ".tmp" of its name) replaced each other unread and were lost.
+  config::logHandling = "delete";
+  home.mkdir("other");
+  home.write("logs/a.log", "first");
+  home.write("other/a.log", "second");
+  core c;
+  StdoutCapture out;
+  c.moveLogFiles({home / "logs", home / "other"});
+  std::string text = out.text();
+  EXPECT_NE(text.find("Logfile waits for the next run, one of its name is staged already:" +
+                      home / "other/a.log\n"),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(home.read("data/a.log"), "first");
+  EXPECT_EQ(home.read("other/a.log"), "second");
+
+  config::logHandling = "move";
+  home.write("logs/b.log", "log");
+  home.write("logs/b.tmp", "finished");
+  ASSERT_TRUE(
+      platform::setLastModifiedMillis(home / "logs/b.tmp", clock.currentTimeMillis() - 7200000));
+  stage();
+  EXPECT_EQ(home.read("data/b.log"), "log");
+  EXPECT_EQ(home.read("processedLogs/b.log"), "log");
+  EXPECT_EQ(home.read("logs/b.tmp"), "finished");  // staged by a later run
+  platform::removePath(home / "data/b.log");
+  stage();
+  EXPECT_EQ(home.read("data/b.log"), "finished");
+}
+
 }  // namespace
