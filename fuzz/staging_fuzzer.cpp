@@ -135,17 +135,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A live run lock: staging ends the process there.
   }
 
-  // Names that staging may write over in the database and save folders.
-  std::set<std::string> written;
+  // Names that staging may write over: in the database folder the offered
+  // logs' names, in the save folder those and the processed logs' names.
+  std::set<std::string> staged;
   for (const Entry& e : entries) {
     if (e.folder != "logs/") continue;
     for (const std::string& n : offeredNames(e.name)) {
-      written.insert(n);
-      written.insert(n + ".part");
+      staged.insert(n);
+      staged.insert(n + ".part");
     }
   }
+  std::set<std::string> saved = staged;
   for (const Entry& e : entries)
-    if (e.folder == "data/" && util::endsWith(e.name, ".del")) written.insert(e.name);
+    if (e.folder == "data/" && util::endsWith(e.name, ".del")) saved.insert(e.name);
   for (const Entry& e : entries) {
     // A ".lock" in the database folder is a run lock; staging deletes stale
     // ones, and one offered as a log becomes one when staged.
@@ -155,11 +157,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       for (const std::string& n : offeredNames(e.name))
         for (const char* f : {"logs/", "data/", "processedLogs/"}) places.push_back(f + n);
     } else {
-      bool del = e.folder == "data/" && util::endsWith(e.name, ".del");
-      // A name a staged log or a processed one is written to may be replaced.
-      if (!del && written.count(e.name) != 0) continue;
+      if ((e.folder == "data/" ? staged : saved).count(e.name) != 0) continue;
       places.push_back(e.folder + e.name);
-      if (del) places.push_back("processedLogs/" + e.name);
+      if (e.folder == "data/" && util::endsWith(e.name, ".del"))
+        places.push_back("processedLogs/" + e.name);
     }
     bool found = false;
     for (const std::string& p : places) found = found || holds(home() + "/" + p, e.content);
