@@ -7,9 +7,9 @@
 
 #include "TestDir.h"
 #include "platform/Clock.h"
-#include "platform/FileSystem.h"
 #include "platform/FakeNetwork.h"
 #include "platform/FakeProcessTable.h"
+#include "platform/FileSystem.h"
 
 namespace uploader {
 namespace {

@@ -10,8 +10,8 @@
 
 #include "TestDir.h"
 #include "platform/Clock.h"
-#include "platform/FakeClock.h"
 #include "platform/EventLoop.h"
+#include "platform/FakeClock.h"
 #include "platform/FakeDialogs.h"
 #include "platform/MemoryRegistry.h"
 #include "util/Failure.h"
