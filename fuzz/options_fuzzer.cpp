@@ -1,11 +1,39 @@
 // Fuzz entry point: the command-line parser of vardobf over any arguments
-// (the input split at NUL bytes).
+// (the input split at NUL bytes). An accepted command line names at least one
+// log path (unless it quits), and the parsed options written back as a
+// command line parse to the same options.
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "programs/vardobf/VardoBF.h"
 #include "base/Failure.h"
+
+namespace {
+
+using programs::vardobf::VardoBF;
+
+void check(bool ok) {
+  if (!ok) __builtin_trap();
+}
+
+// The options as a command line of their own.
+std::vector<std::string> printed(const VardoBF::Options& o) {
+  std::vector<std::string> args(static_cast<size_t>(o.verbosity), "-v");
+  if (o.configFile) args.insert(args.end(), {"-c", *o.configFile});
+  if (o.home) args.insert(args.end(), {"-j", *o.home});
+  if (o.browser) args.insert(args.end(), {"-b", *o.browser ? "true" : "false"});
+  for (const std::string& p : o.logPaths) args.insert(args.end(), {"-l", p});
+  if (o.quit) args.push_back("-u");
+  return args;
+}
+
+bool same(const VardoBF::Options& a, const VardoBF::Options& b) {
+  return a.verbosity == b.verbosity && a.configFile == b.configFile && a.home == b.home &&
+         a.browser == b.browser && a.logPaths == b.logPaths && a.quit == b.quit;
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::string> args(1);
@@ -15,10 +43,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     else
       args.back() += static_cast<char>(data[i]);
   }
+  VardoBF::Options o;
   try {
-    auto o = programs::vardobf::VardoBF::parseOptions(args);
-    if (!o.quit && o.logPaths.empty()) __builtin_trap();
+    o = VardoBF::parseOptions(args);
   } catch (const base::Failure&) {
+    return 0;
   }
+  check(o.quit || !o.logPaths.empty());
+  check(o.verbosity >= 0 && static_cast<size_t>(o.verbosity) <= args.size());
+  // With -u the parse stops where it stands, so the default path is absent.
+  VardoBF::Options again = VardoBF::parseOptions(printed(o));
+  check(same(o, again));
   return 0;
 }

@@ -1,10 +1,8 @@
 #include "util/Debug.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <memory>
 
+#include "platform/AppendFile.h"
 #include "platform/FileSystem.h"
 #include "util/Console.h"
 #include "base/Failure.h"
@@ -13,23 +11,18 @@
 namespace util {
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 int32_t gLevel = 0;
 int32_t gType = Debug::kStdOut;
-FilePtr gOut;  // the open trace file; every line is flushed at once
+// The open trace file; every line reaches the file as it is printed.
+std::unique_ptr<platform::AppendFile> gOut;
 
 void fileLine(std::string_view text) {
   if (!gOut) return;
-  std::FILE* f = gOut.get();
-  if (std::fwrite(text.data(), 1, text.size(), f) != text.size() || std::fputc('\n', f) == EOF ||
-      std::fflush(f) != 0) {
-    clearerr(f);
-    throw base::IOError(std::string("cannot write the trace file (") + std::strerror(errno) + ")");
-  }
+  std::string line;
+  line.reserve(text.size() + 1);
+  line.append(text);
+  line += '\n';
+  if (!gOut->write(line)) throw base::IOError("cannot write the trace file (" + gOut->error() + ")");
 }
 
 }  // namespace
@@ -75,8 +68,9 @@ void Debug::open(const std::string& dir) {
     std::string path =
         platform::isDirectory(dir) ? dir + "/" + kFileName : std::string("./") + kFileName;
     bool fresh = platform::isFile(path) && platform::fileSize(path) > kMaxFileSize;
-    FilePtr f(std::fopen(path.c_str(), fresh ? "wb" : "ab"));
-    if (!f) throw base::IOError(path + " (" + std::strerror(errno) + ")");
+    std::string error;
+    auto f = platform::AppendFile::open(path, fresh, error);
+    if (!f) throw base::IOError(path + " (" + error + ")");
     gOut = std::move(f);
   } catch (const std::exception& e) {
     gOut.reset();
@@ -86,10 +80,9 @@ void Debug::open(const std::string& dir) {
 
 void Debug::close() {
   if (!gOut) return;
-  std::FILE* f = gOut.release();
-  if (std::fclose(f) != 0)
-    printLine(std::string("Debug.close : IOError: cannot close the trace file (") +
-              std::strerror(errno) + ")");
+  std::unique_ptr<platform::AppendFile> f = std::move(gOut);
+  if (!f->close())
+    printLine("Debug.close : IOError: cannot close the trace file (" + f->error() + ")");
 }
 
 int32_t Debug::level() { return gLevel; }

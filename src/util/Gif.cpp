@@ -107,6 +107,128 @@ class CodeWriter {
   int32_t count_ = 0;
 };
 
+// Reads the variable-width codes of the image data from its sub-blocks.
+class CodeReader {
+ public:
+  // `offset` is the first sub-block's length byte.
+  CodeReader(std::span<const uint8_t> buf, size_t offset) : buf_(buf), offset_(offset) {}
+
+  // The next code of `width` bits; false when the data ends first (at the
+  // block terminator, or a data stream cut short, which ends the image like
+  // a terminator).
+  bool next(int32_t width, int32_t mask, int32_t& code) {
+    while (bits_ < width) {
+      if (count_ == 0) {
+        if (offset_ >= buf_.size() || buf_.size() - offset_ - 1 < buf_[offset_]) return false;
+        count_ = Gif::readBlock(offset_, buf_, packet_);
+        offset_ += static_cast<size_t>(count_) + 1;
+        if (count_ == 0) return false;
+        packetPos_ = 0;
+      }
+      datum_ += static_cast<uint32_t>(packet_[packetPos_++]) << bits_;
+      bits_ += 8;
+      --count_;
+    }
+    code = static_cast<int32_t>(datum_ & static_cast<uint32_t>(mask));
+    datum_ >>= width;
+    bits_ -= width;
+    return true;
+  }
+
+ private:
+  std::span<const uint8_t> buf_;
+  size_t offset_;
+  std::array<uint8_t, 256> packet_{};
+  uint32_t datum_ = 0;
+  int32_t bits_ = 0;
+  int32_t count_ = 0;  // bytes left in the packet
+  size_t packetPos_ = 0;
+};
+
+// Expands the LZW codes of root size `dataSize` whose sub-blocks start at
+// `offset` into `pix`; returns the number of pixels produced, fewer than
+// pix.size() when the codes end early or are corrupt (said by a line).
+size_t expandCodes(std::span<const uint8_t> buf, size_t offset, int32_t dataSize,
+                   std::vector<uint8_t>& pix) {
+  const size_t n = pix.size();
+  std::vector<int32_t> prefix(Gif::MaxStackSize, 0);
+  std::vector<uint8_t> suffix(Gif::MaxStackSize, 0);
+  std::vector<uint8_t> pixelStack(Gif::MaxStackSize + 1);
+
+  const int32_t clear = 1 << dataSize;
+  const int32_t endCode = clear + 1;
+  int32_t available = clear + 2;
+  int32_t oldCode = Gif::NullCode;
+  int32_t codeSize = dataSize + 1;
+  int32_t codeMask = (1 << codeSize) - 1;
+  for (int32_t code = 0; code < clear; ++code)
+    suffix[static_cast<size_t>(code)] = static_cast<uint8_t>(code);
+  CodeReader reader(buf, offset);
+  int32_t first = 0;
+  size_t top = 0;
+  auto push = [&](int32_t v) {
+    // Only a corrupt table (a code defined through itself) can overflow.
+    if (top >= pixelStack.size()) throw base::FormatError("an LZW string is longer than any table");
+    pixelStack[top++] = static_cast<uint8_t>(v);
+  };
+
+  size_t produced = 0;
+  try {
+    while (produced < n) {
+      if (top > 0) {
+        pix[produced++] = pixelStack[--top];
+        continue;
+      }
+      int32_t code = 0;
+      if (!reader.next(codeSize, codeMask, code)) break;
+      if (code > available || code == endCode) {
+        printLine("c>a = " + std::to_string(code) + " " + std::to_string(available));
+        printLine("c=e = " + std::to_string(code) + " " + std::to_string(endCode));
+        break;
+      }
+      if (code == clear) {
+        codeSize = dataSize + 1;
+        codeMask = (1 << codeSize) - 1;
+        available = clear + 2;
+        oldCode = Gif::NullCode;
+        continue;
+      }
+      if (oldCode == Gif::NullCode) {
+        push(suffix[static_cast<size_t>(code)]);
+        oldCode = code;
+        first = code;
+        continue;
+      }
+      const int32_t inCode = code;
+      if (code == available) {
+        push(first);
+        code = oldCode;
+      }
+      while (code > clear) {
+        push(suffix[static_cast<size_t>(code)]);
+        code = prefix[static_cast<size_t>(code)];
+      }
+      first = suffix[static_cast<size_t>(code)];
+      if (available >= Gif::MaxStackSize) {
+        printLine("a>m = " + std::to_string(available) + " " + std::to_string(Gif::MaxStackSize));
+        break;
+      }
+      push(first);
+      prefix[static_cast<size_t>(available)] = oldCode;
+      suffix[static_cast<size_t>(available)] = static_cast<uint8_t>(first);
+      ++available;
+      if ((available & codeMask) == 0 && available < Gif::MaxStackSize) {
+        ++codeSize;
+        codeMask += available;
+      }
+      oldCode = inCode;
+    }
+  } catch (const base::FormatError& e) {
+    printLine("decode: " + std::string(e.what()));
+  }
+  return produced;
+}
+
 }  // namespace
 
 bool Gif::encode(std::vector<uint8_t>& out) {
@@ -323,104 +445,7 @@ bool Gif::decodePixels(std::span<const uint8_t> buf, size_t loc) {
 
     const auto n = static_cast<size_t>(total);
     pix.assign(n, 0);
-    std::array<uint8_t, 256> packet{};
-    std::vector<int32_t> prefix(MaxStackSize, 0);
-    std::vector<uint8_t> suffix(MaxStackSize, 0);
-    std::vector<uint8_t> pixelStack(MaxStackSize + 1);
-
-    const int32_t clear = 1 << dataSize;
-    const int32_t endCode = clear + 1;
-    int32_t available = clear + 2;
-    int32_t oldCode = NullCode;
-    int32_t codeSize = dataSize + 1;
-    int32_t codeMask = (1 << codeSize) - 1;
-    for (int32_t code = 0; code < clear; ++code)
-      suffix[static_cast<size_t>(code)] = static_cast<uint8_t>(code);
-
-    uint32_t datum = 0;
-    int32_t bits = 0;
-    int32_t count = 0;  // bytes left in the packet
-    size_t packetPos = 0;
-    size_t offset = loc + 1;  // the next sub-block's length byte
-    int32_t first = 0;
-    size_t top = 0;
-    auto push = [&](int32_t v) {
-      // Only a corrupt table (a code defined through itself) can overflow.
-      if (top >= pixelStack.size()) throw base::FormatError("an LZW string is longer than any table");
-      pixelStack[top++] = static_cast<uint8_t>(v);
-    };
-
-    size_t produced = 0;
-    try {
-      while (produced < n) {
-        if (top > 0) {
-          pix[produced++] = pixelStack[--top];
-          continue;
-        }
-        if (bits < codeSize) {
-          if (count == 0) {
-            // A data stream cut short ends the image like a terminator.
-            if (offset >= buf.size() || buf.size() - offset - 1 < buf[offset]) break;
-            count = readBlock(offset, buf, packet);
-            offset += static_cast<size_t>(count) + 1;
-            if (count == 0) break;
-            packetPos = 0;
-          }
-          datum += static_cast<uint32_t>(packet[packetPos++]) << bits;
-          bits += 8;
-          --count;
-          continue;
-        }
-        int32_t code = static_cast<int32_t>(datum & static_cast<uint32_t>(codeMask));
-        datum >>= codeSize;
-        bits -= codeSize;
-
-        if (code > available || code == endCode) {
-          printLine("c>a = " + std::to_string(code) + " " + std::to_string(available));
-          printLine("c=e = " + std::to_string(code) + " " + std::to_string(endCode));
-          break;
-        }
-        if (code == clear) {
-          codeSize = dataSize + 1;
-          codeMask = (1 << codeSize) - 1;
-          available = clear + 2;
-          oldCode = NullCode;
-          continue;
-        }
-        if (oldCode == NullCode) {
-          push(suffix[static_cast<size_t>(code)]);
-          oldCode = code;
-          first = code;
-          continue;
-        }
-        const int32_t inCode = code;
-        if (code == available) {
-          push(first);
-          code = oldCode;
-        }
-        while (code > clear) {
-          push(suffix[static_cast<size_t>(code)]);
-          code = prefix[static_cast<size_t>(code)];
-        }
-        first = suffix[static_cast<size_t>(code)];
-        if (available >= MaxStackSize) {
-          printLine("a>m = " + std::to_string(available) + " " + std::to_string(MaxStackSize));
-          break;
-        }
-        push(first);
-        prefix[static_cast<size_t>(available)] = oldCode;
-        suffix[static_cast<size_t>(available)] = static_cast<uint8_t>(first);
-        ++available;
-        if ((available & codeMask) == 0 && available < MaxStackSize) {
-          ++codeSize;
-          codeMask += available;
-        }
-        oldCode = inCode;
-      }
-    } catch (const base::FormatError& e) {
-      printLine("decode: " + std::string(e.what()));
-    }
-
+    const size_t produced = expandCodes(buf, loc + 1, dataSize, pix);
     if (produced < n) {
       printLine("decode: Corrupt GIF :: " + std::to_string(produced) + " of " + std::to_string(n) +
                 " pixels read");

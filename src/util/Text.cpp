@@ -69,4 +69,10 @@ std::string groupDigits(std::string_view digits, char separator, int size) {
   return out;
 }
 
+std::string lowBytes(std::string_view units) {
+  std::string text(units.size() / 2, '\0');
+  for (size_t i = 0; i < text.size(); ++i) text[i] = units[2 * i];
+  return text;
+}
+
 }  // namespace util

@@ -22,4 +22,9 @@ bool endsWith(std::string_view s, std::string_view suffix);
 // ASCII letters compared without regard to case.
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
 
+// The 8-bit text of a log written in 16-bit little-endian units: the low byte
+// of each unit, in order. A trailing odd byte is dropped; the high bytes are
+// not looked at.
+std::string lowBytes(std::string_view units);
+
 }  // namespace util

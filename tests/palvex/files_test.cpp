@@ -275,7 +275,7 @@ TEST(PalvexTga, SixteenBitPixelsWidenEachFiveBitValue) {
 }
 
 TEST(PalvexTga, RowsAreTurnedOverWhateverTheOriginBitSays) {
-  for (uint8_t descriptor : {0x00, 0x20}) {
+  for (uint8_t descriptor : {uint8_t{0x00}, uint8_t{0x20}}) {
     Bytes f = tgaHeader(2, 1, 3, 32);
     f[17] = descriptor;
     f.insert(f.end(), {1, 2, 3, 99, 4, 5, 6, 99, 7, 8, 9, 99});

@@ -14,6 +14,7 @@
 #include "platform/ChildProcess.h"
 #include "platform/Clock.h"
 #include "platform/EventLoop.h"
+#include "platform/FakeClock.h"
 #include "platform/FileSystem.h"
 #include "platform/TerminalDialogs.h"
 #include "platform/ZenityDialogs.h"
@@ -22,6 +23,7 @@
 namespace platform {
 namespace {
 
+using testing_support::FakeClock;
 using testing_support::TestDir;
 using Answer = Dialogs::Answer;
 

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "TestDir.h"
-#include "uploader/FakeNetwork.h"
+#include "platform/FakeNetwork.h"
 #include "uploader/Inflate.h"
 
 namespace uploader {

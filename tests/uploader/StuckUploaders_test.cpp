@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "uploader/FakeProcessTable.h"
+#include "platform/FakeProcessTable.h"
 
 namespace uploader {
 namespace {

@@ -7,9 +7,9 @@
 
 #include "TestDir.h"
 #include "platform/Clock.h"
+#include "platform/FakeNetwork.h"
+#include "platform/FakeProcessTable.h"
 #include "platform/FileSystem.h"
-#include "uploader/FakeNetwork.h"
-#include "uploader/FakeProcessTable.h"
 
 namespace uploader {
 namespace {

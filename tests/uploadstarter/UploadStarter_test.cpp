@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Clock.h"
+#include "platform/FakeClock.h"
 
 namespace uploadstarter {
 namespace {
@@ -32,7 +33,7 @@ TEST(UploadStarterArgs, Delay) {
 }
 
 TEST(UploadStarterArgs, UsageAndBadDelayStartNothing) {
-  platform::FakeClock clock(0);
+  testing_support::FakeClock clock(0);
   platform::ScopedClock use(clock);
   int code = 0;
   EXPECT_EQ(runStarter({}, &code), "Usage: uploadstarter <logdir> [delay (def=15s)]\n");

@@ -116,4 +116,27 @@ TEST_F(DebugTest, ClosedFileIsOpenedAnewByALaterSetType) {
   EXPECT_TRUE(Debug::isOpen());
 }
 
+TEST_F(DebugTest, AFailedWriteIsReportedAndLaterLinesAreTriedAgain) {
+  // A trace file on a full disk: the file opens, every write fails.
+  ASSERT_EQ(symlink("/dev/full", (dir / "VardoDebug.txt").c_str()), 0);
+  StdoutCapture out;
+  Debug::setType("Both", dir.path());
+  EXPECT_TRUE(Debug::isOpen());
+  Debug::print("lost", 0);
+  Debug::print("lost too", 0);
+  EXPECT_EQ(out.text(),
+            "lost\nDebug.print : IOError: cannot write the trace file (No space left on device)\n"
+            "lost too\nDebug.print : IOError: cannot write the trace file (No space left on "
+            "device)\n");
+  EXPECT_TRUE(Debug::isOpen());
+}
+
+TEST_F(DebugTest, EachLineIsInTheFileAsSoonAsItIsPrinted) {
+  Debug::setType("File", dir.path());
+  Debug::print("one", 0);
+  EXPECT_EQ(dir.read("VardoDebug.txt"), "one\n");
+  Debug::print("two", 0);
+  EXPECT_EQ(dir.read("VardoDebug.txt"), "one\ntwo\n");
+}
+
 }  // namespace

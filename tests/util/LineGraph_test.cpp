@@ -30,12 +30,19 @@ std::span<const uint8_t> bytesOf(const std::string& s) {
   return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
 }
 
+// The colour of the canvas cell in row `y`, column `x`.
+uint8_t pixelAt(const LineGraph& graph, int y, int x) {
+  return graph.pixels()[static_cast<size_t>(y)][static_cast<size_t>(x)];
+}
+
 // True when every inked cell of `g` placed at (x0, y0) has colour `c` on the
 // canvas.
 bool glyphAt(const LineGraph& graph, const font::Glyph& g, int x0, int y0, uint8_t c) {
   for (size_t i = 0; i < g.size(); ++i)
     for (size_t j = 0; j < g[i].size(); ++j)
-      if (g[i][j] == 1 && graph.pixels()[y0 + i][x0 + j] != c) return false;
+      if (g[i][j] == 1 &&
+          graph.pixels()[static_cast<size_t>(y0) + i][static_cast<size_t>(x0) + j] != c)
+        return false;
   return true;
 }
 
@@ -50,7 +57,7 @@ bool textAt(const LineGraph& graph, const std::string& text, int x0, int y0) {
 int countColour(const LineGraph& graph, uint8_t c, int x0, int y0, int x1, int y1) {
   int n = 0;
   for (int y = y0; y <= y1; ++y)
-    for (int x = x0; x <= x1; ++x) n += graph.pixels()[y][x] == c ? 1 : 0;
+    for (int x = x0; x <= x1; ++x) n += pixelAt(graph, y, x) == c ? 1 : 0;
   return n;
 }
 
@@ -132,10 +139,10 @@ TEST(LineGraphGrid, SeventeenMinutesGiveStepsOfTwoAndAHalf) {
   for (double t : expected) {
     const int x = 50 + static_cast<int>(t * g.hscale());
     if (t < 17) {
-      EXPECT_EQ(g.pixels()[16][x], LineGraph::kGridColour) << t;
+      EXPECT_EQ(pixelAt(g, 16, x), LineGraph::kGridColour) << t;
     } else {
       EXPECT_GT(x, g.xmax());
-      EXPECT_EQ(g.pixels()[60][x], LineGraph::kFillColour);
+      EXPECT_EQ(pixelAt(g, 60, x), LineGraph::kFillColour);
     }
   }
   // Labels are centred under their line; "17.5" is drawn anyway.
@@ -210,8 +217,8 @@ TEST(LineGraphGrid, AGraphWithoutLinesCollapsesOntoTheEdges) {
   EXPECT_EQ(g.hscale(), 0);
   // Nothing inside the frame; the frame itself is drawn.
   EXPECT_EQ(countColour(g, LineGraph::kFillColour, 51, 16, 477, 119), 427 * 104);
-  EXPECT_EQ(g.pixels()[15][200], LineGraph::kGridColour);
-  EXPECT_EQ(g.pixels()[120][200], LineGraph::kGridColour);
+  EXPECT_EQ(pixelAt(g, 15, 200), LineGraph::kGridColour);
+  EXPECT_EQ(pixelAt(g, 120, 200), LineGraph::kGridColour);
 }
 
 // ---- lines ----
@@ -221,8 +228,8 @@ TEST(LineGraphLines, AutomaticColoursAndStylesCycle) {
   const std::vector<double> pts = {0, 0, 1, 1};
   for (int i = 0; i < 18; ++i) ASSERT_TRUE(g.addLine(pts, 0, 0));
   for (int i = 0; i < 16; ++i) {
-    EXPECT_EQ(g.lines()[i].colour, 255 - (i + 1));
-    EXPECT_EQ(g.lines()[i].style, i % 2 == 0 ? 1 : 2);
+    EXPECT_EQ(g.lines()[static_cast<size_t>(i)].colour, 255 - (i + 1));
+    EXPECT_EQ(g.lines()[static_cast<size_t>(i)].style, i % 2 == 0 ? 1 : 2);
   }
   // The 17th line: colour 1 again, dashed because the second block flips.
   EXPECT_EQ(g.lines()[16].colour, 254);
@@ -246,7 +253,7 @@ TEST(LineGraphLines, AutomaticColoursAndStylesCycle) {
 std::vector<int> onColumns(const LineGraph& g, int y, int x0, int x1, uint8_t c) {
   std::vector<int> on;
   for (int x = x0; x <= x1; ++x)
-    if (g.pixels()[y][x] == c) on.push_back(x - x0);
+    if (pixelAt(g, y, x) == c) on.push_back(x - x0);
   return on;
 }
 
@@ -280,17 +287,17 @@ TEST(LineGraphLines, DrawingStaysInsideThePlot) {
     for (int x = 0; x < 500; ++x) {
       const bool inside = x >= 50 && x <= 478 && y >= 15 && y <= 120;
       if (!inside) {
-        ASSERT_EQ(g.pixels()[y][x], LineGraph::kFillColour) << x << "," << y;
+        ASSERT_EQ(pixelAt(g, y, x), LineGraph::kFillColour) << x << "," << y;
       }
     }
-  EXPECT_EQ(g.pixels()[100][50], 252);
-  EXPECT_EQ(g.pixels()[100][478], 252);
+  EXPECT_EQ(pixelAt(g, 100, 50), 252);
+  EXPECT_EQ(pixelAt(g, 100, 478), 252);
 
   // Bounds reaching beyond the canvas are clipped at its edges.
   g.setBounds(-10, -10, -10, -10);
   g.drawLine(-20, 30, 520, 30, 249, 1);
-  EXPECT_EQ(g.pixels()[30][0], 249);
-  EXPECT_EQ(g.pixels()[30][499], 249);
+  EXPECT_EQ(pixelAt(g, 30, 0), 249);
+  EXPECT_EQ(pixelAt(g, 30, 499), 249);
 }
 
 TEST(LineGraphLines, DataLinesAreTwoPixelsThick) {
@@ -301,10 +308,10 @@ TEST(LineGraphLines, DataLinesAreTwoPixelsThick) {
   g.addLine(b, 0, 0);  // sets the vertical range 0 to 20
   ASSERT_TRUE(g.drawGraph());
   const int y = g.ymax() - static_cast<int>(10 * g.vscale());
-  EXPECT_EQ(g.pixels()[y][100], 254);
-  EXPECT_EQ(g.pixels()[y + 1][100], 254);
-  EXPECT_NE(g.pixels()[y + 2][100], 254);
-  EXPECT_NE(g.pixels()[y - 1][100], 254);
+  EXPECT_EQ(pixelAt(g, y, 100), 254);
+  EXPECT_EQ(pixelAt(g, y + 1, 100), 254);
+  EXPECT_NE(pixelAt(g, y + 2, 100), 254);
+  EXPECT_NE(pixelAt(g, y - 1, 100), 254);
 }
 
 // ---- background and titles ----
@@ -321,12 +328,12 @@ TEST(LineGraphBackground, SmallerImageLeavesTheFillAround) {
   const auto map = rampColormap();
   EXPECT_FALSE(g.loadBackgroundImage(pix, std::span(map).first(765)));
   ASSERT_TRUE(g.loadBackgroundImage(pix, map));
-  EXPECT_EQ(g.pixels()[5][5], 255);  // shown only from the next initGraph
+  EXPECT_EQ(pixelAt(g, 5, 5), 255);  // shown only from the next initGraph
   g.initGraph();
-  EXPECT_EQ(g.pixels()[5][5], 7);
-  EXPECT_EQ(g.pixels()[9][9], 7);
-  EXPECT_EQ(g.pixels()[10][5], 255);
-  EXPECT_EQ(g.pixels()[5][10], 255);
+  EXPECT_EQ(pixelAt(g, 5, 5), 7);
+  EXPECT_EQ(pixelAt(g, 9, 9), 7);
+  EXPECT_EQ(pixelAt(g, 10, 5), 255);
+  EXPECT_EQ(pixelAt(g, 5, 10), 255);
   const auto& cm = g.colormap();
   EXPECT_EQ(cm[7 * 3], 7);
   EXPECT_EQ(cm[236 * 3 + 2], 236);
@@ -340,7 +347,7 @@ TEST(LineGraphBackground, SmallerImageLeavesTheFillAround) {
   const LineGraph::Rows wide(400, std::vector<uint8_t>(900, 9));
   ASSERT_TRUE(g.loadBackgroundImage(wide, map));
   g.initGraph();
-  EXPECT_EQ(g.pixels()[159][499], 9);
+  EXPECT_EQ(pixelAt(g, 159, 499), 9);
 }
 
 TEST(LineGraphBackground, UnusableFilesLeaveTheFill) {
@@ -427,7 +434,7 @@ LineGraph& drawSampleGraph(LineGraph& g) {
     for (int i = 0; i < 40; ++i) {
       pts.push_back(i * 26.0 / 60);
       pts.push_back(score);
-      score += static_cast<double>(next() % (4 + 32 - p)) - 1.5;
+      score += static_cast<double>(next() % static_cast<unsigned>(4 + 32 - p)) - 1.5;
     }
     g.addLine(pts, 0, 0);
   }

@@ -36,4 +36,14 @@ TEST(TextHelpers, SuffixesAndCase) {
   EXPECT_FALSE(util::equalsIgnoreCase("StdOut", "stdou"));
 }
 
+TEST(LowBytes, KeepsTheLowByteOfEachUnitAndDropsAnOddLastByte) {
+  using namespace std::string_literals;
+  EXPECT_EQ(util::lowBytes(""), "");
+  EXPECT_EQ(util::lowBytes("A"), "");
+  EXPECT_EQ(util::lowBytes("A\0B\0"s), "AB");
+  EXPECT_EQ(util::lowBytes("A\0B\0C"s), "AB");
+  // High bytes are dropped whatever they hold; a zero low byte is kept.
+  EXPECT_EQ(util::lowBytes("\xe9\x01\0\xff\n\0"s), "\xe9\0\n"s);
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "TestDir.h"
 #include "platform/Clock.h"
+#include "platform/FakeClock.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ TEST(TimerFormat, LocaleGroupingApplies) {
 }
 
 TEST(TimerMark, PrintsElapsedMillisAndLabelThenRestarts) {
-  platform::FakeClock clock(1000000);
+  testing_support::FakeClock clock(1000000);
   platform::ScopedClock use(clock);
   Timer::init();
   testing_support::StdoutCapture out;

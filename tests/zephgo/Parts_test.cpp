@@ -10,6 +10,7 @@
 
 #include "TestDir.h"
 #include "platform/Clock.h"
+#include "platform/FakeClock.h"
 #include "platform/FakeDialogs.h"
 #include "platform/MemoryRegistry.h"
 #include "zephgo/ClientCheck.h"
@@ -191,9 +192,9 @@ TEST_F(ZephgoInstallerSearchTest, DrivesInOrder) {
 }
 
 TEST(ZephgoWindowTest, MessageHandling) {
-  platform::FakeClock clock(0);
+  testing_support::FakeClock clock(0);
   platform::ScopedClock scoped(clock);
-  platform::FakeDialogs dialogs;
+  testing_support::FakeDialogs dialogs;
   Window w(dialogs);
   EXPECT_EQ(w.handle({Window::kQueryCancelAutoPlay, 0}), 0);
   w.setAutoPlayState(Window::kAutoPlaySuppressed);
@@ -214,9 +215,9 @@ TEST(ZephgoWindowTest, MessageHandling) {
 }
 
 TEST(ZephgoWindowTest, CloseEndsAtOnceWithTheStoredResult) {
-  platform::FakeClock clock(0);
+  testing_support::FakeClock clock(0);
   platform::ScopedClock scoped(clock);
-  platform::FakeDialogs dialogs;
+  testing_support::FakeDialogs dialogs;
   Window fresh(dialogs);
   fresh.close();
   EXPECT_EQ(fresh.run(), 6) << "the initial result";

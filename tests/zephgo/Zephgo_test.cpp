@@ -11,6 +11,7 @@
 #include "TestDir.h"
 #include "platform/Clock.h"
 #include "platform/EventLoop.h"
+#include "platform/FakeClock.h"
 #include "platform/FakeDialogs.h"
 #include "platform/MemoryRegistry.h"
 #include "base/Failure.h"
@@ -20,7 +21,7 @@ namespace zephgo {
 namespace {
 
 using platform::Dialogs;
-using platform::FakeDialogs;
+using testing_support::FakeDialogs;
 using Kind = FakeDialogs::Event::Kind;
 
 // Writes a file, making the folders on its way.
@@ -64,7 +65,7 @@ class ZephgoRunTest : public ::testing::Test {
   int64_t elapsed() { return clock_.currentTimeMillis() - 1000000; }
 
   testing_support::TestDir dir_;
-  platform::FakeClock clock_;
+  testing_support::FakeClock clock_;
   platform::ScopedClock scoped_;
   platform::MemoryRegistry registry_;
   platform::FakeCdDrives drives_;

@@ -97,7 +97,8 @@ class JsonWriter {
   }
   void string(const std::string& s) {
     out_ += '"';
-    for (unsigned char c : s) {
+    for (char ch : s) {
+      const auto c = static_cast<unsigned char>(ch);
       if (c == '"' || c == '\\') {
         out_ += '\\';
         out_ += static_cast<char>(c);

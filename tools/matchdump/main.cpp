@@ -2,16 +2,17 @@
 // prints the judged match as JSON on standard output.
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
-
-#include <unistd.h>
 
 #include "games/bf/Game.h"
 #include "games/bf/Specs.h"
 #include "platform/FileSystem.h"
+#include "platform/StandardOutput.h"
 #include "tools/matchdump/MatchDump.h"
 #include "util/Debug.h"
 #include "base/Failure.h"
+#include "util/Text.h"
 
 namespace {
 
@@ -57,25 +58,16 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "matchdump: %s\n", base::failureText(e).c_str());
     return 1;
   }
-  std::string text;
-  if (bytes) {
-    text = std::move(raw);
-  } else {
-    text.resize(raw.size() / 2);
-    for (size_t i = 0; i < text.size(); ++i) text[i] = raw[2 * i];
-  }
+  std::string text = bytes ? std::move(raw) : util::lowBytes(raw);
   // The trace goes to standard error so that standard output is pure JSON.
-  std::fflush(stdout);
-  int jsonFd = ::dup(1);
-  if (jsonFd < 0 || ::dup2(2, 1) < 0) return 1;
+  std::unique_ptr<platform::StandardOutput> out = platform::StandardOutput::divertToStandardError();
+  if (!out) return 1;
   util::Debug::setLevel(verbosity);
   games::bf::Specs::init();
   games::bf::Game g{std::optional<std::string>(text)};
   std::string json = tools::matchToJson(g);
   std::fflush(stdout);
-  std::FILE* out = ::fdopen(jsonFd, "w");
-  if (out == nullptr || std::fwrite(json.data(), 1, json.size(), out) != json.size() ||
-      std::fclose(out) != 0) {
+  if (!out->write(json) || !out->close()) {
     std::fprintf(stderr, "matchdump: cannot write the result\n");
     return 1;
   }

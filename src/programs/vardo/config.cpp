@@ -12,10 +12,6 @@ namespace {
 
 using util::Debug;
 
-constexpr int32_t kMaxGames = 1000;
-constexpr int32_t kMaxRank = 64;
-constexpr int32_t kMaxDelay = 600;
-
 bool parseBool(const std::string& v) { return util::equalsIgnoreCase(v, "true"); }
 
 void withSlash(std::string& path) {
@@ -38,32 +34,40 @@ std::string config::relative(const std::string& d) {
 }
 
 void config::resetToDefaults() {
-  dir = "RELATIVE";
-  dbDir = "data/";
-  htmlDir = "html/";
-  saveDir = "processedLogs/";
-  logHandling = "save";
-  debugType = "StdOut";
-  numGames = 15;
-  delay = 0;
-  logTmp = true;
-  browser = true;
-  graph = true;
-  tcsMode = false;
-  tcsHtml = "/usr/local/apache/htdocs/";
+  dir = Defaults::dir;
+  dbDir = Defaults::dbDir;
+  htmlDir = Defaults::htmlDir;
+  saveDir = Defaults::saveDir;
+  logHandling = Defaults::logHandling;
+  debugType = Defaults::debugType;
+  numGames = Defaults::numGames;
+  delay = Defaults::delay;
+  logTmp = Defaults::logTmp;
+  browser = Defaults::browser;
+  graph = Defaults::graph;
+  tcsMode = Defaults::tcsMode;
+  tcsHtml = Defaults::tcsHtml;
   tcsTDir.reset();
-  tcsDBhost = "127.0.0.1";
-  tcsDBport = 10002;
-  tcsDBpass = "xx";
-  tcsDBrecord = "a";
-  tcsVerify = "/usr/local/tcs/logs/games.verify/";
-  tcsAbsPath = false;
-  RankAll = RankDM = RankTG = RankCTF = RankDom = RankA = RankIG = RankLMS = Rank1v1 = 20;
-  program.clear();
-  version = "0.0";
-  home.clear();
-  os.clear();
-  browserOverride = 2;
+  tcsDBhost = Defaults::tcsDBhost;
+  tcsDBport = Defaults::tcsDBport;
+  tcsDBpass = Defaults::tcsDBpass;
+  tcsDBrecord = Defaults::tcsDBrecord;
+  tcsVerify = Defaults::tcsVerify;
+  tcsAbsPath = Defaults::tcsAbsPath;
+  RankAll = Defaults::RankAll;
+  RankDM = Defaults::RankDM;
+  RankTG = Defaults::RankTG;
+  RankCTF = Defaults::RankCTF;
+  RankDom = Defaults::RankDom;
+  RankA = Defaults::RankA;
+  RankIG = Defaults::RankIG;
+  RankLMS = Defaults::RankLMS;
+  Rank1v1 = Defaults::Rank1v1;
+  program = Defaults::program;
+  version = Defaults::version;
+  home = Defaults::home;
+  os = Defaults::os;
+  browserOverride = Defaults::browserOverride;
 }
 
 void config::apply(const std::string& key, const std::string& value) {
@@ -159,7 +163,7 @@ void config::set(const std::string& prog, const std::optional<std::string>& file
   read(text);
 }
 
-void config::read(const std::string& text) {
+bool config::read(const std::string& text) {
   try {
     size_t pos = 0;
     while (pos < text.size()) {
@@ -184,8 +188,10 @@ void config::read(const std::string& text) {
       apply(key, value);
     }
     applyCaps();
+    return true;
   } catch (const std::exception& e) {
     Debug::print("Error in vdsConfig.set" + base::failureText(e), 0);
+    return false;
   }
 }
 

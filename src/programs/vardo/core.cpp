@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <set>
+#include <type_traits>
 
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -15,6 +16,11 @@
 #include "util/Timer.h"
 
 namespace programs::vardo {
+
+// RunExit passes through the failure handlers of the run, which catch
+// std::exception only; VardoBF::main is the one place that catches it.
+static_assert(!std::is_base_of_v<std::exception, RunExit>);
+
 namespace {
 
 using util::Debug;
@@ -145,8 +151,6 @@ void core::go(const std::string& prog, const std::vector<std::string>& logfiles,
     platform::clock().sleepMillis(3000);
     if (frame_) frame_->setVisible(false);
     Debug::print("O core.go", 1);
-  } catch (const RunExit&) {
-    throw;
   } catch (const std::exception& e) {
     Debug::print("Error in vdsToplvl.go: " + failureText(e), 0);
     // The run stopped without saving: say so, and do not end with success.
@@ -253,9 +257,21 @@ void core::runLoop(Totals& totalStats, games::GameCreator& gc, util::Timer& t1, 
       }
     }
 
-    platform::renameNoReplace(dbDir + *name, dbDir + *name + ".del");
+    markProcessed(dbDir + *name);
     t3.mark(logNo + " written");
     t1.mark(logNo + " total");
+  }
+}
+
+void core::markProcessed(const std::string& log) {
+  try {
+    std::string done = log + ".del";
+    if (!platform::renameNoReplace(log, done))
+      throw base::IOError("cannot rename " + log + " to " + done);
+  } catch (const std::exception& e) {
+    // The log stays a ".log" and is read again by the next run, which finds
+    // its matches known already.
+    Debug::print("Error in core.markProcessed: " + failureText(e), 0);
   }
 }
 
@@ -275,8 +291,7 @@ void core::printProps() {
 void core::moveLogFiles(const std::vector<std::string>& files) {
   Debug::print("I core.moveLogFiles", 1);
   try {
-    const std::string dbDir = config::vdDBDir();
-    const std::string mode = config::vdLogHandling();
+    std::set<std::string> staged;  // names staged in this pass
     for (const std::string& path : files) {
       Debug::print("File from Vector: " + path, 1);
       if (!platform::exists(path)) continue;
@@ -292,62 +307,78 @@ void core::moveLogFiles(const std::vector<std::string>& files) {
         entries.push_back(canon);
       }
       for (size_t i = 0; i < entries.size(); ++i) {
-        std::string file = entries[i];
-        Debug::print("list[" + std::to_string(i) + "] = " + file, 1);
+        Debug::print("list[" + std::to_string(i) + "] = " + entries[i], 1);
         if (isDir) Debug::print("dir = " + canon, 1);
-        if (endsWith(file, ".tmp")) {
-          if (now() - platform::lastModifiedMillis(file) < kTmpAgeMillis) continue;
-          std::string renamed = file.substr(0, file.size() - 4) + ".log";
-          if (!platform::renameNoReplace(file, renamed))
-            throw base::IOError("cannot rename " + file + " to " + renamed);
-          if (!config::logTmpFiles()) continue;
-          file = renamed;
-        }
-        if (!platform::isFile(file)) throw base::IOError(file + " (not a regular file)");
-        int64_t size = platform::fileSize(file);
-        std::string name = platform::baseName(file);
-        std::string parent = file.substr(0, file.size() - name.size());
-        if (size > kMaxLogSize) {
-          Debug::print("Logfile too large(" + std::to_string(size) + "):" + file, 0);
-          size_t dotLog = name.find(".log");
-          std::string big = (dotLog == std::string::npos ? name : name.substr(0, dotLog)) + ".big";
-          platform::renameNoReplace(file, parent + big);
-          continue;
-        }
-        if (mode == "delete") {
-          moveFile(file, dbDir + name);
-        } else {
-          // Through a temporary name that the loop never takes, so that an
-          // interrupted copy is never processed as a log.
-          platform::copyFile(file, dbDir + name);
-          if (mode == "move") moveFile(file, config::vdSaveDir() + name);
-        }
+        stageLogFile(entries[i], staged);
       }
     }
-
-    bool alive = false;
-    for (const std::string& entry : platform::listDirectory(dbDir)) {
-      if (!endsWith(entry, ".lock")) continue;
-      int64_t stamp = util::parseInt64(std::string_view(entry).substr(0, entry.find(".lock")));
-      int64_t age = now() - stamp;
-      if (age < kLockLifeMillis || age < 0)
-        alive = true;
-      else
-        platform::removePath(dbDir + entry);
-    }
-    if (alive) {
-      Debug::print("Another Vardo is running, now exiting...", 0);
-      Debug::print("O core.moveLogFiles", 1);
-      Debug::close();
-      throw RunExit{0};
-    }
+    checkRunLocks();
     moveOldLogfiles();
     Debug::print("O core.moveLogFiles", 1);
-  } catch (const RunExit&) {
-    throw;
   } catch (const std::exception& e) {
     Debug::print("Error in core.moveLogFiles: " + failureText(e), 0);
     stagingFailure_ = failureText(e);
+  }
+}
+
+void core::stageLogFile(std::string file, std::set<std::string>& staged) {
+  const std::string dbDir = config::vdDBDir();
+  const std::string mode = config::vdLogHandling();
+  if (endsWith(file, ".tmp")) {
+    if (now() - platform::lastModifiedMillis(file) < kTmpAgeMillis) return;
+    std::string renamed = file.substr(0, file.size() - 4) + ".log";
+    // A log of that name was staged in this pass: the finished one waits
+    // for the next run rather than replace it.
+    if (config::logTmpFiles() && staged.count(platform::baseName(renamed)) != 0) return;
+    if (!platform::renameNoReplace(file, renamed))
+      throw base::IOError("cannot rename " + file + " to " + renamed);
+    if (!config::logTmpFiles()) return;
+    file = renamed;
+  }
+  if (!platform::isFile(file)) throw base::IOError(file + " (not a regular file)");
+  int64_t size = platform::fileSize(file);
+  std::string name = platform::baseName(file);
+  std::string parent = file.substr(0, file.size() - name.size());
+  if (size > kMaxLogSize) {
+    Debug::print("Logfile too large(" + std::to_string(size) + "):" + file, 0);
+    size_t dotLog = name.find(".log");
+    std::string big = (dotLog == std::string::npos ? name : name.substr(0, dotLog)) + ".big";
+    platform::renameNoReplace(file, parent + big);
+    return;
+  }
+  // Two offered logs of one name (from two folders): the second waits for
+  // the next run, so that neither replaces the other unread.
+  if (!staged.insert(name).second) {
+    Debug::print("Logfile waits for the next run, one of its name is staged already:" + file, 0);
+    return;
+  }
+  if (mode == "delete") {
+    moveFile(file, dbDir + name);
+  } else {
+    // Through a temporary name that the loop never takes, so that an
+    // interrupted copy is never processed as a log.
+    platform::copyFile(file, dbDir + name);
+    if (mode == "move") moveFile(file, config::vdSaveDir() + name);
+  }
+}
+
+void core::checkRunLocks() {
+  const std::string dbDir = config::vdDBDir();
+  bool alive = false;
+  for (const std::string& entry : platform::listDirectory(dbDir)) {
+    if (!endsWith(entry, ".lock")) continue;
+    int64_t stamp = util::parseInt64(std::string_view(entry).substr(0, entry.find(".lock")));
+    int64_t age = now() - stamp;
+    if (age < kLockLifeMillis || age < 0)
+      alive = true;
+    else
+      platform::removePath(dbDir + entry);
+  }
+  if (alive) {
+    Debug::print("Another Vardo is running, now exiting...", 0);
+    Debug::print("O core.moveLogFiles", 1);
+    Debug::close();
+    throw RunExit{0};
   }
 }
 
@@ -382,13 +413,7 @@ std::optional<std::string> core::getLogfileData(const std::string& log) {
   Debug::print("I core.getLogfileData", 1);
   try {
     std::string bytes = platform::readFile(config::vdDBDir() + log);
-    std::string text;
-    if (config::program == "VardoBF") {
-      text.resize(bytes.size() / 2);
-      for (size_t i = 0; i < text.size(); ++i) text[i] = bytes[2 * i];
-    } else {
-      text = std::move(bytes);
-    }
+    std::string text = config::program == "VardoBF" ? util::lowBytes(bytes) : std::move(bytes);
     Debug::print("O core.getLogfileData", 1);
     return text;
   } catch (const std::exception& e) {

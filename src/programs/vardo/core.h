@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,9 @@
 namespace programs::vardo {
 
 // Thrown when the process must end with `status` (a live run lock found by
-// staging). The trace log is already closed when it is thrown.
+// staging). The trace log is already closed when it is thrown. Deliberately
+// not a std::exception, so that the run's failure handlers let it pass; the
+// program's entry is the one place that catches it.
 struct RunExit {
   int status;
 };
@@ -76,6 +79,13 @@ class core {
  private:
   // The processing loop; t1 is the per-log stopwatch, t3 the per-step one.
   void runLoop(Totals& totalStats, games::GameCreator& gc, util::Timer& t1, util::Timer& t3);
+  // Stages one offered file (renaming a finished ".tmp", setting aside one
+  // too large); `staged` holds the names staged in this pass.
+  void stageLogFile(std::string file, std::set<std::string>& staged);
+  // Deletes stale run locks; throws RunExit{0} when a live one is found.
+  void checkRunLocks();
+  // Renames a processed log to "<log>.del"; a failure is traced.
+  void markProcessed(const std::string& log);
   void launchBrowser(const std::string& page, bool wait, const char* failurePrefix);
   void makeRunDirectories();
   void layInSiteFiles();

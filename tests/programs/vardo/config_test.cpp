@@ -106,6 +106,50 @@ TEST_F(ConfigTest, EveryKeyReachesItsField) {
   EXPECT_EQ(config::getRank1v1(), 9);
 }
 
+TEST_F(ConfigTest, ResetRestoresEveryField) {
+  readSettings(
+      "Directory\tABS\nDBDir\t/db\nHTMLDirectory\t/www\nSaveDir\t/keep\nLogFileHandling\tmove\n"
+      "DebugType\tNone\nMax_Most_Recent\t30\nDelay\t5\nLogTmpFiles\tfalse\nSpawnBrowser\tno\n"
+      "CreateGraphs\tFALSE\ntcsMode\ttrue\ntcsHtml\t/t\ntcsTDir\tsub\ntcsDBhost\th\n"
+      "tcsDBport\t99\ntcsDBpass\tpw\ntcsDBrecord\tr\ntcsVerify\t/v\ntcsAbsPath\tTrue\n"
+      "RankAllGames\t1\nRankDeathMatch\t2\nRankTeamGame\t3\nRankCTF\t4\nRankDomination\t5\n"
+      "RankAssault\t6\nRankInstaGib\t7\nRankLastManStanding\t8\nRank1v1\t9\n");
+  config::setVersion(std::string("9.9"));
+  config::os = "Linux";
+  config::orBrowser(true);
+  config::resetToDefaults();
+
+  EXPECT_EQ(config::dir, "RELATIVE");
+  EXPECT_EQ(config::dbDir, "data/");
+  EXPECT_EQ(config::htmlDir, "html/");
+  EXPECT_EQ(config::saveDir, "processedLogs/");
+  EXPECT_EQ(config::logHandling, "save");
+  EXPECT_EQ(config::debugType, "StdOut");
+  EXPECT_EQ(config::numGames, 15);
+  EXPECT_EQ(config::delay, 0);
+  EXPECT_TRUE(config::logTmp);
+  EXPECT_TRUE(config::browser);
+  EXPECT_TRUE(config::graph);
+  EXPECT_FALSE(config::tcsMode);
+  EXPECT_EQ(config::tcsHtml, "/usr/local/apache/htdocs/");
+  EXPECT_FALSE(config::tcsTDir.has_value());
+  EXPECT_EQ(config::tcsDBhost, "127.0.0.1");
+  EXPECT_EQ(config::tcsDBport, 10002);
+  EXPECT_EQ(config::tcsDBpass, "xx");
+  EXPECT_EQ(config::tcsDBrecord, "a");
+  EXPECT_EQ(config::tcsVerify, "/usr/local/tcs/logs/games.verify/");
+  EXPECT_FALSE(config::tcsAbsPath);
+  for (int32_t rank :
+       {config::RankAll, config::RankDM, config::RankTG, config::RankCTF, config::RankDom,
+        config::RankA, config::RankIG, config::RankLMS, config::Rank1v1})
+    EXPECT_EQ(rank, 20);
+  EXPECT_EQ(config::program, "");
+  EXPECT_EQ(config::version, "0.0");
+  EXPECT_EQ(config::home, "");
+  EXPECT_EQ(config::os, "");
+  EXPECT_EQ(config::browserOverride, 2);
+}
+
 TEST_F(ConfigTest, CapsAndLimits) {
   readSettings("Max_Most_Recent\t5000\nRankCTF\t100\nRankDomination\t-3\nDelay\t600\n");
   EXPECT_EQ(config::numGamesToSave(), 1000);

@@ -1,13 +1,16 @@
 #include "programs/vardo/core.h"
 
+#include <filesystem>
 #include <map>
 
 #include <gtest/gtest.h>
 
 #include "TestDir.h"
 #include "platform/Clock.h"
+#include "platform/FakeClock.h"
 #include "platform/FileSystem.h"
 #include "platform/System.h"
+#include "platform/TickingClock.h"
 #include "programs/vardo/SiteFiles.h"
 #include "programs/vardo/config.h"
 #include "util/Debug.h"
@@ -20,21 +23,8 @@ using programs::vardo::core;
 using testing_support::StderrCapture;
 using testing_support::StdoutCapture;
 using testing_support::TestDir;
+using testing_support::TickingClock;
 using util::Debug;
-
-// A clock that moves one millisecond at every reading, so that lock files of
-// successive loop turns get distinct names.
-class TickingClock : public platform::Clock {
- public:
-  explicit TickingClock(int64_t now) : now_(now) {}
-  int64_t currentTimeMillis() override { return now_++; }
-  void sleepMillis(int64_t millis) override {
-    slept += millis;
-    now_ += millis;
-  }
-  int64_t now_;
-  int64_t slept = 0;
-};
 
 // A match described by its log text: "time;server;map" or "invalid".
 class FakeGame : public games::Game {
@@ -128,7 +118,6 @@ class FakeTotalsHtml : public programs::vardo::TotalsHtml {
   void writeTotals(programs::vardo::Totals&) override { ++writes; }
   int writes = 0;
 };
-
 
 std::string utf16(const std::string& s) {
   std::string out;
@@ -228,7 +217,8 @@ TEST_F(CoreTest, SeveralLogsDeferTheHighScoreAndLastGamePages) {
   std::string out = run();
   ASSERT_EQ(pages.calls.size(), 5u);
   for (int i = 0; i < 3; ++i)
-    EXPECT_EQ(pages.calls[i].dirs, std::vector<std::string>{gameDir(std::to_string(i + 1))});
+    EXPECT_EQ(pages.calls[static_cast<size_t>(i)].dirs,
+              std::vector<std::string>{gameDir(std::to_string(i + 1))});
   EXPECT_EQ(pages.calls[3].time, 2);
   EXPECT_EQ(pages.calls[3].dirs, std::vector<std::string>{gameDir("Highest_Score")});
   EXPECT_EQ(pages.calls[4].time, 3);
@@ -290,6 +280,34 @@ TEST_F(CoreTest, OnlyNamesEndingInLogAreTakenAndEachOnlyOnce) {
   EXPECT_EQ(creator.texts.size(), 1u);
   EXPECT_EQ(out.find("Now Processing log 2"), std::string::npos);
   EXPECT_EQ(entries("data"), (std::vector<std::string>{"a.log", "a.log.del", "notes.txt"}));
+}
+
+TEST_F(CoreTest, FailedRenameToDelIsTraced) {
+  // A processed log that could not be renamed to ".del" was left silently,
+  // to be read again by the next run; the failure is now traced.
+  stage("a.log", "1;S;M");
+  home.mkdir("data/a.log.del");
+  home.write("data/a.log.del/keep", "x");
+  home.mkdir("processedLogs/a.log.del");
+  home.write("processedLogs/a.log.del/keep", "x");
+  std::string out = run();
+  std::string log = home.path() + "/data/a.log";
+  EXPECT_NE(out.find("Error in core.markProcessed: IOError: cannot rename " + log + " to " + log +
+                     ".del\n"),
+            std::string::npos)
+      << out;
+  EXPECT_EQ(totals.writes, 1);  // the run goes on and saves
+  EXPECT_EQ(entries("data"), (std::vector<std::string>{"a.log", "a.log.del"}));
+
+  // Once the obstacle is gone, the next run finds the match known and
+  // marks the log.
+  std::filesystem::remove_all(home / "data/a.log.del");
+  std::filesystem::remove_all(home / "processedLogs/a.log.del");
+  pages.calls.clear();
+  out = run();
+  EXPECT_EQ(out.find("Error in core.markProcessed"), std::string::npos) << out;
+  EXPECT_TRUE(pages.calls.empty());
+  EXPECT_TRUE(entries("data").empty());
 }
 
 TEST_F(CoreTest, FailedSaveKeepsTheLogsForTheNextRunAndSkipsPruning) {
@@ -504,7 +522,7 @@ class StagingTest : public ::testing::Test {
     return platform::listDirectory(home / dir);
   }
   TestDir home;
-  platform::FakeClock clock{1800000000000};
+  testing_support::FakeClock clock{1800000000000};
   platform::ScopedClock useClock{clock};
 };
 
@@ -593,6 +611,38 @@ TEST_F(StagingTest, LockAgesAndBadLockNames) {
   EXPECT_NE(text.find("Error in core.moveLogFiles: NumberFormatError: For input string: \"soon\""),
             std::string::npos)
       << text;
+}
+
+TEST_F(StagingTest, TwoOfferedLogsOfOneNameNeverReplaceEachOther) {
+  // Two offered logs that came to one staged name (two folders, or a log and
+  // a finished ".tmp" of its name) replaced each other unread and were lost.
+  config::logHandling = "delete";
+  home.mkdir("other");
+  home.write("logs/a.log", "first");
+  home.write("other/a.log", "second");
+  core c;
+  StdoutCapture out;
+  c.moveLogFiles({home / "logs", home / "other"});
+  std::string text = out.text();
+  EXPECT_NE(text.find("Logfile waits for the next run, one of its name is staged already:" +
+                      home / "other/a.log\n"),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(home.read("data/a.log"), "first");
+  EXPECT_EQ(home.read("other/a.log"), "second");
+
+  config::logHandling = "move";
+  home.write("logs/b.log", "log");
+  home.write("logs/b.tmp", "finished");
+  ASSERT_TRUE(
+      platform::setLastModifiedMillis(home / "logs/b.tmp", clock.currentTimeMillis() - 7200000));
+  stage();
+  EXPECT_EQ(home.read("data/b.log"), "log");
+  EXPECT_EQ(home.read("processedLogs/b.log"), "log");
+  EXPECT_EQ(home.read("logs/b.tmp"), "finished");  // staged by a later run
+  platform::removePath(home / "data/b.log");
+  stage();
+  EXPECT_EQ(home.read("data/b.log"), "finished");
 }
 
 }  // namespace

@@ -18,7 +18,8 @@ using testing_support::TestDir;
 // A raw client of the collector.
 class Client {
  public:
-  explicit Client(int port) : c_(platform::systemNetwork().connect("127.0.0.1", port)) {}
+  explicit Client(int port)
+      : c_(platform::systemNetwork().connect("127.0.0.1", static_cast<uint16_t>(port))) {}
   bool ok() const { return c_ != nullptr; }
   void send(const std::string& s) { c_->sendOnce(s.data(), s.size()); }
   // One reply line; "" when the connection ended.

@@ -11,12 +11,12 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 
-namespace platform {
+namespace testing_support {
 
 // The test double of the dialogs: records every box and notice with the
 // platform clock's time, and answers the OK/Cancel boxes from a list (Cancel
 // when it is used up). Safe to use from several threads.
-class FakeDialogs : public Dialogs {
+class FakeDialogs : public platform::Dialogs {
  public:
   struct Event {
     enum class Kind { Message, OkCancel, NoticeShown, NoticeClosed };
@@ -48,7 +48,7 @@ class FakeDialogs : public Dialogs {
     answers_.pop_front();
     return a;
   }
-  std::unique_ptr<Notice> notice(const std::string& text) override {
+  std::unique_ptr<platform::Notice> notice(const std::string& text) override {
     record(Event::Kind::NoticeShown, text, "");
     return std::make_unique<FakeNotice>(*this, text);
   }
@@ -71,7 +71,7 @@ class FakeDialogs : public Dialogs {
   }
 
  private:
-  class FakeNotice : public Notice {
+  class FakeNotice : public platform::Notice {
    public:
     FakeNotice(FakeDialogs& owner, std::string text) : owner_(owner), text_(std::move(text)) {}
     ~FakeNotice() override { owner_.record(Event::Kind::NoticeClosed, text_, ""); }
@@ -82,7 +82,7 @@ class FakeDialogs : public Dialogs {
   };
 
   void record(Event::Kind kind, const std::string& text, const std::string& caption) {
-    int64_t now = clock().currentTimeMillis();
+    int64_t now = platform::clock().currentTimeMillis();
     std::lock_guard<std::mutex> lock(mutex_);
     events_.push_back(Event{kind, text, caption, now});
     if (kind == Event::Kind::NoticeShown) ++open_;
@@ -96,4 +96,4 @@ class FakeDialogs : public Dialogs {
   int open_ = 0;
 };
 
-}  // namespace platform
+}  // namespace testing_support
