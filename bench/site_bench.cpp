@@ -54,10 +54,12 @@ double runVardobf(const std::string& bin, const std::string& home, bool graphs) 
   while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
   ::pclose(p);
   // A run that failed somewhere would be timed for less work: say so.
-  if (out.find("Error in") != std::string::npos || out.find("Now Processing log") == std::string::npos) {
+  if (out.find("Error in") != std::string::npos ||
+      out.find("Now Processing log") == std::string::npos) {
     size_t at = out.find("Error in");
     std::fprintf(stderr, "warning: the run in %s reported a failure: %s\n", home.c_str(),
-                 at == std::string::npos ? "no log processed" : out.substr(at, out.find('\n', at) - at).c_str());
+                 at == std::string::npos ? "no log processed"
+                                         : out.substr(at, out.find('\n', at) - at).c_str());
   }
   const std::string mark = " ms Entire Program";
   size_t at = out.find(mark);
@@ -113,7 +115,8 @@ int main(int argc, char** argv) {
   const std::string graphics = bin + "/../share/vardobf/html/graphics/";
   if (!small.loadBackgroundImage(graphics + "graph_back_Vardo.gif") ||
       !large.loadBackgroundImage(graphics + "graph_back_Vardo_big.gif"))
-    std::printf("(graph backgrounds not found in %s: the graphs are drawn on grey)\n", graphics.c_str());
+    std::printf("(graph backgrounds not found in %s: the graphs are drawn on grey)\n",
+                graphics.c_str());
   programs::vardobf::output::GameHtml html;
   html.setGraphs(small, large);
   for (const auto& g : games) html.writeGame(*g, "Bench Server", {}, 1, true);
@@ -143,7 +146,7 @@ int main(int argc, char** argv) {
     const std::string home = tempDir();
     homes.push_back(home);
     for (const char* d : {"data", "html", "processedLogs", "logs"})
-      platform::makeDirectory(home + "/" + d);
+      platform::ensureDirectory(home + "/" + d);
     for (size_t i = 0; i < files.size(); ++i)
       platform::writeFile(home + "/logs/m" + std::to_string(1000 + i) + ".log", files[i]);
     const double t = runVardobf(bin, home, graphs == 1);
@@ -159,7 +162,7 @@ int main(int argc, char** argv) {
   for (int history = 0; history < 2; ++history) {
     const std::string source = tempDir();
     for (const char* d : {"data", "html", "processedLogs", "logs"})
-      platform::makeDirectory(source + "/" + d);
+      platform::ensureDirectory(source + "/" + d);
     if (history == 1) bench_support::buildHistory(source);
     for (int round = 0; round < 3; ++round) {
       const std::string home = tempDir();

@@ -85,8 +85,9 @@ std::vector<Entry> buildFolders(const uint8_t* data, size_t size) {
         }
         std::string path = home() + "/" + e.folder + name;
         platform::writeFile(path, e.content);
-        platform::setLastModifiedMillis(path,
-                                        (kind & 4) != 0 ? kNow - core::kTmpAgeMillis : kNow - 1000);
+        if (!platform::setLastModifiedMillis(
+                path, (kind & 4) != 0 ? kNow - core::kTmpAgeMillis : kNow - 1000))
+          std::abort();
         entries.push_back(std::move(e));
       }
     }

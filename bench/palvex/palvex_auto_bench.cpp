@@ -148,6 +148,8 @@ int main(int argc, char** argv) {
   std::fprintf(stderr,
                "mean PSNR: automatic %.2f dB, one palette per image %.2f dB, one common %.2f dB\n",
                autoPsnr / kFiles, ownPsnr / kFiles, commonPsnr / kFiles);
-  for (const auto& r : batch.records) platform::removePath(r.inputName);
+  for (const auto& r : batch.records)
+    if (!platform::removePath(r.inputName))
+      std::fprintf(stderr, "cannot delete %s\n", r.inputName.c_str());
   return 0;
 }

@@ -30,9 +30,9 @@ class AppendFile {
 
   // Appends all of `data`; false on any failure (disk full, I/O error), with
   // error() the system's reason.
-  bool write(std::string_view data);
+  [[nodiscard]] bool write(std::string_view data);
   // Closes now; false when the close reports an error (see error()).
-  bool close();
+  [[nodiscard]] bool close();
   // The reason of the last failed write() or close().
   const std::string& error() const { return error_; }
 

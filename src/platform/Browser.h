@@ -12,7 +12,7 @@ class Browser {
   virtual ~Browser() = default;
   // Starts the browser on `url`; true when it could be started (what the
   // browser then does is not waited for).
-  virtual bool open(const std::string& url) = 0;
+  [[nodiscard]] virtual bool open(const std::string& url) = 0;
 };
 
 // The Linux side: the commands in the variable BROWSER when it is set (tried
@@ -24,7 +24,7 @@ class SystemBrowser : public Browser {
  public:
   // `browserVariable` is the value of BROWSER, null when it is not set.
   explicit SystemBrowser(const char* browserVariable);
-  bool open(const std::string& url) override;
+  [[nodiscard]] bool open(const std::string& url) override;
 
   // The command lines that would be tried for `url`, in order.
   std::vector<std::vector<std::string>> commandsFor(const std::string& url) const;
@@ -37,7 +37,7 @@ class SystemBrowser : public Browser {
 class FakeBrowser : public Browser {
  public:
   explicit FakeBrowser(bool starts = true) : starts_(starts) {}
-  bool open(const std::string& url) override {
+  [[nodiscard]] bool open(const std::string& url) override {
     opened.push_back(url);
     return starts_;
   }

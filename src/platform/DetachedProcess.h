@@ -26,7 +26,7 @@ class DetachedProcess {
   // exit status once it ended (128 + the signal number when a signal ended
   // it). False, with the system's error number in *error, when the state
   // cannot be read.
-  bool exitCode(int* code, int* error);
+  [[nodiscard]] bool exitCode(int* code, int* error);
 
  private:
   int pid_ = -1;

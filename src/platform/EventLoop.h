@@ -36,7 +36,7 @@ class EventLoop {
   // is killed; setting a timer with the id of a running one restarts it.
   void setTimer(int64_t timerId, int64_t intervalMillis);
   void killTimer(int64_t timerId);
-  bool hasTimer(int64_t timerId) const;
+  [[nodiscard]] bool hasTimer(int64_t timerId) const;
 
   // Ends run() after the current message, with `code` (loop thread only).
   void quit(int code);

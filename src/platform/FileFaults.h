@@ -18,7 +18,7 @@ class FileFaults {
 
   virtual ~FileFaults() = default;
   // True when `op` on `path` (the source path of a rename) must fail.
-  virtual bool fails(Op op, const std::string& path) = 0;
+  [[nodiscard]] virtual bool fails(Op op, const std::string& path) = 0;
 
   // Installs `faults` for the whole process; nullptr turns injection off.
   // The caller keeps ownership and uninstalls before destroying it. Not for
@@ -26,7 +26,7 @@ class FileFaults {
   static void install(FileFaults* faults);
   // True when the installed FileFaults fails `op` on `path`; errno is EIO
   // then. False, leaving errno alone, when nothing is installed.
-  static bool injected(Op op, const std::string& path);
+  [[nodiscard]] static bool injected(Op op, const std::string& path);
 };
 
 }  // namespace platform

@@ -14,8 +14,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include "platform/FileFaults.h"
 #include "base/Failure.h"
+#include "platform/FileFaults.h"
 
 namespace platform {
 namespace {
@@ -135,6 +135,13 @@ bool removePath(const std::string& path) {
 
 bool makeDirectory(const std::string& path) {
   return !path.empty() && ::mkdir(path.c_str(), 0777) == 0;
+}
+
+void ensureDirectory(const std::string& path) {
+  if (isDirectory(path)) return;
+  // Another process may create it between the two checks: still a success.
+  if (!makeDirectory(path) && !isDirectory(path))
+    throw base::IOError(errnoText("cannot create directory", path));
 }
 
 std::string readFile(const std::string& path) {

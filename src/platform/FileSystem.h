@@ -12,11 +12,11 @@ namespace platform {
 // The platform's name separator, used where a rule says "separator".
 inline constexpr char kSeparator = '/';
 
-bool exists(const std::string& path);
-bool isDirectory(const std::string& path);
-bool isFile(const std::string& path);
+[[nodiscard]] bool exists(const std::string& path);
+[[nodiscard]] bool isDirectory(const std::string& path);
+[[nodiscard]] bool isFile(const std::string& path);
 // True when the current user may write the file or directory.
-bool canWrite(const std::string& path);
+[[nodiscard]] bool canWrite(const std::string& path);
 
 // Names of the entries of a directory (without "." and ".."), in byte order of
 // their names so that every run sees the same order. Throws base::IOError when
@@ -28,18 +28,21 @@ int64_t fileSize(const std::string& path);
 // Last modification, wall-clock milliseconds since 1970; 0 when unknown.
 int64_t lastModifiedMillis(const std::string& path);
 // Sets the last modification time (used by tests and tools).
-bool setLastModifiedMillis(const std::string& path, int64_t millis);
+[[nodiscard]] bool setLastModifiedMillis(const std::string& path, int64_t millis);
 
 // Renames `from` to `to`. Never replaces an existing `to`: returns false when
 // `to` exists or the rename fails for any other reason.
-bool renameNoReplace(const std::string& from, const std::string& to);
+[[nodiscard]] bool renameNoReplace(const std::string& from, const std::string& to);
 // Atomically replaces `to` with `from` (both in one directory). Returns false
 // on failure.
-bool replaceFile(const std::string& from, const std::string& to);
+[[nodiscard]] bool replaceFile(const std::string& from, const std::string& to);
 // Deletes a file or an empty directory; false when it could not be deleted.
-bool removePath(const std::string& path);
+[[nodiscard]] bool removePath(const std::string& path);
 // Creates one directory level; false when it exists or cannot be created.
-bool makeDirectory(const std::string& path);
+[[nodiscard]] bool makeDirectory(const std::string& path);
+// Creates one directory level unless `path` is a directory already. Throws
+// base::IOError when `path` is not a directory afterwards.
+void ensureDirectory(const std::string& path);
 
 // Reads the whole file in one piece. Throws base::IOError.
 std::string readFile(const std::string& path);

@@ -9,7 +9,7 @@ namespace platform {
 
 // The local broken-down time of `t`. Returns false and leaves `out` as it
 // was when the time cannot be represented (a year beyond the range of int).
-bool localTime(std::time_t t, std::tm& out);
+[[nodiscard]] bool localTime(std::time_t t, std::tm& out);
 
 // The point in time of the local broken-down time `tm`. A tm_isdst of -1
 // lets the zone rules decide whether daylight saving time applies. The fields

@@ -20,8 +20,8 @@ class MemoryRegistry : public Registry {
   // Creates the key without values (a "[key]" line of a file).
   void createKey(std::string_view key);
   // Removes one value; false when it was not there.
-  bool remove(std::string_view key, std::string_view name);
-  bool hasKey(std::string_view key) const;
+  [[nodiscard]] bool remove(std::string_view key, std::string_view name);
+  [[nodiscard]] bool hasKey(std::string_view key) const;
   // The number of values over all keys.
   size_t size() const;
 

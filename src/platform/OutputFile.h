@@ -32,9 +32,9 @@ class OutputFile {
   ~OutputFile();
 
   // Writes all `size` bytes; false on any failure (disk full, I/O error).
-  bool write(const uint8_t* data, size_t size);
+  [[nodiscard]] bool write(const uint8_t* data, size_t size);
   // Closes now; false when the close reports an error.
-  bool close();
+  [[nodiscard]] bool close();
 
  private:
   int fd_;

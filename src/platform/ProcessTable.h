@@ -24,7 +24,7 @@ class ProcessHandle {
   // Ends the process and waits (a few seconds at most) until it is gone, so
   // that what it held (sockets, ports) is free afterwards. False when the
   // process could not be ended.
-  virtual bool terminate() = 0;
+  [[nodiscard]] virtual bool terminate() = 0;
 };
 
 class ProcessTable {

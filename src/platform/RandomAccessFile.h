@@ -29,7 +29,7 @@ class RandomAccessFile {
   RandomAccessFile& operator=(const RandomAccessFile&) = delete;
   ~RandomAccessFile();
 
-  bool isOpen() const { return fd_ >= 0; }
+  [[nodiscard]] bool isOpen() const { return fd_ >= 0; }
   const std::string& path() const { return path_; }
 
   // Current length in bytes.

@@ -3,8 +3,8 @@
 #include <optional>
 #include <utility>
 
-#include "platform/FileSystem.h"
 #include "base/Failure.h"
+#include "platform/FileSystem.h"
 
 namespace platform {
 namespace {
@@ -219,7 +219,8 @@ class RegistryFile::Parser {
     }
     if (!key_) return problem(at, "a value outside a key");
     if (line == "-") {
-      file_.registry_.remove(*key_, name);
+      // Deleting a value that is not there is no error in a registry file.
+      static_cast<void>(file_.registry_.remove(*key_, name));
       return;
     }
     auto v = data(line);

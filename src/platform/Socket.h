@@ -48,16 +48,16 @@ class Socket : public Connection {
   Socket& operator=(const Socket&) = delete;
   ~Socket() override;
 
-  bool isOpen() const { return fd_ >= 0; }
+  [[nodiscard]] bool isOpen() const { return fd_ >= 0; }
   int descriptor() const { return fd_; }
 
   long sendOnce(const char* data, size_t size) override;
   long receive(char* data, size_t size) override;
   // Sends everything, retrying short sends; false on failure.
-  bool sendAll(const char* data, size_t size);
+  [[nodiscard]] bool sendAll(const char* data, size_t size);
 
   // Makes receive() fail after `millis` without data (0: wait for ever).
-  bool setReceiveTimeout(int64_t millis);
+  [[nodiscard]] bool setReceiveTimeout(int64_t millis);
   // Closes so that the peer sees a reset instead of an orderly end.
   void closeWithReset();
   void close();
@@ -93,7 +93,7 @@ class Listener {
   static Listener open(const std::string& address, uint16_t port, std::string* error);
 
   Listener() = default;
-  bool isOpen() const { return socket_.isOpen(); }
+  [[nodiscard]] bool isOpen() const { return socket_.isOpen(); }
   uint16_t port() const { return socket_.localPort(); }
   // Waits for the next connection; an empty socket on failure.
   Socket accept();

@@ -28,9 +28,9 @@ class StandardOutput {
   ~StandardOutput();
 
   // Writes all of `data` on the saved standard output; false on failure.
-  bool write(std::string_view data);
+  [[nodiscard]] bool write(std::string_view data);
   // Closes the saved standard output; false when the close reports an error.
-  bool close();
+  [[nodiscard]] bool close();
 
  private:
   int fd_;

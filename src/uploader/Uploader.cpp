@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include "base/Failure.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/HostInfo.h"
@@ -10,7 +11,6 @@
 #include "uploader/CollectorClient.h"
 #include "uploader/CollectorTable.h"
 #include "uploader/StuckUploaders.h"
-#include "base/Failure.h"
 
 namespace uploader {
 
@@ -192,12 +192,15 @@ int Uploader::upload(LogDirectory& dir, CollectorClient& client, int listed) {
             out_.say("[E35]: Couldn't delete \"%s\" (error=%d)\n", path.c_str(), 0);
             out_.say("\n[W35]: --- Renaming \"%s\" to \"%s.sent\"\n\n\n", path.c_str(),
                      path.c_str());
-            platform::renameNoReplace(path, path + ".sent");
+            if (!platform::renameNoReplace(path, path + ".sent"))
+              out_.say("[E35]: Couldn't rename \"%s\" to \"%s.sent\"\n", path.c_str(),
+                       path.c_str());
           }
           break;
         case CollectorClient::Outcome::kTooLarge:
           out_.say("\n[W00]: --- Renaming \"%s\" to \"%s.big\"\n\n\n", path.c_str(), path.c_str());
-          platform::renameNoReplace(path, path + ".big");
+          if (!platform::renameNoReplace(path, path + ".big"))
+            out_.say("[W00]: Couldn't rename \"%s\" to \"%s.big\"\n", path.c_str(), path.c_str());
           break;
         case CollectorClient::Outcome::kRedirected:
           processed_ = 0;

@@ -81,8 +81,8 @@ class TessalyE2E : public ::testing::Test {
   }
   void makeOld() {
     for (const auto& [name, content] : originals_)
-      platform::setLastModifiedMillis(logDir_ + "/" + name,
-                                      platform::clock().currentTimeMillis() - 3 * kHour);
+      ASSERT_TRUE(platform::setLastModifiedMillis(
+          logDir_ + "/" + name, platform::clock().currentTimeMillis() - 3 * kHour));
   }
   RunResult run(const std::string& collectors, std::vector<std::string> args = {}) {
     if (args.empty()) args = {"-v", "-d", logDir_};

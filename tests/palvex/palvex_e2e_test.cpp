@@ -162,7 +162,7 @@ TEST_F(PalvexE2e, ReferenceFilesDictateTheOutputSizes) {
   dir.mkdir("ref");
   convert(shellQuote(dir / "tex.png") +
           " -resize 12x10! -colors 16 -type Palette PCX:" + shellQuote(dir / "ref/stone.pcx"));
-  platform::removePath(dir / "tex.png");
+  ASSERT_TRUE(platform::removePath(dir / "tex.png"));
   const RunResult r = palvex(dir, {"*.*", "out_", "-refdir", "ref"});
   EXPECT_TRUE(contains(r.output, " Using destination sizes from old PCX file:  12 x 10 \n"))
       << r.output;
@@ -388,7 +388,7 @@ TEST_F(PalvexE2e, AutomaticCombiningSharesOnePalettePerCluster) {
               shellQuote(dir / (std::string(c) + std::to_string(k) + ".tga")));
     }
   }
-  platform::removePath(dir / "tex.tga");
+  ASSERT_TRUE(platform::removePath(dir / "tex.tga"));
   RunResult r = palvex(dir, {"*.tga", "a_", "-auto", "2", "-writepal", "p.pcx", "-c", "32"});
   EXPECT_TRUE(contains(r.output, "Merging suitable palettes...\n")) << r.output;
   EXPECT_TRUE(contains(r.output, "Done:  2 clusters.\n"));

@@ -1,11 +1,11 @@
-// The file copy and the directory sync of the file-system layer, with the
+// The file copy, the directory creation and sync of the file-system layer, with the
 // failure-injection seam making single operations fail.
 #include <gtest/gtest.h>
 
 #include "TestDir.h"
+#include "base/Failure.h"
 #include "platform/FaultyFiles.h"
 #include "platform/FileSystem.h"
-#include "base/Failure.h"
 
 namespace platform {
 namespace {
@@ -89,6 +89,22 @@ TEST(FileSystemSync, FailuresThrowWithTheDirectory) {
     ADD_FAILURE() << "the sync should fail";
   } catch (const base::IOError& e) {
     EXPECT_NE(std::string(e.what()).find(dir.path()), std::string::npos);
+  }
+}
+
+TEST(FileSystemEnsureDirectory, MakesOneLevelAcceptsAnExistingOneAndRefusesAFile) {
+  TestDir dir;
+  EXPECT_NO_THROW(ensureDirectory(dir / "new"));
+  EXPECT_TRUE(isDirectory(dir / "new"));
+  EXPECT_NO_THROW(ensureDirectory(dir / "new"));
+  dir.write("file", "x");
+  EXPECT_THROW(ensureDirectory(dir / "file"), base::IOError);
+  EXPECT_EQ(dir.read("file"), "x");
+  try {
+    ensureDirectory(dir / "missing/deeper");
+    ADD_FAILURE() << "a missing parent should fail";
+  } catch (const base::IOError& e) {
+    EXPECT_NE(std::string(e.what()).find("missing/deeper"), std::string::npos);
   }
 }
 

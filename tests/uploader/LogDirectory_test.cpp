@@ -69,11 +69,11 @@ TEST(TessalyOldLog, CheckOverTheDirectory) {
   EXPECT_FALSE(dir.hasOldLog(now, out, false));
   EXPECT_EQ(text, "");
   d.write("a.log", "x");
-  platform::setLastModifiedMillis(d / "a.log", now - kHour);
+  ASSERT_TRUE(platform::setLastModifiedMillis(d / "a.log", now - kHour));
   d.write("b.tmp", "x");
-  platform::setLastModifiedMillis(d / "b.tmp", now - 5 * kHour);
+  ASSERT_TRUE(platform::setLastModifiedMillis(d / "b.tmp", now - 5 * kHour));
   EXPECT_FALSE(dir.hasOldLog(now, out, true));
-  platform::setLastModifiedMillis(d / "a.log", now - 3 * kHour);
+  ASSERT_TRUE(platform::setLastModifiedMillis(d / "a.log", now - 3 * kHour));
   EXPECT_TRUE(dir.hasOldLog(now, out, true));
   EXPECT_NE(text.find("[E34]: Old log found: "), std::string::npos);
   EXPECT_NE(text.find(" minutes old\n"), std::string::npos);
@@ -104,10 +104,10 @@ TEST(TessalyCleanup, OldTmpFilesByCalendarDays) {
   auto daysAgo = [&](int days) { return now - days * 24 * kHour; };
   for (auto [name, days] : {std::pair{"yesterday.tmp", 1}, {"two.tmp", 2}, {"old.tmp", 40}}) {
     d.write(name, "x");
-    platform::setLastModifiedMillis(d / name, daysAgo(days));
+    ASSERT_TRUE(platform::setLastModifiedMillis(d / name, daysAgo(days)));
   }
   d.write("keep.log", "x");
-  platform::setLastModifiedMillis(d / "keep.log", daysAgo(40));
+  ASSERT_TRUE(platform::setLastModifiedMillis(d / "keep.log", daysAgo(40)));
   std::string text;
   Output out(&text);
   out.setVerbose(true);
@@ -130,8 +130,8 @@ TEST(TessalyCleanup, OldTmpFilesByCalendarDays) {
 TEST(TessalyCleanup, FailedDeletionsAreReported) {
   TestDir d;
   d.write("old.tmp", "x");
-  platform::setLastModifiedMillis(d / "old.tmp",
-                                  platform::clock().currentTimeMillis() - 96 * kHour);
+  ASSERT_TRUE(platform::setLastModifiedMillis(d / "old.tmp",
+                                              platform::clock().currentTimeMillis() - 96 * kHour));
   d.write("empty.log", "");
   std::string text;
   Output out(&text);

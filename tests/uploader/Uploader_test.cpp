@@ -39,7 +39,8 @@ class TessalyRun : public ::testing::Test {
   }
   std::vector<std::string> inDir() { return {"-d", dir_.path()}; }
   void makeOld(const std::string& name) {
-    platform::setLastModifiedMillis(dir_ / name, platform::clock().currentTimeMillis() - 3 * kHour);
+    ASSERT_TRUE(platform::setLastModifiedMillis(dir_ / name,
+                                                platform::clock().currentTimeMillis() - 3 * kHour));
   }
   bool has(const std::string& s) const { return text_.find(s) != std::string::npos; }
 

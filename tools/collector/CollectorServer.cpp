@@ -6,9 +6,9 @@
 
 #include <zlib.h>
 
+#include "base/Failure.h"
 #include "platform/FileSystem.h"
 #include "tools/collector/CollectorCommand.h"
-#include "base/Failure.h"
 
 namespace tools::collector {
 namespace {
@@ -102,7 +102,7 @@ Session::Read Session::readLine(std::string* line) {
 
 void Session::stall() {
   log("stalling (fault)");
-  socket_.setReceiveTimeout(0);
+  if (!socket_.setReceiveTimeout(0)) log("cannot clear the receive timeout");
   size_t got = 0;
   while (receive(&got) == Read::kData) {
   }
@@ -110,7 +110,8 @@ void Session::stall() {
 }
 
 void Session::run() {
-  socket_.setReceiveTimeout(options_.idleTimeoutSeconds * 1000);
+  if (!socket_.setReceiveTimeout(options_.idleTimeoutSeconds * 1000))
+    log("cannot set the receive timeout");
   log("connected");
   for (;;) {
     std::string line;
@@ -159,7 +160,7 @@ bool Session::handle(const CollectorCommand& c) {
   if (options_.fault == CollectorOptions::Fault::kGarbage) {
     log("answering garbage (fault)");
     static const char kGarbage[] = "\x01\x7f\x00GARBAGE\xfe\xff\n";
-    socket_.sendAll(kGarbage, sizeof kGarbage - 1);
+    if (!socket_.sendAll(kGarbage, sizeof kGarbage - 1)) log("the client left before the garbage");
     return false;
   }
   if (c.size > options_.maxSize) {
@@ -307,7 +308,8 @@ int CollectorServer::run() {
   if (!options_.portFile.empty()) {
     try {
       platform::writeFile(options_.portFile + ".new", std::to_string(listener.port()) + "\n");
-      platform::replaceFile(options_.portFile + ".new", options_.portFile);
+      if (!platform::replaceFile(options_.portFile + ".new", options_.portFile))
+        throw base::IOError("cannot replace " + options_.portFile);
     } catch (const base::IOError& e) {
       log(e.what());
       return 1;

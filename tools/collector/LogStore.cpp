@@ -1,8 +1,8 @@
 #include "tools/collector/LogStore.h"
 
+#include "base/Failure.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
-#include "base/Failure.h"
 
 namespace tools::collector {
 namespace {
@@ -21,10 +21,15 @@ LogStore::LogStore(std::string storeDir, std::string incomingDir, bool refuse)
       incomingDir_(std::move(incomingDir)),
       refuse_(refuse),
       startMillis_(platform::clock().currentTimeMillis()) {
-  if (!platform::isDirectory(incomingDir_)) platform::makeDirectory(incomingDir_);
+  // A directory that cannot be made is reported by CollectorServer::run.
+  if (!platform::isDirectory(incomingDir_) && !platform::makeDirectory(incomingDir_)) return;
   try {
-    for (const std::string& name : platform::listDirectory(incomingDir_))
-      if (endsWith(name, kPartSuffix)) platform::removePath(incomingDir_ + "/" + name);
+    for (const std::string& name : platform::listDirectory(incomingDir_)) {
+      // Parts that cannot be removed now are tried again at the next start;
+      // they are never taken for logs.
+      if (endsWith(name, kPartSuffix))
+        static_cast<void>(platform::removePath(incomingDir_ + "/" + name));
+    }
   } catch (const base::IOError&) {
   }
 }
@@ -52,7 +57,8 @@ LogStore::Incoming::Incoming(platform::RandomAccessFile file, std::string tempPa
 LogStore::Incoming::~Incoming() {
   if (committed_) return;
   file_ = platform::RandomAccessFile();
-  platform::removePath(tempPath_);
+  // A part left behind is removed at the next start; it is never taken for a log.
+  static_cast<void>(platform::removePath(tempPath_));
 }
 
 bool LogStore::Incoming::write(const char* data, size_t size) {
@@ -87,7 +93,7 @@ std::optional<std::string> LogStore::Incoming::commit(std::string* error) {
       } catch (const base::IOError&) {
         *error = "cannot flush " + store_.storeDir_;
         // The name is in place; it may not survive a crash, so no ACK.
-        platform::removePath(final);
+        if (!platform::removePath(final)) *error += "; " + final + " stays in the store";
         return std::nullopt;
       }
       return final;

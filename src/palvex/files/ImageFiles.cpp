@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 
+#include "base/Failure.h"
 #include "palvex/files/BmpCodec.h"
 #include "palvex/files/OutputBuffer.h"
 #include "palvex/files/PcxCodec.h"
@@ -12,7 +13,6 @@
 #include "palvex/files/TgaCodec.h"
 #include "platform/FileSystem.h"
 #include "platform/OutputFile.h"
-#include "base/Failure.h"
 
 namespace palvex::files {
 namespace {
@@ -45,8 +45,9 @@ bool writeFile(const std::string& name, const char* what, Encode encode) {
   OutputBuffer out(sink);
   const bool written = encode(out);
   if (!file->close() || !written) {
-    platform::removePath(name);
+    const bool removed = platform::removePath(name);
     std::printf(" Could not write %s file %s: the disk may be full.\n", what, name.c_str());
+    if (!removed) std::printf(" Could not remove the partial file %s.\n", name.c_str());
     return false;
   }
   return true;

@@ -66,7 +66,8 @@ void eightBitMaps(cli::Batch& batch, const cli::Settings& settings, bool keepInd
         }
       } else {
         // The test file is empty; leave nothing behind for a map not made.
-        platform::removePath(im.outputName);
+        if (!platform::removePath(im.outputName))
+          std::printf(" Could not remove the empty file %s.\n", im.outputName.c_str());
       }
     }
     im.releasePixels();

@@ -1,7 +1,7 @@
 #include "programs/vardo/SiteFiles.h"
 
-#include "platform/FileSystem.h"
 #include "base/Failure.h"
+#include "platform/FileSystem.h"
 
 namespace programs::vardo {
 namespace {
@@ -28,9 +28,10 @@ int32_t copyMissing(const std::string& from, const std::string& to) {
     const std::string part = target + ".part";
     platform::writeFile(part, platform::readFile(source));
     if (!platform::renameNoReplace(part, target)) {
-      platform::removePath(part);
+      const bool removed = platform::removePath(part);
       // Another run may have laid the same file in meanwhile.
       if (!platform::isFile(target)) throw base::IOError("cannot create " + target);
+      if (!removed) throw base::IOError("cannot delete " + part);
       continue;
     }
     ++copied;

@@ -4,6 +4,7 @@
 #include <set>
 #include <type_traits>
 
+#include "base/Failure.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
@@ -11,7 +12,6 @@
 #include "programs/vardo/SiteFiles.h"
 #include "programs/vardo/config.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 #include "util/Text.h"
 #include "util/Timer.h"
 
@@ -23,9 +23,9 @@ static_assert(!std::is_base_of_v<std::exception, RunExit>);
 
 namespace {
 
+using base::failureText;
 using util::Debug;
 using util::endsWith;
-using base::failureText;
 
 constexpr char kSep = platform::kSeparator;
 const char* const kGameDir = "Individual_Game_Stats";
@@ -38,6 +38,13 @@ void moveFile(const std::string& from, const std::string& to) {
   if (platform::replaceFile(from, to)) return;
   platform::writeFile(to, platform::readFile(from));
   if (!platform::removePath(from)) throw base::IOError("cannot delete " + from);
+}
+
+// Removes a file whose removal may fail without harm to this run, and traces
+// the failure as the other failures of `where` are traced.
+void removeTraced(const std::string& path, const char* where) {
+  if (!platform::removePath(path))
+    Debug::print(std::string("Error in core.") + where + ": IOError: cannot delete " + path, 0);
 }
 
 // A server name from a log used as one directory level: it must not climb out
@@ -140,7 +147,7 @@ void core::go(const std::string& prog, const std::vector<std::string>& logfiles,
     }
 
     if (lockFile_) {
-      platform::removePath(*lockFile_);
+      removeTraced(*lockFile_, "go");
       lockFile_.reset();
     }
     if (saved) deleteOldLogfiles();
@@ -208,7 +215,7 @@ void core::runLoop(Totals& totalStats, games::GameCreator& gc, util::Timer& t1, 
     } catch (const base::IOError& e) {
       throw base::IOError(std::string("the run lock could not be created: ") + e.what());
     }
-    if (lockFile_ && *lockFile_ != lock) platform::removePath(*lockFile_);
+    if (lockFile_ && *lockFile_ != lock) removeTraced(*lockFile_, "runLoop");
     lockFile_ = lock;
 
     std::optional<std::string> name;
@@ -343,7 +350,9 @@ void core::stageLogFile(std::string file, std::set<std::string>& staged) {
     Debug::print("Logfile too large(" + std::to_string(size) + "):" + file, 0);
     size_t dotLog = name.find(".log");
     std::string big = (dotLog == std::string::npos ? name : name.substr(0, dotLog)) + ".big";
-    platform::renameNoReplace(file, parent + big);
+    if (!platform::renameNoReplace(file, parent + big))
+      Debug::print(
+          "Error in core.stageLogFile: IOError: cannot rename " + file + " to " + parent + big, 0);
     return;
   }
   // Two offered logs of one name (from two folders): the second waits for
@@ -372,7 +381,7 @@ void core::checkRunLocks() {
     if (age < kLockLifeMillis || age < 0)
       alive = true;
     else
-      platform::removePath(dbDir + entry);
+      removeTraced(dbDir + entry, "checkRunLocks");
   }
   if (alive) {
     Debug::print("Another Vardo is running, now exiting...", 0);
@@ -467,14 +476,14 @@ void core::createGameHtml(const games::Game& g, bool normal, bool high, bool rec
       if (!normal) return;
       for (const char* prefix : {"tourney/", "ffa/", "inet/"}) {
         std::string base = config::tcsHtml + prefix + config::tcsTDir.value_or("") + kGameDir;
-        if (!platform::exists(base)) platform::makeDirectory(base);
+        platform::ensureDirectory(base);
         dirs.push_back(base + kSep + safeDirName(g.getServerName()));
       }
       gameHtml_->writeGame(g, g.getServerName(), dirs, 1, config::createGraphs());
       return;
     }
     std::string base = config::vdHtmlDir() + kGameDir;
-    if (!platform::exists(base)) platform::makeDirectory(base);
+    platform::ensureDirectory(base);
     if (normal) dirs.push_back(base + kSep + std::to_string(g.theTime()));
     if (high) dirs.push_back(base + kSep + "Highest_Score");
     if (recent) dirs.push_back(base + kSep + "Last_Game");

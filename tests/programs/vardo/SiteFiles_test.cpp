@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "TestDir.h"
-#include "platform/FileSystem.h"
 #include "base/Failure.h"
+#include "platform/FileSystem.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ TEST_F(SiteFilesTest, CopiesOnlyMissingFilesAndNeverReplacesTheUsersOnes) {
   dir.write("site/processing.html", "changed by the user");
   EXPECT_EQ(SiteFiles::layInto(from(), dir / "site"), 0);
   EXPECT_EQ(dir.read("site/processing.html"), "changed by the user");
-  platform::removePath(dir / "site/graphics/g1.gif");
+  ASSERT_TRUE(platform::removePath(dir / "site/graphics/g1.gif"));
   EXPECT_EQ(SiteFiles::layInto(from(), dir / "site"), 1);
 }
 

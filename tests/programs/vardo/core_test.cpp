@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "TestDir.h"
+#include "base/Failure.h"
 #include "platform/Clock.h"
 #include "platform/FakeClock.h"
 #include "platform/FileSystem.h"
@@ -14,7 +15,6 @@
 #include "programs/vardo/SiteFiles.h"
 #include "programs/vardo/config.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 
 namespace {
 
@@ -605,7 +605,7 @@ TEST_F(StagingTest, LockAgesAndBadLockNames) {
   StdoutCapture out;
   EXPECT_THROW(c.moveLogFiles({}), programs::vardo::RunExit);
   out.text();
-  platform::removePath(home / ("data/" + std::to_string(now - 299999) + ".lock"));
+  ASSERT_TRUE(platform::removePath(home / ("data/" + std::to_string(now - 299999) + ".lock")));
   home.write("data/soon.lock", "");
   std::string text = stage();
   EXPECT_NE(text.find("Error in core.moveLogFiles: NumberFormatError: For input string: \"soon\""),
@@ -640,7 +640,7 @@ TEST_F(StagingTest, TwoOfferedLogsOfOneNameNeverReplaceEachOther) {
   EXPECT_EQ(home.read("data/b.log"), "log");
   EXPECT_EQ(home.read("processedLogs/b.log"), "log");
   EXPECT_EQ(home.read("logs/b.tmp"), "finished");  // staged by a later run
-  platform::removePath(home / "data/b.log");
+  ASSERT_TRUE(platform::removePath(home / "data/b.log"));
   stage();
   EXPECT_EQ(home.read("data/b.log"), "finished");
 }

@@ -6,13 +6,13 @@
 #include <gtest/gtest.h>
 
 #include "TestDir.h"
+#include "base/Failure.h"
 #include "games/bf/Specs.h"
 #include "platform/FileSystem.h"
 #include "platform/RandomAccessFile.h"
 #include "programs/vardobf/PlayerDBFormat.h"
 #include "util/ByteIO.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 
 namespace programs::vardobf {
 namespace {
@@ -350,7 +350,7 @@ TEST_F(PlayerDBTest, NewFilesMatchTheWriteThroughLayout) {
   const std::pair<int32_t, int32_t> players[] = {{0, 1}, {1, 20000}, {-3, 40000}};
   for (bool seek : {false, true}) {
     SCOPED_TRACE(seek);
-    platform::removePath(db_);
+    ASSERT_TRUE(!platform::exists(db_) || platform::removePath(db_));
     StdoutCapture out;
     ASSERT_TRUE(PlayerDB::open(db_, seek, 0, true));
     EXPECT_EQ(PlayerDB::length(), seek ? 1 : 65536);
@@ -397,7 +397,7 @@ TEST_F(PlayerDBTest, GrowsByOneHundredSlotsAtSlots104And204) {
   PlayerDB::discard();
 
   // Seeking writes four bytes past the new length instead of the zeros.
-  platform::removePath(db_);
+  ASSERT_TRUE(!platform::exists(db_) || platform::removePath(db_));
   ASSERT_TRUE(PlayerDB::open(db_, true, 0, true));
   p.uid = 0;
   ASSERT_TRUE(PlayerDB::putPlayer(p));

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <exception>
 
+#include "base/Failure.h"
 #include "games/bf/Specs.h"
 #include "platform/FileSystem.h"
 #include "programs/vardobf/output/FrameHtml.h"
 #include "programs/vardobf/output/TableHtml.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 
 namespace programs::vardobf::output {
 
@@ -179,7 +179,7 @@ void GameHtml::writePage(const char* op, const char* errorName, const std::strin
     body(w);
     w += frameFoot_;
     for (const std::string& d : Dirs) {
-      if (create && !platform::isDirectory(d)) platform::makeDirectory(d);
+      if (create) platform::ensureDirectory(d);
       platform::writeFile(d + "/" + file, w);
     }
   } catch (const std::exception& e) {

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <exception>
 
+#include "base/Failure.h"
 #include "platform/FileSystem.h"
 #include "programs/vardo/config.h"
 #include "programs/vardobf/output/FrameHtml.h"
 #include "programs/vardobf/output/TableHtml.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 
 namespace programs::vardobf::output {
 
@@ -76,7 +76,7 @@ void TotalsHtml::writePage(const char* op, const std::string& dir, const std::st
     FrameHtml::writeTop(w, title, level);
     body(w);
     FrameHtml::writeFooter(w, title, level);
-    if (!dir.empty() && !platform::isDirectory(dir)) platform::makeDirectory(dir);
+    if (!dir.empty()) platform::ensureDirectory(dir);
     platform::writeFile(dir + file, w);
   } catch (const std::exception& e) {
     Debug::print(std::string("Error in TotalsHtml.") + op + ": " + base::failureText(e), 0);
@@ -149,7 +149,7 @@ void TotalsHtml::writePlayerTotals(const HashEntry* h, int32_t uid) {
     const Player& p = aggregate != nullptr ? *aggregate : *player;
     const std::string text = pHtml.getHtml(p, aggregate != nullptr ? 2 : 1, 7);
     const std::string dir = MainDir + TotalsDir + "/";
-    if (!platform::isDirectory(dir)) platform::makeDirectory(dir);
+    platform::ensureDirectory(dir);
     platform::writeFile(dir + file, text);
   } catch (const std::exception& e) {
     Debug::print("Error in TotalsHtml.writePlayerTotals: " + base::failureText(e), 0);
