@@ -3,13 +3,13 @@
 #include <cstdlib>
 #include <exception>
 
+#include "base/Failure.h"
 #include "games/bf/HighScores.h"
 #include "games/bf/Specs.h"
 #include "programs/vardobf/Sorts.h"
 #include "programs/vardobf/output/GameTablesDetail.h"
 #include "programs/vardobf/output/TableHtml.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 #include "util/QuickSort.h"
 
 namespace programs::vardobf::output {
@@ -165,104 +165,108 @@ GameTables::GameTables(const Game& g, bool graph, int32_t type) : OutputType(typ
 // ---------------------------------------------------------------------------
 // Index page tables
 
+void GameTables::summaryHeadings(Table& t, bool graph) const {
+  const bool scored = isCTF() || isDom();
+  Row r1, r2;
+  r1.push_back({TableEntry("Rank", 2, 2, 1)});
+  r1.push_back({TableEntry("Player", 2, 2, 1)});
+  if (graph) r1.push_back({TableEntry(legendImage(), 2, 2, 1)});
+  if (scored) {
+    r1.push_back({TableEntry("Score", 2, 1, 2)});
+    r2.push_back({heading("Team")});
+    r2.push_back({heading("Player")});
+  }
+  if (isDom()) r1.push_back({TableEntry("Control Point<br>Captures", 2, 2, 1)});
+  const char* const shortNames[] = {"F", "K", "D", "S"};
+  const char* const longNames[] = {"Frags", "Kills", "Deaths", "Suicides"};
+  for (int i = 0; i < 4; ++i)
+    r1.push_back({TableEntry(scored ? shortNames[i] : longNames[i], 2, 2, 1)});
+  if (g_.teamGame) {
+    r1.push_back({TableEntry("TK", 2, 2, 1)});
+    r1.push_back({TableEntry("TD", 2, 2, 1)});
+  }
+  for (const char* h : {"Eff.", "Avg.<br>FPH", "Avg.<br>TTL", "Ping", "Time"})
+    r1.push_back({TableEntry(h, 2, 2, 1)});
+  r1.push_back({TableEntry("Sprees", 2, 1, 5)});
+  for (const char* h : {"K", "R", "D", "U", "G"}) r2.push_back({heading(h)});
+  t.push_back(std::move(r1));
+  t.push_back(std::move(r2));
+}
+
+void GameTables::summaryValues(Row& r, const Player& p, int32_t type, bool hide) const {
+  const PStats& s = p.all;
+  auto cell = [&](const std::string& v) { r.push_back({TableEntry(v, type)}); };
+  if (isDom()) cell(num(s.controlPointCaptures));
+  cell(num(s.frags));
+  cell(num(s.kills));
+  cell(num(s.deaths));
+  cell(num(s.suicides));
+  if (g_.teamGame) {
+    cell(num(s.tkills));
+    cell(num(s.tdeaths));
+  }
+  cell(efficiency(s));
+  cell(s.totalTime == 0.0 ? fmt.format(0.0) : fmt.format(s.frags * 3600.0 / s.totalTime));
+  cell(fmt.format(s.totalTime / (static_cast<double>(s.deaths) + s.suicides + s.tdeaths + 1)));
+  cell(p.isABot || s.pingNum == 0 ? "N/A" : num(s.pingTime / s.pingNum));
+  cell(fmt.format(s.totalTime / 60));
+  for (size_t k = 0; k < Specs::kSprees; ++k) {
+    int32_t uses = k < p.sprees.size() ? p.sprees[k].uses : 0;
+    cell(hide ? hideZero(uses) : num(uses));
+  }
+}
+
+void GameTables::summarySection(Table& t, const std::vector<const Player*>& players,
+                                const Player& totals, int32_t teamIndex, bool graph) const {
+  const bool team = g_.teamGame;
+  const bool scored = isCTF() || isDom();
+  summaryHeadings(t, graph);
+  int32_t row = 0;
+  for (const Player* p : players) {
+    Row r;
+    r.push_back({label(num(p->rank))});
+    r.push_back({nameEntry(*p)});
+    if (graph) {
+      std::string img =
+          team ? "&nbsp;"
+               : (row < 8 ? colourImage(((p->rank - 1) % 32 + 32) % 32 + 1) : noLineImage());
+      r.push_back({value(img)});
+    }
+    if (scored) {
+      r.push_back({value("&nbsp;")});
+      r.push_back({value(score(*p))});
+    }
+    summaryValues(r, *p, 1, true);
+    t.push_back(std::move(r));
+    ++row;
+  }
+  Row r;
+  r.push_back({TableEntry("Totals", 3, 1, 2)});
+  if (graph) r.push_back({TableEntry(team ? colourImage(teamIndex + 1) : "&nbsp;", 9)});
+  if (scored) {
+    r.push_back({TableEntry(isCTF() ? num(totals.all.flagCaptures) : score(totals), 9)});
+    r.push_back({TableEntry("&nbsp;", 9)});
+  }
+  summaryValues(r, totals, 9, false);
+  t.push_back(std::move(r));
+}
+
 void GameTables::mGameSummary(bool graph) {
   build("mGameSummary", [&] {
     gameSummary.emplace();
     Table& t = *gameSummary;
-    const bool team = g_.teamGame;
-    const bool scored = isCTF() || isDom();
-    auto headings = [&] {
-      Row r1, r2;
-      r1.push_back({TableEntry("Rank", 2, 2, 1)});
-      r1.push_back({TableEntry("Player", 2, 2, 1)});
-      if (graph) r1.push_back({TableEntry(legendImage(), 2, 2, 1)});
-      if (scored) {
-        r1.push_back({TableEntry("Score", 2, 1, 2)});
-        r2.push_back({heading("Team")});
-        r2.push_back({heading("Player")});
-      }
-      if (isDom()) r1.push_back({TableEntry("Control Point<br>Captures", 2, 2, 1)});
-      const char* const shortNames[] = {"F", "K", "D", "S"};
-      const char* const longNames[] = {"Frags", "Kills", "Deaths", "Suicides"};
-      for (int i = 0; i < 4; ++i)
-        r1.push_back({TableEntry(scored ? shortNames[i] : longNames[i], 2, 2, 1)});
-      if (team) {
-        r1.push_back({TableEntry("TK", 2, 2, 1)});
-        r1.push_back({TableEntry("TD", 2, 2, 1)});
-      }
-      for (const char* h : {"Eff.", "Avg.<br>FPH", "Avg.<br>TTL", "Ping", "Time"})
-        r1.push_back({TableEntry(h, 2, 2, 1)});
-      r1.push_back({TableEntry("Sprees", 2, 1, 5)});
-      for (const char* h : {"K", "R", "D", "U", "G"}) r2.push_back({heading(h)});
-      t.push_back(std::move(r1));
-      t.push_back(std::move(r2));
-    };
-    // The values shared by player rows (type 1) and totals rows (type 9).
-    auto values = [&](Row& r, const Player& p, int32_t type, bool hide) {
-      const PStats& s = p.all;
-      auto cell = [&](const std::string& v) { r.push_back({TableEntry(v, type)}); };
-      if (isDom()) cell(num(s.controlPointCaptures));
-      cell(num(s.frags));
-      cell(num(s.kills));
-      cell(num(s.deaths));
-      cell(num(s.suicides));
-      if (team) {
-        cell(num(s.tkills));
-        cell(num(s.tdeaths));
-      }
-      cell(efficiency(s));
-      cell(s.totalTime == 0.0 ? fmt.format(0.0) : fmt.format(s.frags * 3600.0 / s.totalTime));
-      cell(fmt.format(s.totalTime / (static_cast<double>(s.deaths) + s.suicides + s.tdeaths + 1)));
-      cell(p.isABot || s.pingNum == 0 ? "N/A" : num(s.pingTime / s.pingNum));
-      cell(fmt.format(s.totalTime / 60));
-      for (size_t k = 0; k < Specs::kSprees; ++k) {
-        int32_t uses = k < p.sprees.size() ? p.sprees[k].uses : 0;
-        cell(hide ? hideZero(uses) : num(uses));
-      }
-    };
-    auto section = [&](const std::vector<const Player*>& players, const Player& totals,
-                       int32_t teamIndex) {
-      headings();
-      int32_t row = 0;
-      for (const Player* p : players) {
-        Row r;
-        r.push_back({label(num(p->rank))});
-        r.push_back({nameEntry(*p)});
-        if (graph) {
-          std::string img =
-              team ? "&nbsp;"
-                   : (row < 8 ? colourImage(((p->rank - 1) % 32 + 32) % 32 + 1) : noLineImage());
-          r.push_back({value(img)});
-        }
-        if (scored) {
-          r.push_back({value("&nbsp;")});
-          r.push_back({value(score(*p))});
-        }
-        values(r, *p, 1, true);
-        t.push_back(std::move(r));
-        ++row;
-      }
-      Row r;
-      r.push_back({TableEntry("Totals", 3, 1, 2)});
-      if (graph) r.push_back({TableEntry(team ? colourImage(teamIndex + 1) : "&nbsp;", 9)});
-      if (scored) {
-        r.push_back({TableEntry(isCTF() ? num(totals.all.flagCaptures) : score(totals), 9)});
-        r.push_back({TableEntry("&nbsp;", 9)});
-      }
-      values(r, totals, 9, false);
-      t.push_back(std::move(r));
-    };
-    if (team) {
+    if (g_.teamGame) {
       const int32_t span = (isDom() ? 21 : isCTF() ? 20 : 18) - (graph ? 0 : 1);
       for (size_t i = 0; i < g_.teamTotals.size(); ++i) {
         const Player& tr = *g_.teamTotals[i];
         std::vector<const Player*> players = rankedOf(tr);
         if (players.empty()) continue;
         t.push_back({{TableEntry("Team: " + TableHtml::htmlText(tr.name), 11, 1, span)}});
-        section(players, tr, static_cast<int32_t>(i));
+        summarySection(t, players, tr, static_cast<int32_t>(i), graph);
       }
     } else {
-      section({g_.playersByRank.begin(), g_.playersByRank.end()}, g_.gameTotals, 0);
+      summarySection(t, {g_.playersByRank.begin(), g_.playersByRank.end()}, g_.gameTotals, 0,
+                     graph);
     }
   });
 }

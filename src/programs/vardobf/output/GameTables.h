@@ -40,6 +40,13 @@ class GameTables {
 
  private:
   void mGameSummary(bool graph);
+  // The steps of the game summary: its two heading rows, the value cells
+  // shared by player rows (type 1) and totals rows (type 9), and one section
+  // of ranked players with their totals row.
+  void summaryHeadings(Table& t, bool graph) const;
+  void summaryValues(Row& r, const games::bf::Player& p, int32_t type, bool hide) const;
+  void summarySection(Table& t, const std::vector<const games::bf::Player*>& players,
+                      const games::bf::Player& totals, int32_t teamIndex, bool graph) const;
   void mGameSummaryB();
   void mCTFSummary();
   void mGameTotals();

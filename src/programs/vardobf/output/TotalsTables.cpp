@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <exception>
 
+#include "base/Failure.h"
 #include "programs/vardo/config.h"
 #include "programs/vardobf/PlayerDB.h"
 #include "programs/vardobf/Sorts.h"
 #include "programs/vardobf/output/GameTablesDetail.h"
 #include "programs/vardobf/output/TableHtml.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 #include "util/QuickSort.h"
 
 namespace programs::vardobf::output {
@@ -327,59 +327,87 @@ void TotalsTables::mTotalsRanking() {
   });
 }
 
+namespace {
+
+// The sorted list, the configured length and the value columns of one
+// ranking table.
+struct RankingKind {
+  const std::vector<const HashEntry*>* list = nullptr;
+  int32_t limit = 0;
+  std::vector<const char*> columns;
+};
+
+RankingKind rankingKind(const Totals& t, int32_t row) {
+  switch (row) {
+    case Specs::kDeathMatch:
+      return {&t.sortedTD,
+              config::getRankDM(),
+              {"Frags", "Kills", "Deaths", "Suicides", "Eff", "Avg FPH", "Avg TTL", "Ping", "Games",
+               "Hours"}};
+    case Specs::kDomination:
+      return {&t.sortedD, config::getRankDom(), {"Score", "Games", "Wins", "Losses", "Hours"}};
+    case Specs::kCaptureTheFlag:
+      return {&t.sortedCTF,
+              config::getRankCTF(),
+              {"Score", "Flag<br>Captures", "Flag<br>Kills", "Flag<br>Assists", "Frags", "Games",
+               "Wins", "Losses", "Hours"}};
+    case Specs::kLastManStanding:
+      return {&t.sortedLMS, config::getRankLMS(), {"Wins", "Losses", "Games", "Hours"}};
+    case Specs::kTeamGame:
+      return {&t.sortedTT, config::getRankTG(), {"Wins", "Losses", "Games", "Hours"}};
+    default:
+      return {&t.sortedA, config::getRankA(), {"Wins", "Losses", "Games", "Hours"}};
+  }
+}
+
+// The value cells of one player's ranking row, in the order of its columns.
+std::vector<std::string> rankingCells(int32_t row, const PStats& s, int64_t games,
+                                      const NumberFormat& fmt) {
+  const std::string hours = fmt.format(s.totalTime / 3600);
+  switch (row) {
+    case Specs::kDeathMatch:
+      return {num(s.frags), num(s.kills), num(s.deaths), num(s.suicides),
+              fmt.format(careerEfficiency(s.kills, s.deaths, s.suicides)) + "%",
+              fmt.format(s.totalTime == 0.0 ? 0.0 : s.frags * 3600.0 / s.totalTime),
+              fmt.format(s.totalTime / (static_cast<double>(s.deaths) + s.suicides + 1)),
+              // This table shows the pings of bots too.
+              s.pingNum == 0 ? "N/A" : num(s.pingTime / s.pingNum), num(s.uses), hours};
+    case Specs::kDomination:
+      return {fmt.format(s.score), num(games), num(s.teamWins), num(s.teamLosses), hours};
+    case Specs::kCaptureTheFlag:
+      return {num(static_cast<int64_t>(s.score)),
+              num(s.flagCaptures),
+              num(s.flagKills),
+              num(s.flagAssists),
+              num(s.frags),
+              num(games),
+              num(s.teamWins),
+              num(s.teamLosses),
+              hours};
+    default:
+      return {num(s.teamWins), num(s.teamLosses), num(games), hours};
+  }
+}
+
+}  // namespace
+
 void TotalsTables::mRanking(int32_t row) {
   static const char* const kNames[] = {"mRankingDM", "mRankingCTF", "mRankingDom", "mRankingA",
                                        "mRankingTG", "mRankingLMS", "mRanking"};
   build(kNames[std::clamp(row, 0, 6)], [&] {
-    const std::vector<const HashEntry*>* list = nullptr;
-    int32_t limit = 0;
-    std::vector<const char*> columns;
-    switch (row) {
-      case Specs::kDeathMatch:
-        list = &t_.sortedTD;
-        limit = config::getRankDM();
-        columns = {"Frags",   "Kills",   "Deaths", "Suicides", "Eff",
-                   "Avg FPH", "Avg TTL", "Ping",   "Games",    "Hours"};
-        break;
-      case Specs::kDomination:
-        list = &t_.sortedD;
-        limit = config::getRankDom();
-        columns = {"Score", "Games", "Wins", "Losses", "Hours"};
-        break;
-      case Specs::kCaptureTheFlag:
-        list = &t_.sortedCTF;
-        limit = config::getRankCTF();
-        columns = {
-            "Score", "Flag<br>Captures", "Flag<br>Kills", "Flag<br>Assists", "Frags", "Games",
-            "Wins",  "Losses",           "Hours"};
-        break;
-      case Specs::kLastManStanding:
-        list = &t_.sortedLMS;
-        limit = config::getRankLMS();
-        columns = {"Wins", "Losses", "Games", "Hours"};
-        break;
-      case Specs::kTeamGame:
-        list = &t_.sortedTT;
-        limit = config::getRankTG();
-        columns = {"Wins", "Losses", "Games", "Hours"};
-        break;
-      default:
-        list = &t_.sortedA;
-        limit = config::getRankA();
-        columns = {"Wins", "Losses", "Games", "Hours"};
-        break;
-    }
+    const RankingKind kind = rankingKind(t_, row);
     auto& table = ranking[static_cast<size_t>(row)];
     table.emplace();
     Table& t = *table;
     t.push_back(titleRow(Specs::games[static_cast<size_t>(row)] + " : All-Time Ranking",
-                         static_cast<int32_t>(columns.size()) + 2));
+                         static_cast<int32_t>(kind.columns.size()) + 2));
     Row h{{heading("Rank")}, {heading("Player")}};
-    for (const char* c : columns) h.push_back({heading(c)});
+    for (const char* c : kind.columns) h.push_back({heading(c)});
     t.push_back(std::move(h));
-    const auto n = std::min<size_t>(static_cast<size_t>(std::max(limit, 0)), list->size());
+    const auto n =
+        std::min<size_t>(static_cast<size_t>(std::max(kind.limit, 0)), kind.list->size());
     for (size_t k = 0; k < n; ++k) {
-      const HashEntry& e = *(*list)[k];
+      const HashEntry& e = *(*kind.list)[k];
       std::optional<Player> p = playerOf(e);
       if (!p) continue;
       const PStats& s = p->games.at(static_cast<size_t>(row));
@@ -388,46 +416,7 @@ void TotalsTables::mRanking(int32_t row) {
       // ends the table.
       if (row == Specs::kDeathMatch ? s.uses == 0 : games == 0) break;
       Row r{{label(num(static_cast<int64_t>(k) + 1))}, {holder(e.name, e.uid, e.isABot)}};
-      auto cell = [&](const std::string& v) { r.push_back({value(v)}); };
-      const std::string hours = fmt.format(s.totalTime / 3600);
-      switch (row) {
-        case Specs::kDeathMatch:
-          cell(num(s.frags));
-          cell(num(s.kills));
-          cell(num(s.deaths));
-          cell(num(s.suicides));
-          cell(fmt.format(careerEfficiency(s.kills, s.deaths, s.suicides)) + "%");
-          cell(fmt.format(s.totalTime == 0.0 ? 0.0 : s.frags * 3600.0 / s.totalTime));
-          cell(fmt.format(s.totalTime / (static_cast<double>(s.deaths) + s.suicides + 1)));
-          // This table shows the pings of bots too.
-          cell(s.pingNum == 0 ? "N/A" : num(s.pingTime / s.pingNum));
-          cell(num(s.uses));
-          cell(hours);
-          break;
-        case Specs::kDomination:
-          cell(fmt.format(s.score));
-          cell(num(games));
-          cell(num(s.teamWins));
-          cell(num(s.teamLosses));
-          cell(hours);
-          break;
-        case Specs::kCaptureTheFlag:
-          cell(num(static_cast<int64_t>(s.score)));
-          cell(num(s.flagCaptures));
-          cell(num(s.flagKills));
-          cell(num(s.flagAssists));
-          cell(num(s.frags));
-          cell(num(games));
-          cell(num(s.teamWins));
-          cell(num(s.teamLosses));
-          cell(hours);
-          break;
-        default:
-          cell(num(s.teamWins));
-          cell(num(s.teamLosses));
-          cell(num(games));
-          cell(hours);
-      }
+      for (const std::string& v : rankingCells(row, s, games, fmt)) r.push_back({value(v)});
       t.push_back(std::move(r));
     }
   });
