@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "platform/FdWrite.h"
+
 namespace platform {
 
 std::unique_ptr<AppendFile> AppendFile::open(const std::string& path, bool fresh,
@@ -29,23 +31,9 @@ bool AppendFile::write(std::string_view data) {
     error_ = std::strerror(EBADF);
     return false;
   }
-  const char* p = data.data();
-  size_t left = data.size();
-  while (left > 0) {
-    ssize_t n = ::write(fd_, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      error_ = std::strerror(errno);
-      return false;
-    }
-    if (n == 0) {
-      error_ = std::strerror(EIO);
-      return false;
-    }
-    p += n;
-    left -= static_cast<size_t>(n);
-  }
-  return true;
+  const int error = detail::writeFully(fd_, data.data(), data.size());
+  if (error != 0) error_ = std::strerror(error);
+  return error == 0;
 }
 
 bool AppendFile::close() {

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "base/Failure.h"
+#include "platform/FdWrite.h"
 #include "platform/FileFaults.h"
 
 namespace platform {
@@ -173,14 +174,10 @@ namespace {
 void writeSpan(const Fd& fd, const char* data, size_t size, const std::string& path) {
   if (FileFaults::injected(FileFaults::Op::kWrite, path))
     throw base::IOError(errnoText("cannot write", path));
-  size_t done = 0;
-  while (done < size) {
-    ssize_t n = ::write(fd.get(), data + done, size - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw base::IOError(errnoText("cannot write", path));
-    }
-    done += static_cast<size_t>(n);
+  const int error = detail::writeFully(fd.get(), data, size);
+  if (error != 0) {
+    errno = error;
+    throw base::IOError(errnoText("cannot write", path));
   }
 }
 

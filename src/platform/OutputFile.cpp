@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "platform/FdWrite.h"
+
 namespace platform {
 
 std::unique_ptr<OutputFile> OutputFile::open(const std::string& path, Mode mode) {
@@ -21,17 +23,7 @@ OutputFile::~OutputFile() {
 
 bool OutputFile::write(const uint8_t* data, size_t size) {
   if (fd_ < 0) return false;
-  while (size > 0) {
-    ssize_t n = ::write(fd_, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) return false;
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
+  return detail::writeFully(fd_, reinterpret_cast<const char*>(data), size) == 0;
 }
 
 bool OutputFile::close() {

@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "platform/FdWrite.h"
+
 namespace platform {
 
 std::unique_ptr<StandardOutput> StandardOutput::divertToStandardError() {
@@ -25,19 +27,7 @@ StandardOutput::~StandardOutput() {
 
 bool StandardOutput::write(std::string_view data) {
   if (fd_ < 0) return false;
-  const char* p = data.data();
-  size_t left = data.size();
-  while (left > 0) {
-    ssize_t n = ::write(fd_, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) return false;
-    p += n;
-    left -= static_cast<size_t>(n);
-  }
-  return true;
+  return detail::writeFully(fd_, data.data(), data.size()) == 0;
 }
 
 bool StandardOutput::close() {
