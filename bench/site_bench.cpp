@@ -4,6 +4,7 @@
 // vardobf with graphs on and off.
 //
 // Usage: site_bench [logs] (default 200)
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -72,16 +73,16 @@ double runVardobf(const std::string& bin, const std::string& home, bool graphs) 
   return digits.empty() ? -1 : std::atof(digits.c_str());
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const int logs = argc > 1 ? std::atoi(argv[1]) : 200;
-  util::Debug::setType("None", ".");
-  games::bf::Specs::init();
-
+// The generated logs: their text as the reader sees it and their bytes as the
+// server writes them.
+struct Logs {
   std::vector<std::string> texts;
   std::vector<std::string> files;
   double megabytes = 0;
+};
+
+Logs generateLogs(int logs) {
+  Logs out;
   for (int i = 0; i < logs; ++i) {
     tools::loggen::LogOptions o;
     o.seed = 1000 + static_cast<uint64_t>(i);
@@ -92,25 +93,28 @@ int main(int argc, char** argv) {
     o.start = tools::loggen::DateTime::fromSeconds(
         tools::loggen::DateTime().toSeconds() + int64_t{i} * 1500, 0);
     tools::loggen::LogGenerator g(o);
-    texts.push_back(g.text());
-    files.push_back(g.bytes());
-    megabytes += static_cast<double>(files.back().size()) / 1e6;
+    out.texts.push_back(g.text());
+    out.files.push_back(g.bytes());
+    out.megabytes += static_cast<double>(out.files.back().size()) / 1e6;
   }
-  std::printf(
-      "%d logs of mixed types, 20 players, 20 minutes: %.1f MB as the server writes them\n\n", logs,
-      megabytes);
+  return out;
+}
 
-  // In-process stages. Replay: tokenizing and replaying a log into a match.
+void removeTree(const std::string& dir) {
+  std::string rm = "rm -rf '" + dir + "'";
+  if (std::system(rm.c_str()) != 0) std::perror("rm");
+}
+
+// In-process stages: replay, page building in memory, and writing.
+void inProcess(const Logs& logs, const std::string& bin) {
+  // Replay: tokenizing and replaying a log into a match.
   std::vector<std::unique_ptr<games::bf::Game>> games;
   auto t0 = Clock::now();
-  for (const std::string& t : texts)
+  for (const std::string& t : logs.texts)
     games.push_back(std::make_unique<games::bf::Game>(std::optional<std::string>(t)));
   auto t1 = Clock::now();
   // Building: every page and graph of every match in memory, written nowhere.
   // The graphs with the installed backgrounds, as a run draws them.
-  const char* binEnv = std::getenv("BRIM_BINARY_DIR");
-  std::string bin = std::string(binEnv != nullptr ? binEnv : ".") + "/bin";
-  if (!platform::isFile(bin + "/vardobf")) bin = ".";
   util::LineGraph small(500, 160), large(500, 500);
   const std::string graphics = bin + "/../share/vardobf/html/graphics/";
   if (!small.loadBackgroundImage(graphics + "graph_back_Vardo.gif") ||
@@ -126,40 +130,46 @@ int main(int argc, char** argv) {
   for (size_t i = 0; i < games.size(); ++i)
     html.writeGame(*games[i], "Bench Server", {out + "/" + std::to_string(i)}, 1, true);
   auto t3 = Clock::now();
+  removeTree(out);
   const double replay = seconds(t0, t1), build = seconds(t1, t2), write = seconds(t2, t3) - build;
   const double total = replay + build + write;
+  const double n = static_cast<double>(logs.files.size());
   std::printf("in process            seconds   share\n");
   std::printf("  replay              %7.3f  %5.1f%%\n", replay, 100 * replay / total);
   std::printf("  page building       %7.3f  %5.1f%%\n", build, 100 * build / total);
   std::printf("  file writing        %7.3f  %5.1f%%\n", write, 100 * write / total);
-  std::printf("  together            %7.3f  %7.1f logs/s  %6.2f MB/s\n\n", total, logs / total,
-              megabytes / total);
+  std::printf("  together            %7.3f  %7.1f logs/s  %6.2f MB/s\n\n", total, n / total,
+              logs.megabytes / total);
+}
 
-  // End to end: the real program over the same logs, once with graphs and
-  // once without. Its stopwatch covers the whole run but the final pause.
-  // Each setting twice, in turns, keeping the faster run of each; every run
-  // starts in a fresh folder and folders are removed only at the end.
-  double ms[2] = {-1, -1};
+// End to end: the real program over the same logs, once with graphs and once
+// without. Its stopwatch covers the whole run but the final pause. Each
+// setting twice, in turns, keeping the faster run of each; every run starts in
+// a fresh folder and folders are removed only at the end. Milliseconds
+// without graphs and with them; -1 where no run gave a time.
+std::array<double, 2> endToEnd(const Logs& logs, const std::string& bin) {
+  std::array<double, 2> ms = {-1, -1};
   std::vector<std::string> homes;
   for (int round = 0; round < 4; ++round) {
-    const int graphs = round % 2;
+    const size_t graphs = static_cast<size_t>(round % 2);
     const std::string home = tempDir();
     homes.push_back(home);
     for (const char* d : {"data", "html", "processedLogs", "logs"})
       platform::ensureDirectory(home + "/" + d);
-    for (size_t i = 0; i < files.size(); ++i)
-      platform::writeFile(home + "/logs/m" + std::to_string(1000 + i) + ".log", files[i]);
+    for (size_t i = 0; i < logs.files.size(); ++i)
+      platform::writeFile(home + "/logs/m" + std::to_string(1000 + i) + ".log", logs.files[i]);
     const double t = runVardobf(bin, home, graphs == 1);
     if (t >= 0 && (ms[graphs] < 0 || t < ms[graphs])) ms[graphs] = t;
   }
-  for (const std::string& home : homes) {
-    std::string rmHome = "rm -rf '" + home + "'";
-    if (std::system(rmHome.c_str()) != 0) std::perror("rm");
-  }
-  // One log added by a whole run to an empty database and to one of 20,000
-  // matches and 5,000 players, totals pages included.
-  double added[2] = {-1, -1};
-  for (int history = 0; history < 2; ++history) {
+  for (const std::string& home : homes) removeTree(home);
+  return ms;
+}
+
+// One log added by a whole run to an empty database and to one of 20,000
+// matches and 5,000 players, totals pages included: milliseconds of each.
+std::array<double, 2> oneLogAdded(const Logs& logs, const std::string& bin) {
+  std::array<double, 2> added = {-1, -1};
+  for (size_t history = 0; history < 2; ++history) {
     const std::string source = tempDir();
     for (const char* d : {"data", "html", "processedLogs", "logs"})
       platform::ensureDirectory(source + "/" + d);
@@ -168,27 +178,44 @@ int main(int argc, char** argv) {
       const std::string home = tempDir();
       std::string copy = "cp -a '" + source + "/.' '" + home + "/' && sync";
       if (std::system(copy.c_str()) != 0) std::perror("cp");
-      platform::writeFile(home + "/logs/new.log", files.front());
+      platform::writeFile(home + "/logs/new.log", logs.files.front());
       const double t = runVardobf(bin, home, true);
       if (t >= 0 && (added[history] < 0 || t < added[history])) added[history] = t;
-      std::string rmHome = "rm -rf '" + home + "'";
-      if (std::system(rmHome.c_str()) != 0) std::perror("rm");
+      removeTree(home);
     }
-    std::string rmSource = "rm -rf '" + source + "'";
-    if (std::system(rmSource.c_str()) != 0) std::perror("rm");
+    removeTree(source);
   }
+  return added;
+}
 
-  std::string rm = "rm -rf '" + out + "'";
-  if (std::system(rm.c_str()) != 0) std::perror("rm");
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int count = argc > 1 ? std::atoi(argv[1]) : 200;
+  util::Debug::setType("None", ".");
+  games::bf::Specs::init();
+
+  const Logs logs = generateLogs(count);
+  std::printf(
+      "%d logs of mixed types, 20 players, 20 minutes: %.1f MB as the server writes them\n\n",
+      count, logs.megabytes);
+  const char* binEnv = std::getenv("BRIM_BINARY_DIR");
+  std::string bin = std::string(binEnv != nullptr ? binEnv : ".") + "/bin";
+  if (!platform::isFile(bin + "/vardobf")) bin = ".";
+
+  inProcess(logs, bin);
+  const std::array<double, 2> ms = endToEnd(logs, bin);
+  const std::array<double, 2> added = oneLogAdded(logs, bin);
   if (ms[0] < 0 || ms[1] < 0) {
     std::printf("end to end: vardobf not found or no stopwatch line (set BRIM_BINARY_DIR)\n");
     return 1;
   }
+  const double n = count, mb = logs.megabytes;
   std::printf("end to end (vardobf)  seconds   logs/s    MB/s\n");
-  std::printf("  graphs on           %7.3f  %7.1f  %6.2f\n", ms[1] / 1000, logs / (ms[1] / 1000),
-              megabytes / (ms[1] / 1000));
-  std::printf("  graphs off          %7.3f  %7.1f  %6.2f\n", ms[0] / 1000, logs / (ms[0] / 1000),
-              megabytes / (ms[0] / 1000));
+  std::printf("  graphs on           %7.3f  %7.1f  %6.2f\n", ms[1] / 1000, n / (ms[1] / 1000),
+              mb / (ms[1] / 1000));
+  std::printf("  graphs off          %7.3f  %7.1f  %6.2f\n", ms[0] / 1000, n / (ms[0] / 1000),
+              mb / (ms[0] / 1000));
   std::printf("  on / off            %7.2f\n\n", ms[1] / ms[0]);
   std::printf("one log added (vardobf, pages and totals pages)   ms\n");
   std::printf("  empty database                             %8.1f\n", added[0]);
