@@ -147,7 +147,8 @@ void PngCodec::decode(std::span<const uint8_t> data, Image& image) {
   }
   std::vector<uint8_t> pixels(w * h.height * 3);
   for (size_t i = 0; i < plane.size(); ++i) {
-    std::copy_n(palette.begin() + plane[i] * 4, 3, pixels.begin() + i * 3);
+    std::copy_n(palette.begin() + plane[i] * 4, 3,
+                pixels.begin() + static_cast<std::ptrdiff_t>(i * 3));
   }
   image.width = static_cast<int32_t>(h.width);
   image.height = static_cast<int32_t>(h.height);

@@ -72,7 +72,7 @@ std::vector<uint8_t> toRgb(const std::vector<uint8_t>& raw, size_t count, size_t
         p[0] = p[1] = p[2] = v[0];
       }
     } else if (bpp == 2) {
-      const unsigned x = v[0] | (v[1] << 8);
+      const unsigned x = v[0] | (unsigned{v[1]} << 8);
       p[0] = widen5((x >> 10) & 31);
       p[1] = widen5((x >> 5) & 31);
       p[2] = widen5(x & 31);

@@ -111,15 +111,15 @@ void mapDithered(Image& image, const Palette& palette, const Weighted& w, int st
       const uint8_t* p = image.level.data() + i * 4;
       const size_t at = static_cast<size_t>(x + 1) * 3;
       int v[3];
-      for (int k = 0; k < 3; ++k)
+      for (size_t k = 0; k < 3; ++k)
         v[k] = static_cast<int>(std::lround(p[k] + s * static_cast<double>(current[at + k])));
       const int idx = nearestWeighted(w, v[0], v[1], v[2]);
       image.outIndices[i] = static_cast<uint8_t>(idx);
       const auto& e = palette.entries[static_cast<size_t>(idx)];
       const size_t ahead = static_cast<size_t>(x + 1 + dir) * 3;
       const size_t behind = static_cast<size_t>(x + 1 - dir) * 3;
-      for (int k = 0; k < 3; ++k) {
-        const int64_t err = (fromValue ? v[k] : p[k]) - e[static_cast<size_t>(k)];
+      for (size_t k = 0; k < 3; ++k) {
+        const int64_t err = (fromValue ? v[k] : p[k]) - e[k];
         current[ahead + k] += 7 * err;
         next[ahead + k] += 1 * err;
         next[at + k] += 5 * err;

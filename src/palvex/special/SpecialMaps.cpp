@@ -146,7 +146,8 @@ void SpecialMaps::paintMask(Image& image) {
   const size_t n = std::min(image.maskPlane.size(), image.pixels.size() / 3);
   for (size_t i = 0; i < n; ++i) {
     if (image.maskPlane[i] == 0) continue;
-    std::copy(image.maskColour.begin(), image.maskColour.end(), image.pixels.begin() + i * 3);
+    std::copy(image.maskColour.begin(), image.maskColour.end(),
+              image.pixels.begin() + static_cast<std::ptrdiff_t>(i * 3));
   }
 }
 
