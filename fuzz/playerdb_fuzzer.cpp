@@ -10,8 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include <unistd.h>
-
+#include "ScratchDir.h"
 #include "games/bf/Specs.h"
 #include "platform/FileSystem.h"
 #include "programs/vardobf/PlayerDB.h"
@@ -22,21 +21,9 @@ using programs::vardobf::PlayerDB;
 
 namespace {
 
-std::filesystem::path scratchDir() {
-  return std::filesystem::temp_directory_path() / ("playerdb_fuzz_" + std::to_string(::getpid()));
-}
-
-void removeScratch() {
-  std::error_code ec;
-  std::filesystem::remove_all(scratchDir(), ec);
-}
-
 const std::string& scratchFile() {
-  static const std::string path = [] {
-    std::filesystem::create_directories(scratchDir());
-    std::atexit(removeScratch);
-    return (scratchDir() / "bf_player.db").string();
-  }();
+  static const std::string path =
+      (fuzz_support::scratchDir("playerdb_fuzz") / "bf_player.db").string();
   return path;
 }
 

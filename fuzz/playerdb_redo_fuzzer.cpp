@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
+#include "ScratchDir.h"
+#include "base/Failure.h"
 #include "games/bf/Specs.h"
 #include "platform/FileSystem.h"
 #include "programs/vardobf/PlayerDB.h"
@@ -21,7 +21,6 @@
 #include "programs/vardobf/PlayerDBInternal.h"
 #include "util/ByteIO.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 
 namespace {
 
@@ -33,26 +32,9 @@ using programs::vardobf::PlayerDB;
 // decoded, so that a run never writes large files.
 constexpr int64_t kMaxAppliedLength = int64_t{1} << 20;
 
-// In memory where the system has it: every apply flushes to the disk.
-std::filesystem::path scratchDir() {
-  std::error_code ec;
-  const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ec)
-                                         ? std::filesystem::path("/dev/shm")
-                                         : std::filesystem::temp_directory_path();
-  return base / ("playerdb_redo_fuzz_" + std::to_string(::getpid()));
-}
-
-void removeScratch() {
-  std::error_code ec;
-  std::filesystem::remove_all(scratchDir(), ec);
-}
-
 const std::string& scratchFile() {
-  static const std::string path = [] {
-    std::filesystem::create_directories(scratchDir());
-    std::atexit(removeScratch);
-    return (scratchDir() / "bf_player.db").string();
-  }();
+  static const std::string path =
+      (fuzz_support::scratchDir("playerdb_redo_fuzz") / "bf_player.db").string();
   return path;
 }
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "ScratchDir.h"
 #include "platform/FakeClock.h"
 #include "platform/FileSystem.h"
 #include "programs/vardo/config.h"
@@ -38,11 +39,7 @@ struct Entry {
 };
 
 const std::string& home() {
-  static const std::string dir = [] {
-    std::string tmpl = (fs::temp_directory_path() / "stagingfuzzXXXXXX").string();
-    if (::mkdtemp(tmpl.data()) == nullptr) std::abort();
-    return tmpl;
-  }();
+  static const std::string dir = fuzz_support::scratchDir("staging_fuzz").string();
   return dir;
 }
 

@@ -17,8 +17,7 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
+#include "ScratchDir.h"
 #include "games/bf/Specs.h"
 #include "platform/FileSystem.h"
 #include "programs/vardo/config.h"
@@ -37,30 +36,16 @@ const char* const kFiles[] = {Totals::kCommitMarker, "bf_game.db.new",    "bf_re
                               Totals::kPlayerDB};
 constexpr size_t kSaveFiles = 5;  // the marker and the files it may name
 
-// In memory where the system has it: every apply flushes to the disk.
-std::filesystem::path scratchDir() {
-  std::error_code ec;
-  const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ec)
-                                         ? std::filesystem::path("/dev/shm")
-                                         : std::filesystem::temp_directory_path();
-  return base / ("totals_commit_fuzz_" + std::to_string(::getpid()));
-}
-
-void removeScratch() {
-  std::error_code ec;
-  std::filesystem::remove_all(scratchDir(), ec);
-}
-
 // The database directory, emptied.
 std::string freshDir() {
+  static const std::filesystem::path home = fuzz_support::scratchDir("totals_commit_fuzz");
   static const bool made = [] {
-    std::filesystem::create_directories(scratchDir() / "data");
-    std::atexit(removeScratch);
-    programs::vardo::config::home = scratchDir().string();
+    std::filesystem::create_directories(home / "data");
+    programs::vardo::config::home = home.string();
     return true;
   }();
   (void)made;
-  const std::filesystem::path dir = scratchDir() / "data";
+  const std::filesystem::path dir = home / "data";
   std::error_code ec;
   for (const auto& e : std::filesystem::directory_iterator(dir, ec))
     std::filesystem::remove_all(e.path(), ec);
