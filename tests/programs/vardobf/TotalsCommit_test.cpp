@@ -4,15 +4,16 @@
 #include <stdlib.h>
 
 #include "TestDir.h"
+#include "base/Failure.h"
 #include "games/bf/LogBuilder.h"
 #include "games/bf/Specs.h"
 #include "platform/FaultyFiles.h"
 #include "platform/FileSystem.h"
 #include "programs/vardo/config.h"
+#include "programs/vardobf/DbHomeTest.h"
 #include "programs/vardobf/PlayerDB.h"
 #include "programs/vardobf/Totals.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 
 namespace programs::vardobf {
 namespace {
@@ -36,24 +37,9 @@ std::unique_ptr<Game> matchOn(const std::string& day, const std::string& other =
   return std::make_unique<Game>(std::optional<std::string>(log.text()));
 }
 
-class TotalsCommitTest : public ::testing::Test {
+class TotalsCommitTest : public testing_support::DbHomeTest {
  protected:
-  void SetUp() override {
-    util::Debug::reset();
-    util::Debug::setType("StdOut", ".");
-    Specs::init();
-    ::setenv("TZ", "UTC", 1);
-    ::tzset();
-    config::resetToDefaults();
-    config::home = home.path();
-    config::os = "Linux";
-    home.mkdir("data");
-  }
-  void TearDown() override {
-    PlayerDB::discard();
-    util::Debug::reset();
-    config::resetToDefaults();
-  }
+  TotalsCommitTest() : DbHomeTest("StdOut") {}
   // One run over `days`; the save's failure is returned as its text.
   std::string run(const std::vector<std::string>& days) {
     Totals t;
@@ -102,7 +88,6 @@ class TotalsCommitTest : public ::testing::Test {
     ASSERT_TRUE(PlayerDB::writeRedo(home / ("data/" + std::string(Totals::kPlayerRedo))));
     PlayerDB::discard();
   }
-  TestDir home;
 };
 
 TEST_F(TotalsCommitTest, AMarkerThatCannotBeRemovedFailsTheSaveLoudly) {

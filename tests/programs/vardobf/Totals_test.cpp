@@ -4,15 +4,16 @@
 #include <stdlib.h>
 
 #include "TestDir.h"
+#include "base/Failure.h"
 #include "games/bf/LogBuilder.h"
 #include "games/bf/Specs.h"
 #include "platform/FileSystem.h"
 #include "programs/vardo/config.h"
+#include "programs/vardobf/DbHomeTest.h"
 #include "programs/vardobf/DbText.h"
 #include "programs/vardobf/PlayerDB.h"
 #include "programs/vardobf/Sorts.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 
 namespace programs::vardobf {
 namespace {
@@ -42,23 +43,9 @@ std::unique_ptr<Game> replay(const Log& log) {
   return std::make_unique<Game>(std::optional<std::string>(log.text()));
 }
 
-class TotalsTest : public ::testing::Test {
+class TotalsTest : public testing_support::DbHomeTest {
  protected:
-  void SetUp() override {
-    util::Debug::reset();
-    util::Debug::setType("None", ".");
-    Specs::init();
-    ::setenv("TZ", "UTC", 1);
-    ::tzset();
-    config::resetToDefaults();
-    config::home = home.path();
-    config::os = "Linux";
-    home.mkdir("data");
-  }
-  void TearDown() override {
-    util::Debug::reset();
-    config::resetToDefaults();
-  }
+  TotalsTest() : DbHomeTest("None") {}
   // One run: read, fold the matches in, sort, save.
   void run(const std::vector<const Game*>& games) {
     Totals t;
@@ -69,7 +56,6 @@ class TotalsTest : public ::testing::Test {
     t.writeDBs();
   }
   std::string db(const std::string& name) { return home.read("data/" + name); }
-  TestDir home;
 };
 
 TEST_F(TotalsTest, FirstRunCountsEveryMatchAndGivesUidsInOrder) {
