@@ -267,10 +267,7 @@ Session::Stream Session::inflateInto(int64_t size, LogStore::Incoming* incoming,
 
 }  // namespace
 
-CollectorServer::CollectorServer(CollectorOptions options)
-    : options_(std::move(options)),
-      store_(options_.storeDir, options_.incomingDir,
-             options_.fault == CollectorOptions::Fault::kFullDisk) {}
+CollectorServer::CollectorServer(CollectorOptions options) : options_(std::move(options)) {}
 
 void CollectorServer::log(const std::string& line) {
   std::lock_guard<std::mutex> lock(logMutex_);
@@ -291,18 +288,23 @@ void CollectorServer::serve(platform::Socket socket, uint64_t id) {
 }
 
 int CollectorServer::run() {
+  // The store directory and the address are checked before the store is
+  // opened: opening creates the incoming directory and clears it of the
+  // parts an earlier server left, which a refused start must not do.
   if (!platform::isDirectory(options_.storeDir)) {
     log("the store directory " + options_.storeDir + " does not exist");
-    return 1;
-  }
-  if (!platform::isDirectory(options_.incomingDir)) {
-    log("cannot create the incoming directory " + options_.incomingDir);
     return 1;
   }
   std::string error;
   platform::Listener listener = platform::Listener::open(options_.address, options_.port, &error);
   if (!listener.isOpen()) {
     log(error);
+    return 1;
+  }
+  store_.emplace(options_.storeDir, options_.incomingDir,
+                 options_.fault == CollectorOptions::Fault::kFullDisk);
+  if (!platform::isDirectory(options_.incomingDir)) {
+    log("cannot create the incoming directory " + options_.incomingDir);
     return 1;
   }
   if (!options_.portFile.empty()) {

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "platform/Socket.h"
@@ -21,14 +22,17 @@ class CollectorServer {
   explicit CollectorServer(CollectorOptions options);
 
   // Listens and serves until the process ends. Returns 1 (after a message)
-  // when it cannot listen or cannot use the store.
+  // when it cannot listen or cannot use the store. A start refused for a
+  // missing store or an address it cannot listen on leaves the disk as it
+  // was.
   int run();
 
   // One line on standard output, never interleaved with another thread's.
   void log(const std::string& line);
 
   const CollectorOptions& options() const { return options_; }
-  LogStore& store() { return store_; }
+  // The store; there is one only while run() serves.
+  LogStore& store() { return *store_; }
   // True for the HELLOs to be answered with REDIRECT.
   bool takeRedirect();
 
@@ -36,7 +40,7 @@ class CollectorServer {
   void serve(platform::Socket socket, uint64_t id);
 
   CollectorOptions options_;
-  LogStore store_;
+  std::optional<LogStore> store_;
   std::mutex logMutex_;
   std::atomic<int> active_{0};
   std::atomic<int> redirected_{0};

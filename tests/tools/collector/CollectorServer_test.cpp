@@ -1,6 +1,8 @@
 // The collector server as a running program, spoken to directly: clients
 // that misbehave are dropped without harm to the others, and only complete
 // logs ever appear in the store.
+#include "tools/collector/CollectorServer.h"
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -9,6 +11,7 @@
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/Socket.h"
+#include "tools/collector/CollectorOptions.h"
 
 namespace {
 
@@ -130,6 +133,39 @@ TEST_F(CollectorServerTest, BadClientsAreDroppedAndOthersServed) {
   EXPECT_NE(log.find("dropped: more data than announced"), std::string::npos) << log;
   EXPECT_NE(log.find("dropped: bad compressed data"), std::string::npos) << log;
   EXPECT_NE(log.find("dropped: receive failed or idle too long"), std::string::npos) << log;
+}
+
+// A start refused for a missing store, or for an address the server cannot
+// listen on, leaves the disk as it was: no incoming directory appears, no
+// port file, and the parts an earlier server left stay for the next start.
+TEST(CollectorServerStart, ARefusedStartTouchesNothing) {
+  using tools::collector::CollectorOptions;
+  using tools::collector::CollectorServer;
+  TestDir d;
+  auto start = [&](const std::string& store, const std::string& listen) {
+    std::string error;
+    auto o = CollectorOptions::parse(
+        {"--store", store, "--listen", listen, "--port-file", d / "port"}, &error);
+    EXPECT_TRUE(o) << error;
+    return o ? CollectorServer(*o).run() : -1;
+  };
+  EXPECT_EQ(start(d / "missing", "127.0.0.1:0"), 1);
+  EXPECT_TRUE(platform::listDirectory(d.path()).empty());
+
+  std::string error;
+  platform::Listener taken = platform::Listener::open("127.0.0.1", 0, &error);
+  ASSERT_TRUE(taken.isOpen()) << error;
+  const std::string busy = "127.0.0.1:" + std::to_string(taken.port());
+  d.mkdir("store");
+  EXPECT_EQ(start(d / "store", busy), 1);
+  EXPECT_EQ(platform::listDirectory(d.path()), std::vector<std::string>{"store"});
+
+  d.mkdir("kept");
+  d.mkdir("kept.incoming");
+  d.write("kept.incoming/1-1.part", "half a log");
+  EXPECT_EQ(start(d / "kept", busy), 1);
+  EXPECT_EQ(platform::listDirectory(d / "kept.incoming"), std::vector<std::string>{"1-1.part"});
+  EXPECT_FALSE(platform::exists(d / "port"));
 }
 
 }  // namespace
