@@ -1,6 +1,9 @@
 #include "platform/Socket.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <climits>
 #include <cstring>
 #include <utility>
 
@@ -8,6 +11,7 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -101,6 +105,27 @@ long Socket::receive(char* data, size_t size) {
     n = ::recv(fd_, data, size, 0);
   } while (n < 0 && errno == EINTR);
   return static_cast<long>(n);
+}
+
+Connection::Readiness Socket::waitReadable(int64_t millis) {
+  // A closed socket's receive() fails at once.
+  if (fd_ < 0) return Readiness::kReadable;
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point deadline =
+      Clock::now() + std::chrono::milliseconds(std::max<int64_t>(millis, 0));
+  for (;;) {
+    int64_t left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    pollfd p;
+    p.fd = fd_;
+    p.events = POLLIN;
+    p.revents = 0;
+    int rc = ::poll(&p, 1, static_cast<int>(std::clamp<int64_t>(left, 0, INT_MAX)));
+    // Data, the peer's end, an error or a reset all make receive() return.
+    if (rc > 0) return Readiness::kReadable;
+    if (rc == 0) return Readiness::kQuiet;
+    if (errno != EINTR) return Readiness::kUnknown;
+  }
 }
 
 bool Socket::setReceiveTimeout(int64_t millis) {

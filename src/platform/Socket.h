@@ -21,6 +21,20 @@ class Connection {
   // Receives at most `size` bytes with a single call: the number received,
   // 0 when the peer closed the connection, -1 on failure.
   virtual long receive(char* data, size_t size) = 0;
+
+  // What waitReadable() found.
+  enum class Readiness {
+    kReadable,  // receive() returns at once: data, the end, or a failure
+    kQuiet,     // nothing came within the time given
+    kUnknown,   // the connection cannot tell; receive() may block
+  };
+  // Waits at most `millis` milliseconds (0: only looks) until receive()
+  // would return without blocking. Connections that cannot wait say
+  // kUnknown.
+  virtual Readiness waitReadable(int64_t millis) {
+    static_cast<void>(millis);
+    return Readiness::kUnknown;
+  }
 };
 
 // Opens connections. The real one resolves host names and connects over TCP.
@@ -53,6 +67,7 @@ class Socket : public Connection {
 
   long sendOnce(const char* data, size_t size) override;
   long receive(char* data, size_t size) override;
+  Readiness waitReadable(int64_t millis) override;
   // Sends everything, retrying short sends; false on failure.
   [[nodiscard]] bool sendAll(const char* data, size_t size);
 

@@ -87,7 +87,14 @@ CollectorClient::Outcome CollectorClient::offer(const std::string& path,
   out_.sayBytes("Received: ");
   out_.sayBytes(reply);
   if (first && contains(reply, "REDIRECT")) return followRedirect(reply);
-  if (contains(reply, "READY")) return sendFile(path, file, size);
+  if (contains(reply, "READY")) {
+    // The collector can acknowledge a file only after it has the file:
+    // bytes that came with READY or before the file is sent (an early
+    // "ACK" above all) are no answer to it, and must not cost the log.
+    size_t early = reader_.discard(*connection_);
+    if (early > 0) out_.say("Ignored %zu bytes received before the file was sent\n", early);
+    return sendFile(path, file, size);
+  }
   std::string_view line = firstLine(reply);
   if (contains(line, "SYNTAX_ERROR") || contains(line, "UNSUPPORTED_VERSION") ||
       contains(line, "UNKNOWN_TYPE") || !contains(line, "FILE_TOO_LARGE")) {

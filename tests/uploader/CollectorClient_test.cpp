@@ -3,6 +3,7 @@
 // stream, redirections and failover.
 #include "uploader/CollectorClient.h"
 
+#include <algorithm>
 #include <random>
 
 #include <gtest/gtest.h>
@@ -10,12 +11,15 @@
 #include "TestDir.h"
 #include "platform/FakeNetwork.h"
 #include "uploader/Inflate.h"
+#include "uploader/PacedConnection.h"
 
 namespace uploader {
 namespace {
 
 using testing_support::FakeNetwork;
 using testing_support::inflateAll;
+using testing_support::PacedConnection;
+using testing_support::PacedNetwork;
 using testing_support::ScriptedConnection;
 using testing_support::TestDir;
 using Outcome = CollectorClient::Outcome;
@@ -45,6 +49,11 @@ class TessalyClient : public ::testing::Test {
     client_ = std::make_unique<CollectorClient>(net_, out_, table(entries), start, description());
     return *client_;
   }
+  // A client whose connections come from paced_.
+  CollectorClient& pacedClient() {
+    client_ = std::make_unique<CollectorClient>(paced_, out_, table(1), 0, description());
+    return *client_;
+  }
   Outcome offerFile(const std::string& content, bool first = true) {
     std::string p = dir_.write("a.log", content);
     auto f = platform::RandomAccessFile::open(p, platform::RandomAccessFile::Mode::kReadOnly);
@@ -57,6 +66,7 @@ class TessalyClient : public ::testing::Test {
   }
 
   FakeNetwork net_;
+  PacedNetwork paced_;
   std::string text_;
   Output out_;
   TestDir dir_;
@@ -153,10 +163,80 @@ TEST_F(TessalyClient, RepliesInPiecesOrTogether) {
   ASSERT_TRUE(client().connect());
   EXPECT_EQ(offerFile("abc"), Outcome::kAcknowledged);
 
+  // The ACK that comes with READY, before the file, does not count; the
+  // one after the file does.
   ScriptedConnection& c2 = net_.add("c0:9000");
-  c2.pieces = {"READY\nACK\n"};
+  c2.pieces = {"READY\nACK\n", "ACK\n"};
   ASSERT_TRUE(client().connect());
   EXPECT_EQ(offerFile("abc"), Outcome::kAcknowledged);
+  EXPECT_TRUE(c2.pieces.empty());
+}
+
+// The log is deleted on an acknowledgement, so only an ACK that answers the
+// file may count: whatever came before the file was sent is dropped, and
+// the ACK is read afresh after it.
+TEST_F(TessalyClient, AnAckBeforeTheFileIsNoAcknowledgement) {
+  using Then = PacedConnection::Then;
+  struct Case {
+    std::vector<std::pair<std::string, int>> steps;  // bytes, after how many sends
+    Then then;
+    Outcome outcome;
+    const char* line;
+  } cases[] = {
+      {{{"READY\nACK\n", 0}},
+       Then::kEnd,
+       Outcome::kAborted,
+       "[E04]: *** Unknown response \"\" waiting for ACK"},
+      {{{"READY\n", 0}, {"ACK\n", 0}}, Then::kEnd, Outcome::kAborted, "Unknown response \"\""},
+      {{{"READY\nACK\n", 0}, {"DONE\n", 2}},
+       Then::kSilence,
+       Outcome::kAborted,
+       "[E04]: *** Unknown response \"DONE\" waiting for ACK"},
+      {{{"READY\nACK\n", 0}, {"ACK\n", 2}},
+       Then::kSilence,
+       Outcome::kAcknowledged,
+       "Received:  ACK\n"},
+  };
+  for (const Case& k : cases) {
+    text_.clear();
+    PacedConnection& c = paced_.add();
+    for (const auto& [bytes, afterSends] : k.steps) c.add(bytes, afterSends);
+    c.then = k.then;
+    ASSERT_TRUE(pacedClient().connect());
+    EXPECT_EQ(offerFile("abc"), k.outcome) << k.steps.size();
+    EXPECT_EQ(c.sends.size(), 2u);  // HELLO and the file: it was sent
+    EXPECT_NE(text_.find("Ignored 4 bytes received before the file was sent\n"), std::string::npos)
+        << text_;
+    EXPECT_NE(text_.find(k.line), std::string::npos) << text_;
+  }
+}
+
+// A collector that ends no reply with LF and keeps the connection open:
+// each reply is taken once it falls quiet.
+TEST_F(TessalyClient, RepliesWithoutLineFeedOnAnOpenConnection) {
+  using Then = PacedConnection::Then;
+  PacedConnection& c = paced_.add();
+  c.add("READY");
+  c.add("ACK", 2);
+  c.then = Then::kSilence;
+  ASSERT_TRUE(pacedClient().connect());
+  EXPECT_EQ(offerFile("the whole log\n"), Outcome::kAcknowledged);
+  ASSERT_EQ(c.sends.size(), 2u);
+  EXPECT_EQ(inflateAll(c.sends[1]), "the whole log\n");
+  EXPECT_EQ(std::count(c.waits.begin(), c.waits.end(), ReplyReader::kQuietMillis), 2);
+
+  PacedConnection& big = paced_.add();
+  big.add("FILE_TOO_LARGE");
+  big.then = Then::kSilence;
+  ASSERT_TRUE(pacedClient().connect());
+  EXPECT_EQ(offerFile("abc"), Outcome::kTooLarge);
+
+  PacedConnection& test = paced_.add();
+  test.add("CONN_TEST_OK");
+  test.then = Then::kSilence;
+  ASSERT_TRUE(pacedClient().connect());
+  EXPECT_EQ(client_->connectionTest(), CollectorClient::TestOutcome::kDone);
+  EXPECT_NE(text_.find("Received: CONN_TEST_OK"), std::string::npos);
 }
 
 TEST_F(TessalyClient, NulBytesAreTextLikeAnyOther) {
