@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include <sys/utsname.h>
+#include <unistd.h>
 
 #include "platform/LocalTime.h"
 
@@ -18,6 +19,12 @@ std::optional<KernelInfo> kernelInfo() {
   k.major = static_cast<int>(std::strtol(u.release, &end, 10));
   if (end != nullptr && *end == '.') k.minor = static_cast<int>(std::strtol(end + 1, nullptr, 10));
   return k;
+}
+
+std::optional<std::string> hostName() {
+  char buf[256] = {};
+  if (::gethostname(buf, sizeof buf - 1) != 0 || buf[0] == '\0') return std::nullopt;
+  return std::string(buf);
 }
 
 LocalDate localDate(int64_t millis) {

@@ -20,6 +20,9 @@ struct KernelInfo {
 // None when the version data cannot be read.
 std::optional<KernelInfo> kernelInfo();
 
+// This machine's host name; none when it cannot be had.
+std::optional<std::string> hostName();
+
 // A calendar date in the local time zone.
 struct LocalDate {
   int year = 1970;

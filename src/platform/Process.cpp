@@ -10,8 +10,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/SpawnSetup.h"
 #include "base/Failure.h"
+#include "platform/SpawnSetup.h"
 
 extern char** environ;
 
@@ -68,6 +68,14 @@ void spawnDetached(const std::vector<std::string>& args) {
   // exits, the child is adopted and reaped by the system.
   int status = 0;
   ::waitpid(pid, &status, WNOHANG);
+}
+
+int currentProcessId() { return static_cast<int>(::getpid()); }
+
+bool processRunning(int pid) {
+  if (pid <= 0) return false;
+  // Signal 0 only checks: EPERM means the process exists under another user.
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
 }  // namespace platform

@@ -16,4 +16,11 @@ int runAndWait(const std::vector<std::string>& args);
 // started.
 void spawnDetached(const std::vector<std::string>& args);
 
+// The running program's process id.
+int currentProcessId();
+
+// True when a process of id `pid` exists on this machine (it may belong to
+// another user). False when no such process is running.
+[[nodiscard]] bool processRunning(int pid);
+
 }  // namespace platform

@@ -115,7 +115,7 @@ TEST_F(VardobfRun, CommandLineEdges) {
   EXPECT_EQ(args.status, 0);
   EXPECT_EQ(args.output.rfind("Invalid option encountered:-x\n\nUsage: VardoBF", 0), 0u);
   EXPECT_TRUE(contains(args.output, "arg[0]=-x=\narg[1]=-v=\narg[2]=-j=\n"));
-  EXPECT_TRUE(contains(args.output, "File from Vector: nowhere\nI core.moveOldLogfiles\n"));
+  EXPECT_TRUE(contains(args.output, "File from Vector: nowhere\nO core.moveLogFiles\n"));
 }
 
 TEST_F(VardobfRun, DefaultLogPathAndHomeIsTheWorkingDirectory) {

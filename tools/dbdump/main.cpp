@@ -8,11 +8,12 @@
 
 #include <unistd.h>
 
+#include "base/Failure.h"
 #include "games/bf/Specs.h"
 #include "platform/FileSystem.h"
+#include "programs/vardobf/Totals.h"
 #include "tools/dbdump/DbDump.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 
 namespace {
 
@@ -21,7 +22,8 @@ void usage(std::FILE* to) {
                "Usage: dbdump <database directory>\n\n"
                "Prints bf_player.db, bf_game.db, bf_hash.db and bf_records.db of the\n"
                "directory as one JSON document. Problems found while reading are\n"
-               "reported on standard error; the files are only read.\n");
+               "reported on standard error; the files are only read. A directory\n"
+               "whose last save is not finished is refused (status 1).\n");
 }
 
 }  // namespace
@@ -41,6 +43,18 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (dir.back() != '/') dir += '/';
+  // A save in progress, or one that a killed run left, is settled by the
+  // next run of vardobf; until then the files may be a mix of two saves.
+  const std::vector<std::string> unfinished = programs::vardobf::Totals::unfinishedSaveFiles(dir);
+  if (!unfinished.empty()) {
+    std::string names;
+    for (const std::string& name : unfinished) names += (names.empty() ? "" : ", ") + name;
+    std::fprintf(stderr,
+                 "dbdump: '%s' holds a save that is not finished (%s); the next run of "
+                 "vardobf settles it, dump the database after that\n",
+                 dir.c_str(), names.c_str());
+    return 1;
+  }
   // Trace lines go to standard error so that standard output is pure JSON.
   std::fflush(stdout);
   int jsonFd = ::dup(1);

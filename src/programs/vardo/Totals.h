@@ -10,6 +10,15 @@ namespace programs::vardo {
 class Totals {
  public:
   virtual ~Totals() = default;
+  // Finishes or drops a save of the databases that an earlier run left
+  // unfinished (killed or failed part-way), so that the database directory
+  // holds one whole save again. Called once per run, after the run lock
+  // check and before anything else is done with the databases; throws when
+  // the save cannot be settled.
+  virtual void settleSave() = 0;
+  // True when the saved database holds counted matches. Reads only what it
+  // needs and creates nothing.
+  virtual bool hasSavedMatches() = 0;
   // Reads the databases; called once per run before the first valid match.
   virtual void readDBs() = 0;
   // False when the match is already in the totals (a repeat).

@@ -9,6 +9,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
 #include "platform/System.h"
+#include "programs/vardo/RunLock.h"
 #include "programs/vardo/SiteFiles.h"
 #include "programs/vardo/config.h"
 #include "util/Debug.h"
@@ -33,12 +34,17 @@ const char* const kGameDir = "Individual_Game_Stats";
 int64_t now() { return platform::clock().currentTimeMillis(); }
 
 // Moves a file, replacing an existing target; copies and deletes when a plain
-// rename is impossible (for example across file systems).
+// rename is impossible (for example across file systems). The copy goes
+// through a temporary name, so that `to` never holds part of the file.
 void moveFile(const std::string& from, const std::string& to) {
   if (platform::replaceFile(from, to)) return;
-  platform::writeFile(to, platform::readFile(from));
+  platform::copyFile(from, to);
   if (!platform::removePath(from)) throw base::IOError("cannot delete " + from);
 }
+
+// The suffix of a processed log.
+constexpr std::string_view kDone = ".del";
+const char* const kMainPage = "Vardo_Main.html";
 
 // Removes a file whose removal may fail without harm to this run, and traces
 // the failure as the other failures of `where` are traced.
@@ -121,6 +127,7 @@ void core::go(const std::string& prog, const std::vector<std::string>& logfiles,
     if (stagingFailure_)
       stopRun("the logs could not be staged in " + config::vdDBDir() + " (" + *stagingFailure_ +
               ")");
+    settleEarlierSave(totalStats);
     t1.mark("moveLogFiles");
 
     util::Timer t3;
@@ -137,8 +144,10 @@ void core::go(const std::string& prog, const std::vector<std::string>& logfiles,
 
     if (HighScoreGame) createGameHtml(*HighScoreGame, false, true, false);
     if (LastGame) createGameHtml(*LastGame, false, false, true);
+    if (!totalsOpened_) restoreMainPage(totalStats, totalHtml);
 
     bool saved = true;
+    saveFailure_.reset();
     if (totalsOpened_) {
       if (totalStats.isModified()) totalStats.sortPlayers();
       createTotalsHtml(totalStats, totalHtml);
@@ -158,6 +167,10 @@ void core::go(const std::string& prog, const std::vector<std::string>& logfiles,
     platform::clock().sleepMillis(3000);
     if (frame_) frame_->setVisible(false);
     Debug::print("O core.go", 1);
+    if (!saved)
+      stopRun("the totals could not be saved (" + saveFailure_.value_or("unknown failure") +
+              "); the processed logs stay in " + config::vdDBDir() +
+              " and are counted by the next run");
   } catch (const std::exception& e) {
     Debug::print("Error in vdsToplvl.go: " + failureText(e), 0);
     // The run stopped without saving: say so, and do not end with success.
@@ -206,24 +219,44 @@ void core::layInSiteFiles() {
 
 void core::runLoop(Totals& totalStats, games::GameCreator& gc, util::Timer& t1, util::Timer& t3) {
   const std::string dbDir = config::vdDBDir();
+  // Processed logs of an earlier run, taken again under their ".log" names.
+  std::set<std::string> leftovers;
+  for (const std::string& entry : platform::listDirectory(dbDir))
+    if (endsWith(entry, ".log.del") && platform::isFile(dbDir + entry)) leftovers.insert(entry);
   std::set<std::string> taken;  // each staged log is taken at most once per run
   int32_t y = 0;
   for (;;) {
     std::string lock = dbDir + std::to_string(now()) + ".lock";
     try {
-      platform::writeFile(lock, "");
+      try {
+        platform::writeFile(lock, RunLock::ownerText());
+      } catch (const base::IOError&) {
+        // A full disk may still take an empty lock, judged by its age.
+        platform::writeFile(lock, "");
+      }
     } catch (const base::IOError& e) {
       throw base::IOError(std::string("the run lock could not be created: ") + e.what());
     }
     if (lockFile_ && *lockFile_ != lock) removeTraced(*lockFile_, "runLoop");
     lockFile_ = lock;
 
+    // The next log is the first by its ".log" name; a processed log of an
+    // earlier run goes before a staged log of the same name.
     std::optional<std::string> name;
+    std::string nameKey;
+    bool nameIsLeftover = false;
     int32_t n = 0;
     for (const std::string& entry : platform::listDirectory(dbDir)) {
-      if (!endsWith(entry, ".log") || taken.count(entry) != 0) continue;
+      if (taken.count(entry) != 0) continue;
+      const bool leftover = leftovers.count(entry) != 0;
+      if (!leftover && !endsWith(entry, ".log")) continue;
       ++n;
-      if (!name) name = entry;
+      std::string key = leftover ? entry.substr(0, entry.size() - kDone.size()) : entry;
+      if (!name || key < nameKey || (key == nameKey && leftover && !nameIsLeftover)) {
+        name = entry;
+        nameKey = std::move(key);
+        nameIsLeftover = leftover;
+      }
     }
     int32_t z = y + n;
     if (!name) {
@@ -264,21 +297,49 @@ void core::runLoop(Totals& totalStats, games::GameCreator& gc, util::Timer& t1, 
       }
     }
 
-    markProcessed(dbDir + *name);
+    if (!nameIsLeftover) {
+      const std::string done = *name + std::string(kDone);
+      markProcessed(dbDir + *name, taken.count(done) != 0);
+      taken.insert(done);
+    }
     t3.mark(logNo + " written");
     t1.mark(logNo + " total");
   }
 }
 
-void core::markProcessed(const std::string& log) {
+void core::markProcessed(const std::string& log, bool replaceable) {
   try {
-    std::string done = log + ".del";
-    if (!platform::renameNoReplace(log, done))
-      throw base::IOError("cannot rename " + log + " to " + done);
+    std::string done = log + std::string(kDone);
+    bool renamed =
+        replaceable ? platform::replaceFile(log, done) : platform::renameNoReplace(log, done);
+    if (!renamed) throw base::IOError("cannot rename " + log + " to " + done);
   } catch (const std::exception& e) {
     // The log stays a ".log" and is read again by the next run, which finds
     // its matches known already.
     Debug::print("Error in core.markProcessed: " + failureText(e), 0);
+  }
+}
+
+void core::settleEarlierSave(Totals& totalStats) {
+  try {
+    totalStats.settleSave();
+  } catch (const std::exception& e) {
+    Debug::print("Error in core.settleEarlierSave: " + failureText(e), 0);
+    stopRun("the unfinished save of an earlier run in " + config::vdDBDir() +
+            " could not be settled (" + failureText(e) + "); nothing was changed");
+  }
+}
+
+void core::restoreMainPage(Totals& totalStats, TotalsHtml& totalHtml) {
+  try {
+    if (platform::exists(config::vdHtmlDir() + kMainPage) || !totalStats.hasSavedMatches()) return;
+    Debug::print("I core.restoreMainPage", 1);
+    getTotalsFromDB(totalStats);
+    totalStats.sortPlayers();
+    totalHtml.writeTotals(totalStats);
+    Debug::print("O core.restoreMainPage", 1);
+  } catch (const std::exception& e) {
+    Debug::print("Error in core.restoreMainPage: " + failureText(e), 0);
   }
 }
 
@@ -320,7 +381,6 @@ void core::moveLogFiles(const std::vector<std::string>& files) {
       }
     }
     checkRunLocks();
-    moveOldLogfiles();
     Debug::print("O core.moveLogFiles", 1);
   } catch (const std::exception& e) {
     Debug::print("Error in core.moveLogFiles: " + failureText(e), 0);
@@ -376,9 +436,13 @@ void core::checkRunLocks() {
   bool alive = false;
   for (const std::string& entry : platform::listDirectory(dbDir)) {
     if (!endsWith(entry, ".lock")) continue;
-    int64_t stamp = util::parseInt64(std::string_view(entry).substr(0, entry.find(".lock")));
-    int64_t age = now() - stamp;
-    if (age < kLockLifeMillis || age < 0)
+    std::optional<std::string> owner;
+    try {
+      owner = platform::readFile(dbDir + entry);
+    } catch (const base::IOError&) {
+      // Gone or unreadable: judged by its age alone.
+    }
+    if (RunLock::alive(entry, owner, now()))
       alive = true;
     else
       removeTraced(dbDir + entry, "checkRunLocks");
@@ -391,25 +455,12 @@ void core::checkRunLocks() {
   }
 }
 
-void core::moveOldLogfiles() {
-  Debug::print("I core.moveOldLogfiles", 1);
-  try {
-    const std::string dbDir = config::vdDBDir();
-    for (const std::string& entry : platform::listDirectory(dbDir)) {
-      if (endsWith(entry, ".del")) moveFile(dbDir + entry, config::vdSaveDir() + entry);
-    }
-    Debug::print("O core.moveOldLogfiles", 1);
-  } catch (const std::exception& e) {
-    Debug::print("Error in core.moveOldLogfiles: " + failureText(e), 0);
-  }
-}
-
 void core::deleteOldLogfiles() {
   Debug::print("I core.deleteOldLogfiles", 1);
   try {
     const std::string dbDir = config::vdDBDir();
     for (const std::string& entry : platform::listDirectory(dbDir)) {
-      if (endsWith(entry, ".del") && !platform::removePath(dbDir + entry))
+      if (endsWith(entry, kDone) && !platform::removePath(dbDir + entry))
         throw base::IOError("cannot delete " + dbDir + entry);
     }
     Debug::print("O core.deleteOldLogfiles", 1);
@@ -464,6 +515,7 @@ bool core::putTotalsIntoDB(Totals& t) {
     return true;
   } catch (const std::exception& e) {
     Debug::print("Error in core.putTotalsIntoDB: " + failureText(e), 0);
+    saveFailure_ = failureText(e);
     return false;
   }
 }

@@ -34,7 +34,6 @@ class core {
   static constexpr const char* kLauncher = "spawnBrowser.exe";
   static constexpr int64_t kTmpAgeMillis = 7200000;
   static constexpr int64_t kMaxLogSize = 1300000;
-  static constexpr int64_t kLockLifeMillis = 300000;
   // Exit status of a run that could not do its work (staging, the run lock
   // or any other failure that stops the run).
   static constexpr int kFailureStatus = 1;
@@ -54,10 +53,10 @@ class core {
 
   // Settles the home directory and operating-system name.
   void printProps();
-  // Stages the logs, checks the run lock (may throw RunExit) and moves
-  // leftover processed logs into the save directory.
+  // Stages the logs and checks the run lock (may throw RunExit).
   void moveLogFiles(const std::vector<std::string>& files);
-  void moveOldLogfiles();
+  // Deletes the processed logs ("<name>.del") of a run whose totals were
+  // saved.
   void deleteOldLogfiles();
   // The text of a staged log (low byte of each 16-bit unit for "VardoBF");
   // none when it cannot be read.
@@ -66,7 +65,8 @@ class core {
   std::vector<std::shared_ptr<games::Game>> getGameStats(const std::optional<std::string>& log,
                                                          games::GameCreator& gc);
   void getTotalsFromDB(Totals& t);
-  // False when the save failed.
+  // False when the save failed; the failure's text is kept for the run's
+  // closing message.
   bool putTotalsIntoDB(Totals& t);
   void createGameHtml(const games::Game& g, bool normal, bool high, bool recent);
   void createTotalsHtml(Totals& t, TotalsHtml& h);
@@ -78,14 +78,29 @@ class core {
 
  private:
   // The processing loop; t1 is the per-log stopwatch, t3 the per-step one.
+  // Besides the staged logs it takes again the processed logs that an
+  // earlier run left behind ("<name>.log.del": that run may have ended
+  // before its totals were saved), each in the place its ".log" name has
+  // in the listing, so that the matches are counted in the order one
+  // uninterrupted run would count them. Matches counted already are
+  // repeats.
   void runLoop(Totals& totalStats, games::GameCreator& gc, util::Timer& t1, util::Timer& t3);
+  // Settles an unfinished save of an earlier run (stops the run when it
+  // cannot be settled).
+  void settleEarlierSave(Totals& totalStats);
+  // The totals pages of a run that opened no totals, when the main page is
+  // missing while the database holds matches (a run that ended early, or a
+  // page directory that was emptied).
+  void restoreMainPage(Totals& totalStats, TotalsHtml& totalHtml);
   // Stages one offered file (renaming a finished ".tmp", setting aside one
   // too large); `staged` holds the names staged in this pass.
   void stageLogFile(std::string file, std::set<std::string>& staged);
   // Deletes stale run locks; throws RunExit{0} when a live one is found.
   void checkRunLocks();
-  // Renames a processed log to "<log>.del"; a failure is traced.
-  void markProcessed(const std::string& log);
+  // Renames a processed log to "<log>.del"; a failure is traced. A
+  // processed log of an earlier run under that name is replaced when this
+  // run has taken it already (`replaceable`).
+  void markProcessed(const std::string& log, bool replaceable);
   void launchBrowser(const std::string& page, bool wait, const char* failurePrefix);
   void makeRunDirectories();
   void layInSiteFiles();
@@ -105,6 +120,8 @@ class core {
   bool totalsOpened_ = false;
   // The failure text of the last staging, when it failed.
   std::optional<std::string> stagingFailure_;
+  // The failure text of the save, when it failed.
+  std::optional<std::string> saveFailure_;
 };
 
 }  // namespace programs::vardo

@@ -2,24 +2,24 @@
 
 #include <algorithm>
 
+#include "base/Failure.h"
 #include "platform/FileSystem.h"
 #include "programs/vardo/config.h"
 #include "programs/vardobf/DbText.h"
 #include "programs/vardobf/PlayerDB.h"
 #include "programs/vardobf/Sorts.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 #include "util/QuickSort.h"
 #include "util/WrapAround.h"
 
 namespace programs::vardobf {
 namespace {
 
+using base::failureText;
 using games::bf::Player;
 using games::bf::Specs;
 using programs::vardo::config;
 using util::Debug;
-using base::failureText;
 
 const games::bf::Game& bfGame(const games::Game& g) {
   return dynamic_cast<const games::bf::Game&>(g);
@@ -89,13 +89,30 @@ void Totals::setAggregateIdentity() {
 // ---------------------------------------------------------------------------
 // Reading.
 
-void Totals::readDBs() {
+void Totals::settleSave() {
   try {
     recover(config::vdDBDir());
   } catch (const std::exception&) {
     unsettled_ = true;
     throw;
   }
+}
+
+bool Totals::hasSavedMatches() {
+  try {
+    auto data = readWhole(config::vdDBDir() + kGameDB);
+    if (!data) return false;
+    util::ByteReader in(*data);
+    in.readInt32();  // format version
+    return in.readInt32() > 0;
+  } catch (const std::exception& e) {
+    Debug::print("Error in Totals.hasSavedMatches: " + failureText(e), 0);
+    return false;
+  }
+}
+
+void Totals::readDBs() {
+  settleSave();
   readGameDB();
   readRecordsDB();
   readHashDB();

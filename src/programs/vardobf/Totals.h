@@ -43,6 +43,11 @@ class Totals : public programs::vardo::Totals {
   Totals();
 
   // programs::vardo::Totals
+  // recover() over the database directory; a save that cannot be settled
+  // makes writeDBs refuse as well.
+  void settleSave() override;
+  // The count of matches in the game database's header is above zero.
+  bool hasSavedMatches() override;
   void readDBs() override;
   bool isNewGame(const games::Game& g) override;
   void update(const games::Game& g) override;
@@ -76,9 +81,13 @@ class Totals : public programs::vardo::Totals {
 
   // Completes a save that was interrupted after its commit marker, or drops
   // the files of one interrupted before it, or of one whose marker does not
-  // match them. Called by readDBs. Throws base::IOError when the save cannot
+  // match them. Called by settleSave and readDBs. Throws base::IOError when the save cannot
   // be completed or its files cannot be removed.
   static void recover(const std::string& dir);
+  // The files of `dir` that belong to a save not finished yet (the commit
+  // marker, the ".new" files, the player database's redo files); empty when
+  // the databases there are one whole save. Only looks.
+  static std::vector<std::string> unfinishedSaveFiles(const std::string& dir);
 
   int32_t totalGamesPlayed = 0;
   int32_t highGameFrags = -5000;

@@ -2,21 +2,22 @@
 // save through a commit marker, and the recovery of an interrupted save.
 #include <algorithm>
 
+#include "base/Failure.h"
 #include "platform/FileSystem.h"
 #include "programs/vardo/config.h"
 #include "programs/vardobf/CommitMarker.h"
 #include "programs/vardobf/DbText.h"
 #include "programs/vardobf/PlayerDB.h"
+#include "programs/vardobf/PlayerDBFormat.h"
 #include "programs/vardobf/Totals.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 
 namespace programs::vardobf {
 namespace {
 
+using base::failureText;
 using programs::vardo::config;
 using util::Debug;
-using base::failureText;
 
 constexpr int32_t kGameDBVersion = 1;
 constexpr int32_t kRecordsDBVersion = 2;
@@ -169,6 +170,16 @@ void Totals::dropUnfinished(const std::string& dir) {
       failed += (failed.empty() ? "" : ", ") + dir + name;
   }
   if (!failed.empty()) throw base::IOError("cannot delete " + failed);
+}
+
+std::vector<std::string> Totals::unfinishedSaveFiles(const std::string& dir) {
+  std::vector<std::string> names = {kCommitMarker};
+  for (const std::string& name : commitFiles()) names.push_back(name);
+  names.push_back(std::string(kPlayerDB) + playerdb::kRedoSuffix);
+  std::vector<std::string> found;
+  for (const std::string& name : names)
+    if (platform::exists(dir + name)) found.push_back(name);
+  return found;
 }
 
 void Totals::recover(const std::string& dir) {

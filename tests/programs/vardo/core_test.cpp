@@ -4,14 +4,18 @@
 #include <map>
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "TestDir.h"
 #include "base/Failure.h"
 #include "platform/Clock.h"
 #include "platform/FakeClock.h"
 #include "platform/FileSystem.h"
+#include "platform/HostInfo.h"
 #include "platform/System.h"
 #include "platform/TickingClock.h"
+#include "programs/vardo/RunLock.h"
 #include "programs/vardo/SiteFiles.h"
 #include "programs/vardo/config.h"
 #include "util/Debug.h"
@@ -63,6 +67,11 @@ class FakeCreator : public games::GameCreator {
 // matches that are flagged.
 class FakeTotals : public programs::vardo::Totals {
  public:
+  void settleSave() override {
+    ++settles;
+    if (failSettle) throw base::IOError("marker unreadable");
+  }
+  bool hasSavedMatches() override { return !list.empty(); }
   void readDBs() override { ++reads; }
   bool isNewGame(const games::Game& g) override { return known.count(g.theTime()) == 0; }
   void update(const games::Game& g) override {
@@ -88,8 +97,8 @@ class FakeTotals : public programs::vardo::Totals {
   std::set<int64_t> known, high, recent;
   std::map<int64_t, bool> printable;
   std::vector<int64_t> list;
-  bool modified = false, failSave = false, failUpdate = false;
-  int reads = 0, writes = 0, sorts = 0;
+  bool modified = false, failSave = false, failUpdate = false, failSettle = false;
+  int settles = 0, reads = 0, writes = 0, sorts = 0;
 };
 
 struct PageCall {
@@ -310,20 +319,92 @@ TEST_F(CoreTest, FailedRenameToDelIsTraced) {
   EXPECT_TRUE(entries("data").empty());
 }
 
-TEST_F(CoreTest, FailedSaveKeepsTheLogsForTheNextRunAndSkipsPruning) {
+TEST_F(CoreTest, FailedSaveEndsWithTheFailureStatusAndTheNextRunTakesTheLogsAgain) {
+  // A failed save used to end with status 0, and the next run moved the
+  // processed logs into the save directory uncounted.
   stage("a.log", "1;S;M");
   totals.failSave = true;
   home.mkdir("html/Individual_Game_Stats/99");
-  std::string out = run();
+  StderrCapture err;
+  std::string out;
+  EXPECT_EQ(runExpectingExit(out), core::kFailureStatus);
   EXPECT_NE(out.find("Error in core.putTotalsIntoDB: IOError: disk full\n"), std::string::npos);
+  EXPECT_EQ(err.text(),
+            "VardoBF: the totals could not be saved (IOError: disk full); the "
+            "processed logs stay in " +
+                home.path() + "/data/ and are counted by the next run\n");
   EXPECT_EQ(entries("data"), std::vector<std::string>{"a.log.del"});
   EXPECT_EQ(entries("html/Individual_Game_Stats"), std::vector<std::string>{"99"});
 
-  // The next run moves the processed log into the save directory.
+  // The next run reads the processed log again and, saved, deletes it.
   totals.failSave = false;
+  totals.known.clear();  // the failed save kept nothing
   pages.calls.clear();
   run();
-  EXPECT_EQ(entries("processedLogs"), std::vector<std::string>{"a.log.del"});
+  EXPECT_EQ(creator.texts.size(), 2u);
+  EXPECT_EQ(totals.writes, 2);
+  ASSERT_EQ(pages.calls.size(), 1u);
+  EXPECT_EQ(pages.calls[0].time, 1);
+  EXPECT_TRUE(entries("data").empty());
+  EXPECT_TRUE(entries("processedLogs").empty());
+}
+
+TEST_F(CoreTest, ProcessedLogsOfAnEarlierRunAreTakenAgainInTheOrderOfTheirNames) {
+  // Left by a run that ended before its save: a.log and c.log were taken,
+  // b.log was not; c.log is offered again (save mode copies it anew).
+  stage("a.log.del", "1;S;M");
+  stage("c.log.del", "3;S;M");
+  stage("b.log", "2;S;M");
+  stage("c.log", "3;S;M");
+  stage("notes.del", "4;S;M");
+  home.mkdir("data/d.log.del");  // not a file: never read
+  std::string out = run();
+  std::vector<std::optional<std::string>> expected = {"1;S;M", "2;S;M", "3;S;M", "3;S;M"};
+  EXPECT_EQ(creator.texts, expected);
+  EXPECT_NE(out.find("Now Processing log 1 of 4: a.log.del\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("Now Processing log 3 of 4: c.log.del\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("Now Processing log 4 of 4: c.log\n"), std::string::npos) << out;
+  EXPECT_EQ(out.find("Error in core.markProcessed"), std::string::npos) << out;
+  EXPECT_EQ(totals.list, (std::vector<int64_t>{3, 2, 1}));  // the repeat is not counted twice
+  EXPECT_TRUE(entries("data").empty());
+  EXPECT_TRUE(entries("processedLogs").empty());
+}
+
+TEST_F(CoreTest, EveryRunSettlesAnEarlierSaveFirstAndStopsWhenItCannot) {
+  run();
+  EXPECT_EQ(totals.settles, 1);  // also a run without logs
+  EXPECT_EQ(totals.reads, 0);
+
+  stage("a.log", "1;S;M");
+  totals.failSettle = true;
+  StderrCapture err;
+  std::string out;
+  EXPECT_EQ(runExpectingExit(out), core::kFailureStatus);
+  EXPECT_NE(out.find("Error in core.settleEarlierSave: IOError: marker unreadable\n"),
+            std::string::npos);
+  EXPECT_EQ(err.text(), "VardoBF: the unfinished save of an earlier run in " + home.path() +
+                            "/data/ could not be settled (IOError: marker unreadable); nothing "
+                            "was changed\n");
+  EXPECT_EQ(entries("data"), std::vector<std::string>{"a.log"});
+  EXPECT_EQ(totals.reads, 0);
+  EXPECT_TRUE(creator.texts.empty());
+}
+
+TEST_F(CoreTest, AMissingMainPageIsWrittenWhenTheDatabaseHoldsMatches) {
+  run();  // nothing saved yet: no pages
+  EXPECT_EQ(totalPages.writes, 0);
+  EXPECT_EQ(totals.reads, 0);
+
+  totals.list = {5};
+  run();
+  EXPECT_EQ(totals.reads, 1);
+  EXPECT_EQ(totals.sorts, 1);
+  EXPECT_EQ(totalPages.writes, 1);
+  EXPECT_EQ(totals.writes, 0);  // nothing changed: nothing saved
+
+  home.write("html/Vardo_Main.html", "page");
+  run();
+  EXPECT_EQ(totalPages.writes, 1);
 }
 
 TEST_F(CoreTest, FailureInsideTheRunStopsItAndLeavesLockAndLogs) {
@@ -587,9 +668,8 @@ TEST_F(StagingTest, MissingPathsAndSubdirectories) {
   StdoutCapture out;
   core c;
   c.moveLogFiles({home / "nowhere"});
-  EXPECT_EQ(out.text(),
-            "I core.moveLogFiles\nFile from Vector: " + home / "nowhere" +
-                "\nI core.moveOldLogfiles\nO core.moveOldLogfiles\nO core.moveLogFiles\n");
+  EXPECT_EQ(out.text(), "I core.moveLogFiles\nFile from Vector: " + home / "nowhere" +
+                            "\nO core.moveLogFiles\n");
   home.mkdir("logs/sub");
   std::string text = stage();
   EXPECT_NE(text.find("Error in core.moveLogFiles: IOError: "), std::string::npos) << text;
@@ -611,6 +691,49 @@ TEST_F(StagingTest, LockAgesAndBadLockNames) {
   EXPECT_NE(text.find("Error in core.moveLogFiles: NumberFormatError: For input string: \"soon\""),
             std::string::npos)
       << text;
+}
+
+TEST_F(StagingTest, ALockOfARunThatIsGoneOnThisHostIsStaleAtOnce) {
+  // A killed run's lock used to block every run for five minutes.
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) ::_exit(0);
+  ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+  const std::string host = platform::hostName().value();
+  const std::string young = std::to_string(clock.currentTimeMillis() - 1000) + ".lock";
+  home.write("data/" + young, std::to_string(child) + " " + host + "\n");
+  stage();
+  EXPECT_TRUE(entries("data").empty());
+
+  // Alive: a running process on this host, a gone one of another host, or
+  // a lock of an older version (empty) or of another shape.
+  for (const std::string& owner :
+       {std::to_string(::getppid()) + " " + host + "\n", std::to_string(child) + " elsewhere\n",
+        std::string(), std::to_string(child) + " " + host}) {
+    home.write("data/" + young, owner);
+    core c;
+    StdoutCapture out;
+    EXPECT_THROW(c.moveLogFiles({}), programs::vardo::RunExit) << owner;
+    ASSERT_TRUE(platform::removePath(home / ("data/" + young)));
+  }
+}
+
+TEST(RunLockTest, OwnerLines) {
+  using programs::vardo::RunLock;
+  const std::string own = RunLock::ownerText();
+  const auto owner = RunLock::ownerOf(own);
+  ASSERT_TRUE(owner.has_value()) << own;
+  EXPECT_EQ(owner->pid, ::getpid());
+  EXPECT_EQ(owner->host, platform::hostName().value());
+  for (const char* bad : {"", "\n", "12\n", " host\n", "12 \n", "x2 host\n", "12 host",
+                          "12 two words\n", "99999999999 host\n", "0 host\n"})
+    EXPECT_FALSE(RunLock::ownerOf(bad).has_value()) << bad;
+  // This process has written no lock: one under its id is an earlier one's.
+  EXPECT_FALSE(RunLock::alive("1000.lock", own, 1001));
+  EXPECT_TRUE(RunLock::alive("1000.lock", std::nullopt, 1001));
+  EXPECT_TRUE(RunLock::alive("5000.lock", std::nullopt, 1000));  // in the future
+  EXPECT_FALSE(RunLock::alive("-9223372036854775807.lock", std::nullopt, 1000));
+  EXPECT_THROW(RunLock::alive("soon.lock", std::nullopt, 1000), base::NumberFormatError);
 }
 
 TEST_F(StagingTest, TwoOfferedLogsOfOneNameNeverReplaceEachOther) {

@@ -207,6 +207,28 @@ TEST_F(TotalsCommitTest, AHalfFinishedCommitIsFinishedByTheNextRun) {
   EXPECT_EQ(dbsIn(other), settled);
 }
 
+TEST_F(TotalsCommitTest, AnUnfinishedSaveIsListedAndSettledWithoutReading) {
+  EXPECT_FALSE(Totals().hasSavedMatches());
+  ASSERT_EQ(run({"02"}), "");
+  const auto saved = dbs();
+  EXPECT_TRUE(Totals::unfinishedSaveFiles(home / "data/").empty());
+  leaveUnmarkedSave("04");
+  home.write("data/bf_player.db.redo", "");
+  EXPECT_EQ(Totals::unfinishedSaveFiles(home / "data/"),
+            (std::vector<std::string>{"bf_game.db.new", "bf_records.db.new", "bf_hash.db.new",
+                                      "bf_player.commit", "bf_player.db.redo"}));
+  ASSERT_TRUE(platform::removePath(home / "data/bf_player.db.redo"));
+  home.write("data/bf_commit", "commit\n");
+  EXPECT_EQ(Totals::unfinishedSaveFiles(home / "data/").front(), "bf_commit");
+  Totals t;
+  t.settleSave();
+  EXPECT_TRUE(Totals::unfinishedSaveFiles(home / "data/").empty());
+  EXPECT_NE(dbs(), saved);  // the marked save was finished
+  EXPECT_TRUE(t.hasSavedMatches());
+  EXPECT_EQ(t.totalGamesPlayed, 0);  // settling reads nothing
+  EXPECT_EQ(gamesCounted(), 2);
+}
+
 TEST_F(TotalsCommitTest, AMarkerOfTheFirstFormIsStillFinished) {
   ASSERT_EQ(run({"02"}), "");
   leaveUnmarkedSave("04");
