@@ -21,21 +21,27 @@ extern char** environ;
 
 namespace testing_support {
 
-// Starts a program in the background with its output in a file; the
+// Starts a program in the background with its output in a file, and with
+// "NAME=value" settings before those of the test's environment; the
 // destructor stops it (SIGTERM, then SIGKILL) and reaps it.
 class BackgroundProcess {
  public:
-  BackgroundProcess(const std::vector<std::string>& args, const std::string& outputFile) {
+  BackgroundProcess(const std::vector<std::string>& args, const std::string& outputFile,
+                    const std::vector<std::string>& settings = {}) {
     std::vector<char*> argv;
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (const auto& s : settings) envp.push_back(const_cast<char*>(s.c_str()));
+    for (char** e = environ; *e != nullptr; ++e) envp.push_back(*e);
+    envp.push_back(nullptr);
     posix_spawn_file_actions_t fa;
     posix_spawn_file_actions_init(&fa);
     posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&fa, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
     posix_spawn_file_actions_adddup2(&fa, 1, 2);
-    if (posix_spawn(&pid_, args[0].c_str(), &fa, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    if (posix_spawn(&pid_, args[0].c_str(), &fa, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&fa);
   }
   BackgroundProcess(const BackgroundProcess&) = delete;

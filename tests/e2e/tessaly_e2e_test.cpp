@@ -88,6 +88,20 @@ class TessalyE2E : public ::testing::Test {
     if (args.empty()) args = {"-v", "-d", logDir_};
     return runProgram(work_.path(), tessaly(), args, "TESSALY_COLLECTORS=" + collectors);
   }
+  // A verbose run over the log directory that is given at most `seconds`:
+  // one that has not ended by then is stopped, and `*ended` is false.
+  RunResult runWithin(int seconds, const std::string& collectors, bool* ended) {
+    std::string output = work_ / ("tessaly-" + std::to_string(++runs_) + ".out");
+    BackgroundProcess p({tessaly(), "-v", "-d", logDir_}, output,
+                        {"TESSALY_COLLECTORS=" + collectors});
+    for (int i = 0; i < seconds * 50 && p.running(); ++i) platform::clock().sleepMillis(20);
+    *ended = !p.running();
+    p.stop();
+    RunResult r;
+    if (*ended && WIFEXITED(p.status())) r.status = WEXITSTATUS(p.status());
+    r.output = platform::readFile(output);
+    return r;
+  }
 
   // Every original log is either still in the log directory, unchanged, or
   // in one of the stores exactly once; the stores hold nothing else.
@@ -122,6 +136,7 @@ class TessalyE2E : public ::testing::Test {
   std::string store_;
   std::string store2_;
   std::map<std::string, std::string> originals_;
+  int runs_ = 0;
 };
 
 // --- Delivery --------------------------------------------------------------
@@ -254,6 +269,53 @@ INSTANTIATE_TEST_SUITE_P(
         Fault{"FullDisk", {"--fault", "full-disk"}, {"Unknown response \"STORE_FAILED\""}},
         Fault{"ResetInHello", {"--drop-after", "10"}, {"[E04]: *** Error reading HELLO"}}),
     [](const auto& p) { return std::string(p.param.name); });
+
+// --- Replies as a faulty collector sends them ---------------------------------
+
+// Every reply without its LF, on a connection that stays open: each is
+// taken once the collector falls quiet, and both logs are delivered over
+// the one connection.
+TEST_F(TessalyE2E, RepliesWithoutLineFeedOnAnOpenConnection) {
+  addLogs(2);
+  CollectorProcess c(store_, {"--fault", "no-newline"});
+  bool ended = false;
+  RunResult r = runWithin(60, c.endpoint(), &ended);
+  ASSERT_TRUE(ended) << "tessaly waits for ever for a reply without LF\n" << r.output;
+  EXPECT_EQ(r.status, 50) << r.output;
+  EXPECT_EQ(checkNothingLost(), 2u);
+  EXPECT_NE(r.output.find("Received: READYSending: "), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("Received:  ACK\n"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("Sent INFO: NEXTFILE"), std::string::npos) << r.output;
+}
+
+// READY and ACK in one piece, before the file: the ACK is no answer to the
+// file, so when the collector then hangs up without one the logs stay, and
+// a later run delivers them.
+TEST_F(TessalyE2E, AnAckBeforeTheFileLeavesTheLogs) {
+  addLogs(2);
+  {
+    CollectorProcess early(store_, {"--fault", "early-ack"});
+    bool ended = false;
+    RunResult r = runWithin(60, early.endpoint(), &ended);
+    ASSERT_TRUE(ended) << r.output;
+    EXPECT_EQ(r.status, 50) << r.output;
+    EXPECT_EQ(checkNothingLost(), 0u);
+    EXPECT_NE(r.output.find("Ignored 4 bytes received before the file was sent\n"),
+              std::string::npos)
+        << r.output;
+    EXPECT_NE(r.output.find("[E04]: *** Unknown response \"\" waiting for ACK"), std::string::npos)
+        << r.output;
+    // The file went out whole before the collector hung up.
+    EXPECT_NE(early.log().find("log received, not stored (fault)"), std::string::npos)
+        << early.log();
+  }
+  CollectorProcess good(store2_);
+  bool ended = false;
+  RunResult r = runWithin(60, good.endpoint(), &ended);
+  ASSERT_TRUE(ended) << r.output;
+  EXPECT_EQ(r.status, 50) << r.output;
+  EXPECT_EQ(checkNothingLost(), 2u);
+}
 
 TEST_F(TessalyE2E, RedirectLoopEndsWithTheLogsKept) {
   addLogs(2);

@@ -75,6 +75,10 @@ std::optional<CollectorOptions> CollectorOptions::parse(const std::vector<std::s
         o.fault = Fault::kNoAck;
       else if (v == "full-disk")
         o.fault = Fault::kFullDisk;
+      else if (v == "no-newline")
+        o.fault = Fault::kNoNewline;
+      else if (v == "early-ack")
+        o.fault = Fault::kEarlyAck;
       else
         ok = false;
     } else {

@@ -11,10 +11,13 @@ namespace tools::collector {
 struct CollectorOptions {
   enum class Fault {
     kNone,
-    kGarbage,   // answers HELLO and NEXTFILE with bytes that mean nothing
-    kStall,     // reads the first command and never answers
-    kNoAck,     // takes the whole file, then answers without ACK
-    kFullDisk,  // cannot store anything
+    kGarbage,    // answers HELLO and NEXTFILE with bytes that mean nothing
+    kStall,      // reads the first command and never answers
+    kNoAck,      // takes the whole file, then answers without ACK
+    kFullDisk,   // cannot store anything
+    kNoNewline,  // ends no reply with LF, and keeps the connection open
+    kEarlyAck,   // answers READY and ACK together before the file comes,
+                 // then takes the file without storing it and hangs up
   };
 
   std::string address = "0.0.0.0";
@@ -35,7 +38,7 @@ struct CollectorOptions {
       "Usage: collector --store DIR [--listen ADDR:PORT] [--incoming DIR] [--port-file FILE]\n"
       "                 [--max-size BYTES] [--idle-timeout SECONDS] [--max-clients N]\n"
       "                 [--redirect HOST:PORT [--redirect-all]] [--drop-after BYTES]\n"
-      "                 [--fault garbage|stall|no-ack|full-disk]\n";
+      "                 [--fault garbage|stall|no-ack|full-disk|no-newline|early-ack]\n";
 
   // Reads the arguments (without the program's name); none, with `*error`
   // set, when they are not valid.

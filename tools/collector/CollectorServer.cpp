@@ -37,7 +37,11 @@ class Session {
   Read receive(size_t* got);
   // Reads one command line (without its LF) into `line`.
   Read readLine(std::string* line);
-  bool reply(const std::string& text) { return socket_.sendAll(text.data(), text.size()); }
+  bool reply(const std::string& text) {
+    size_t n = text.size();
+    if (options_.fault == CollectorOptions::Fault::kNoNewline && n > 0 && text[n - 1] == '\n') --n;
+    return socket_.sendAll(text.data(), n);
+  }
   // Handles one command; false when the connection is to end.
   bool handle(const CollectorCommand& c);
   // Receives and stores a log of `size` bytes; false when the connection is
@@ -166,6 +170,15 @@ bool Session::handle(const CollectorCommand& c) {
   if (c.size > options_.maxSize) {
     log("refused a log of " + std::to_string(c.size) + " bytes");
     return reply("FILE_TOO_LARGE\n");
+  }
+  if (options_.fault == CollectorOptions::Fault::kEarlyAck) {
+    log("acknowledging before the log comes (fault)");
+    if (!reply("READY\nACK\n")) return false;
+    bool writeFailed = false;
+    std::string error;
+    if (inflateInto(c.size, nullptr, &writeFailed, &error) == Stream::kComplete)
+      log("log received, not stored (fault)");
+    return false;
   }
   if (!reply("READY\n")) return false;
   return receiveLog(c.size);
