@@ -7,9 +7,10 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "base/Failure.h"
 #include "platform/FileSystem.h"
 #include "util/Console.h"
-#include "base/Failure.h"
+#include "util/NumberFormat.h"
 
 namespace util {
 namespace {
@@ -34,7 +35,8 @@ std::vector<double> gridValues(double start, double step, double max) {
   for (double t = start; max > t; ++count) {
     const double next = t + step;
     // A step lost in the rounding of its start would never reach max.
-    if (!(next > t) || count > 10000) throw base::FormatError("grid step too small for the data range");
+    if (!(next > t) || count > 10000)
+      throw base::FormatError("grid step too small for the data range");
     t = next;
   }
   for (int32_t i = 0; i < count; ++i) values.push_back(i * step + start);
@@ -242,17 +244,10 @@ int32_t LineGraph::axisExp(double lo, double hi) {
 }
 
 std::string LineGraph::tickText(double value) {
-  std::string s;
-  const double tenths = std::round(value * 10);  // ties away from zero
-  if (std::fabs(tenths) < 9e15) {
-    const auto n = static_cast<int64_t>(tenths);
-    const int64_t a = n < 0 ? -n : n;
-    s = (n < 0 ? "-" : "") + std::to_string(a / 10) + "." + std::to_string(a % 10);
-  } else {
-    char buf[400];
-    std::snprintf(buf, sizeof buf, "%.1f", value);
-    s = buf;
-  }
+  // The number format of the pages, so that a value reads the same in a
+  // table and on a graph's axis.
+  static const NumberFormat fmt;
+  std::string s = fmt.format(value);
   if (s.size() >= 2 && s.ends_with(".0")) s.resize(s.size() - 2);
   return s;
 }

@@ -98,8 +98,16 @@ TEST(LineGraphScale, TickLabelsShowOneDecimalOnlyWhenNeeded) {
   EXPECT_EQ(LineGraph::tickText(-2.5), "-2.5");
   EXPECT_EQ(LineGraph::tickText(500 * 0.1 * 0.1 * 0.1), "0.5");
   EXPECT_EQ(LineGraph::tickText(17.5), "17.5");
-  EXPECT_EQ(LineGraph::tickText(0.25), "0.3");  // ties away from zero
   EXPECT_EQ(LineGraph::tickText(1234567), "1234567");
+}
+
+TEST(LineGraphScale, TickLabelsRoundAsThePagesDo) {
+  // Ties go to the even digit, as in the tables, not away from zero.
+  EXPECT_EQ(LineGraph::tickText(0.25), "0.2");
+  EXPECT_EQ(LineGraph::tickText(1.25), "1.2");
+  EXPECT_EQ(LineGraph::tickText(0.75), "0.8");
+  EXPECT_EQ(LineGraph::tickText(-0.25), "-0.2");
+  EXPECT_EQ(LineGraph::tickText(123456789), "23456789");  // at most eight integer digits
 }
 
 TEST(LineGraphScale, EqualValuesGetARangeOfTwo) {

@@ -12,7 +12,7 @@ using games::bf::PStats;
 using games::bf::Specs;
 using namespace detail;
 
-Table CommonTables::weaponTable(const PStats& record, const NumberFormat& fmt) {
+Table CommonTables::weaponTable(const PStats& record, const util::NumberFormat& fmt) {
   std::vector<SortWeapon> rows;
   for (size_t w = 0; w < Specs::kWeapons; ++w) rows.emplace_back(record, static_cast<int32_t>(w));
   sortAll<SortWeapon::By>(rows);
@@ -25,7 +25,7 @@ Table CommonTables::weaponTable(const PStats& record, const NumberFormat& fmt) {
                {heading("Efficiency")}});
   for (const SortWeapon& r : rows) {
     if (r.frags == 0 && r.kills == 0 && r.deaths == 0) continue;
-    t.push_back({{label(Specs::weapons[static_cast<size_t>(r.num)])},
+    t.push_back({{label(weaponName(static_cast<size_t>(r.num)))},
                  {value(num(r.frags))},
                  {value(num(r.kills))},
                  {value(num(r.deaths))},
@@ -46,8 +46,8 @@ Table CommonTables::suicideTable(const PStats& record) {
   Table t{{{heading("Type")}, {heading("Suicides")}}};
   for (const SortInt& r : rows) {
     const auto k = static_cast<size_t>(r.num);
-    const std::string& name =
-        k < Specs::kWeapons ? Specs::weapons[k] : Specs::suicides[k - Specs::kWeapons];
+    const std::string name =
+        k < Specs::kWeapons ? weaponName(k) : Specs::suicides[k - Specs::kWeapons];
     t.push_back({{label(name)}, {value(num(r.val))}});
   }
   return t;

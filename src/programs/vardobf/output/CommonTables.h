@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "games/bf/PStats.h"
-#include "programs/vardobf/output/NumberFormat.h"
 #include "programs/vardobf/output/TableEntry.h"
+#include "util/NumberFormat.h"
 
 namespace programs::vardobf::output {
 
@@ -17,7 +17,7 @@ class CommonTables {
   // "Weapon", "Frags", "Kills", "Deaths", "Suicides", "Efficiency": one row
   // per weapon, more frags first, then fewer deaths; weapons without frags,
   // kills and deaths are left out.
-  static Table weaponTable(const games::bf::PStats& record, const NumberFormat& fmt);
+  static Table weaponTable(const games::bf::PStats& record, const util::NumberFormat& fmt);
   // "Type", "Suicides": the weapons and then the other causes with a count
   // above 0, larger counts first.
   static Table suicideTable(const games::bf::PStats& record);

@@ -3,9 +3,9 @@
 #include <exception>
 #include <vector>
 
+#include "base/Failure.h"
 #include "programs/vardo/config.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 
 namespace programs::vardobf::output {
 namespace {
@@ -149,7 +149,6 @@ void FrameHtml::writeSidebar(std::string& w, const std::string& title, int32_t l
     auto nav = [&](const NavLink& l, const char* marked, const char* normal) {
       w += link(pre, l.target, here == l.location ? marked : normal, l.sidebarText) + "<br>\n";
     };
-    w += "<a name=\"Top\"></a>\n";
     w += "<table border=0 cellpadding=0 cellspacing=0>\n";
     w += "<tr><td valign=top rowspan=4 height=300 width=142>\n";
     w += "<p align=center><a href=" + defaultSymbolHref + ">" +

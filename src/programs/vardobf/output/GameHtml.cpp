@@ -311,6 +311,7 @@ void GameHtml::writeGameBody(std::string& w, const std::string& title, const Gam
           "<p align=center><span class=\"h\">Rank is based on the highest number of Frags.<br> Tie "
           "breakers are in order of, Least Deaths, Least Suicides, then &quot;coin "
           "flip&quot;</span></p>\n";
+    w += "<br>\n";
     colourLegend(w);
     w += "<br>\n";
     tableIf(w, t.misc, "Special Events");
@@ -424,7 +425,7 @@ void GameHtml::writePlayerBody(std::string& w, const std::string&, const Game& g
     tableOrNotice(w, at(t.playerItem, x), "Total Items Picked Up By Type",
                   "There Were No Items Picked Up");
     w += kReturnLink;
-    w += "</center>\n</td></tr>\n";
+    w += "</td></tr>\n";
   } catch (const std::exception& e) {
     Debug::print("Error in GameHtml.writePlayerBody: " + base::failureText(e), 0);
   }

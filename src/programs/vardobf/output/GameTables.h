@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "games/bf/Game.h"
-#include "programs/vardobf/output/NumberFormat.h"
 #include "programs/vardobf/output/TableEntry.h"
+#include "util/NumberFormat.h"
 
 namespace programs::vardobf::output {
 
@@ -109,7 +109,7 @@ class GameTables {
   bool isLMS() const;
 
   const games::bf::Game& g_;
-  NumberFormat fmt;
+  util::NumberFormat fmt;
 };
 
 }  // namespace programs::vardobf::output

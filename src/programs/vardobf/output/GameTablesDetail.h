@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "games/bf/Specs.h"
 #include "programs/vardobf/output/TableEntry.h"
 #include "util/Comp.h"
 #include "util/QuickSort.h"
@@ -19,6 +20,18 @@ inline std::string hideZero(int64_t v) { return v == 0 ? "&nbsp" : std::to_strin
 inline TableEntry heading(const std::string& text) { return TableEntry(text, 2); }
 inline TableEntry label(const std::string& text) { return TableEntry(text, 3); }
 inline TableEntry value(const std::string& text) { return TableEntry(text, 1); }
+// The name of weapon row w as the pages show it. The catalog's row 0 takes
+// every weapon the log names that the catalog does not know; its name is
+// empty, so the pages call it "Unknown".
+inline std::string weaponName(size_t w) {
+  const std::string& name = games::bf::Specs::weapons[w];
+  return name.empty() ? "Unknown" : name;
+}
+inline std::vector<std::string> weaponNames() {
+  std::vector<std::string> out;
+  for (size_t w = 0; w < games::bf::Specs::kWeapons; ++w) out.push_back(weaponName(w));
+  return out;
+}
 inline TableEntry teamColour(int32_t team, int32_t width, int32_t height) {
   return TableEntry("&nbsp;", 20 + team, 1, 1, width, height);
 }

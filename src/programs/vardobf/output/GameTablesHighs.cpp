@@ -147,7 +147,7 @@ void GameTables::mLows() {
 void GameTables::mKillsHoldingWeapon() {
   build("mKillsHoldingWeapon", [&] {
     killsHoldingWeapon = kindTable(
-        "Weapon", "Kills", names(Specs::weapons), lists(g_.hs.KillsHoldingWeapon),
+        "Weapon", "Kills", weaponNames(), lists(g_.hs.KillsHoldingWeapon),
         [](const Player& p, size_t w) { return at(p.all.myKills, w); }, true);
   });
 }
@@ -155,7 +155,7 @@ void GameTables::mKillsHoldingWeapon() {
 void GameTables::mDeathsByWeapon() {
   build("mDeathsByWeapon", [&] {
     deathsByWeapon = kindTable(
-        "Opponent's Weapon", "Deaths", names(Specs::weapons), lists(g_.hs.DeathsByWeapon),
+        "Opponent's Weapon", "Deaths", weaponNames(), lists(g_.hs.DeathsByWeapon),
         [](const Player& p, size_t w) { return at(p.all.myDeathsOppW, w); }, true);
   });
 }
@@ -163,14 +163,14 @@ void GameTables::mDeathsByWeapon() {
 void GameTables::mDeathsHoldingWeapon() {
   build("mDeathsHoldingWeapon", [&] {
     deathsHoldingWeapon = kindTable(
-        "Weapon", "Deaths", names(Specs::weapons), lists(g_.hs.DeathsHoldingWeapon),
+        "Weapon", "Deaths", weaponNames(), lists(g_.hs.DeathsHoldingWeapon),
         [](const Player& p, size_t w) { return at(p.all.myDeaths, w); }, true);
   });
 }
 
 void GameTables::mSuicides() {
   build("mSuicides", [&] {
-    std::vector<std::string> kinds = names(Specs::weapons);
+    std::vector<std::string> kinds = weaponNames();
     std::vector<const std::vector<int32_t>*> holderLists = lists(g_.hs.WeaponSuicides);
     for (const std::string& c : Specs::suicides) kinds.push_back(c);
     for (const auto& l : g_.hs.Suicides) holderLists.push_back(&l);

@@ -27,7 +27,7 @@ std::string GameTables::reasonText(const PStats& e) const {
   const std::string& r = e.reasonStopped;
   if (r == "Suicide") {
     for (size_t w = 0; w < Specs::kWeapons; ++w)
-      if (e.myWSuicides[w] > 0) return "Suicide by " + Specs::weapons[w];
+      if (e.myWSuicides[w] > 0) return "Suicide by " + weaponName(w);
     for (size_t s = 0; s < Specs::kSuicides; ++s)
       if (e.mySuicides[s] > 0) return "Suicide by " + Specs::suicides[s];
     return "Suicide by ";
@@ -44,7 +44,7 @@ std::string GameTables::reasonText(const PStats& e) const {
     std::string weapon;
     for (size_t w = 0; w < Specs::kWeapons; ++w)
       if (e.myDeathsOppW[w] > 0) {
-        weapon = Specs::weapons[w];
+        weapon = weaponName(w);
         break;
       }
     return "Killed by " + killer + " with a " + weapon;
@@ -134,9 +134,10 @@ void GameTables::mPlayerPlayer() {
   build("mPlayerPlayer", [&] {
     const bool team = g_.teamGame;
     for (const Player* p : g_.playersByUID) {
+      // Opponents in rank order before the sort, so that rows of equal
+      // kills and deaths keep the order of the ranking.
       std::vector<SortVs> rows;
-      for (size_t o = 0; o < g_.playersByUID.size(); ++o)
-        rows.emplace_back(p->all, static_cast<int32_t>(o));
+      for (const Player* o : g_.playersByRank) rows.emplace_back(p->all, o->uid);
       sortAll<SortVs::By>(rows);
       Table t{{{TableEntry("Opponent", 2, 1, team ? 2 : 1)},
                {heading("Kills")},

@@ -2,11 +2,11 @@
 
 #include <exception>
 
+#include "base/Failure.h"
 #include "games/bf/Specs.h"
 #include "programs/vardobf/output/FrameHtml.h"
 #include "programs/vardobf/output/TableHtml.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 
 namespace programs::vardobf::output {
 

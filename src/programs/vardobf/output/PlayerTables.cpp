@@ -4,12 +4,12 @@
 #include <exception>
 #include <limits>
 
+#include "base/Failure.h"
 #include "games/bf/Specs.h"
 #include "programs/vardobf/Sorts.h"
 #include "programs/vardobf/output/CommonTables.h"
 #include "programs/vardobf/output/GameTablesDetail.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 #include "util/QuickSort.h"
 
 namespace programs::vardobf::output {

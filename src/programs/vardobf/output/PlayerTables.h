@@ -8,8 +8,8 @@
 
 #include "games/bf/PStats.h"
 #include "games/bf/Player.h"
-#include "programs/vardobf/output/NumberFormat.h"
 #include "programs/vardobf/output/TableEntry.h"
+#include "util/NumberFormat.h"
 
 namespace programs::vardobf::output {
 
@@ -30,7 +30,7 @@ class PlayerTables {
   int32_t OutputType;
   // The number of game-type rows the tables cover.
   int32_t GameType;
-  NumberFormat fmt;
+  util::NumberFormat fmt;
 
   std::optional<Table> pWeapon, pSuicide, pSprees, pPickups, pItems, pMisc, pCTF;
   // One per game-type row (only the single-player row is built for pages 1

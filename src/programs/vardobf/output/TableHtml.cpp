@@ -2,8 +2,8 @@
 
 #include <exception>
 
-#include "util/Debug.h"
 #include "base/Failure.h"
+#include "util/Debug.h"
 
 namespace programs::vardobf::output {
 namespace {
@@ -18,6 +18,17 @@ std::string downwards(const std::string& s) {
 }
 
 std::string href(const TableEntry& e) { return e.href.value_or(""); }
+
+// A bot's name without the skill level that the match appends to it
+// (" [" + level + "]"); a name without one is kept whole.
+std::string withoutSkillLevel(const std::string& name) {
+  if (name.size() < 4 || name.back() != ']') return name;
+  const size_t open = name.rfind(" [");
+  if (open == std::string::npos || open + 3 >= name.size()) return name;
+  for (size_t i = open + 2; i + 1 < name.size(); ++i)
+    if (name[i] < '0' || name[i] > '9') return name;
+  return name.substr(0, open);
+}
 
 // " name=value " when `shown`.
 void attribute(std::string& w, const char* name, int32_t value, bool shown) {
@@ -135,8 +146,7 @@ void TableHtml::appendText(std::string& w, const TableEntry& e) {
       return;
     case 7:
     case 8: {
-      std::string v = e.val;
-      if (e.type == 8) v.erase(v.size() >= 4 ? v.size() - 4 : 0);
+      std::string v = e.type == 8 ? withoutSkillLevel(e.val) : e.val;
       w += "<a href=\"";
       w += htmlText(href(e));
       w += e.type == 7 ? ".html\" class=am>" : ".html\" class=al>";

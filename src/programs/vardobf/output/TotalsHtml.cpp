@@ -212,7 +212,11 @@ void TotalsHtml::writeRecentBody(std::string& w) {
          std::to_string(t.gameList[static_cast<size_t>(i)]) + "/index.html\">&nbsp;" +
          at(t.gameDateList, i) + "&nbsp;</a></td>\n";
     w += "<td class=\"w\" >&nbsp;" + at(t.gameTypeList, i) + "&nbsp;</td>\n";
-    w += "<td class=\"w\" >&nbsp;" + at(t.gameMapList, i) + "&nbsp;</td> </tr>\n";
+    // The map name escaped as table text: its blanks do not break.
+    const auto m = static_cast<size_t>(i);
+    w += "<td class=\"w\" >&nbsp;" +
+         (m < t.gameMapList.size() ? TableHtml::cleanString(t.gameMapList[m]) : std::string()) +
+         "&nbsp;</td> </tr>\n";
   }
   w += "</table></center>\n";
   w += "<center><p align=center>&nbsp;</p><span class=\"h\">See <a "

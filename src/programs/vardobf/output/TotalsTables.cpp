@@ -218,7 +218,7 @@ template <class R, size_t N>
 std::vector<std::pair<std::string, const R*>> perWeapon(const std::array<R, N>& records) {
   std::vector<std::pair<std::string, const R*>> out;
   for (size_t w = 0; w < N && w < Specs::kWeapons; ++w)
-    out.emplace_back(Specs::weapons[w], &records[w]);
+    out.emplace_back(weaponName(w), &records[w]);
   return out;
 }
 
@@ -362,7 +362,7 @@ RankingKind rankingKind(const Totals& t, int32_t row) {
 
 // The value cells of one player's ranking row, in the order of its columns.
 std::vector<std::string> rankingCells(int32_t row, const PStats& s, int64_t games,
-                                      const NumberFormat& fmt) {
+                                      const util::NumberFormat& fmt) {
   const std::string hours = fmt.format(s.totalTime / 3600);
   switch (row) {
     case Specs::kDeathMatch:

@@ -13,8 +13,8 @@
 #include "programs/vardobf/GameRecord.h"
 #include "programs/vardobf/HashEntry.h"
 #include "programs/vardobf/Totals.h"
-#include "programs/vardobf/output/NumberFormat.h"
 #include "programs/vardobf/output/TableEntry.h"
+#include "util/NumberFormat.h"
 
 namespace programs::vardobf::output {
 
@@ -64,7 +64,7 @@ class TotalsTables {
 
   const Totals& t_;
   PlayerSource player_;
-  NumberFormat fmt;
+  util::NumberFormat fmt;
 };
 
 }  // namespace programs::vardobf::output

@@ -61,6 +61,23 @@ TEST_F(GameHtmlTest, EveryDirectoryOfTheListGetsTheSameFiles) {
   EXPECT_FALSE(platform::exists(dirs[0] + "/3.html"));
 }
 
+TEST_F(GameHtmlTest, BodiesSeparateTheirBlocksAndCloseTheirRow) {
+  auto g = replay(deathMatch(3));
+  auto dirs = write(*g, false);
+  const std::string index = platform::readFile(dirs[0] + "/index.html");
+  // The ranking note and the colour legend are two blocks.
+  EXPECT_TRUE(has(index,
+                  "coin flip&quot;</span></p>\n<br>\n<div align=center><table border=0 "
+                  "cellpadding=0><tr><td class=r"))
+      << index;
+  // The player page ends its body with the return link.
+  const std::string player = platform::readFile(dirs[0] + "/0.html");
+  EXPECT_TRUE(has(player,
+                  "Click here to return to game index.</a></p>\n</td></tr>\n<tr><td "
+                  "align=center valign=top height=173>"))
+      << player;
+}
+
 TEST_F(GameHtmlTest, NinePlayersInDeathMatchGetTheLargeGraph) {
   auto eight = replay(deathMatch(8));
   auto nine = replay(deathMatch(9));

@@ -145,6 +145,38 @@ TEST_F(GameTablesTest, KillsMatchUpCountsKillsAndSuicidesOnTheDiagonal) {
   EXPECT_EQ(k[3][2][0].type, 9);
 }
 
+TEST_F(GameTablesTest, OpponentsAreTakenInRankOrderBeforeTheSort) {
+  // Ann killed Bo and Cy once each; Cy outranks Bo with his frags on Di.
+  // The sort is not stable: from the ranking (Cy, Ann, Bo, Di) it puts Bo
+  // before Cy, where the order of player numbers gave Cy before Bo.
+  Log l;
+  l("0|game|GameName|Arena DeathMatch").connect(1, "Ann").connect(2, "Bo").connect(3, "Cy");
+  l.connect(4, "Di")("0|game_start");
+  l.kill(10, 1, 2).kill(20, 1, 3).kill(30, 3, 4).kill(40, 3, 4).kill(50, 3, 4);
+  l("60|game_end|timelimit");
+  auto g = replay(l);
+  ASSERT_EQ(g->playersByRank[0]->name, "Cy");
+  ASSERT_EQ(g->playersByRank[2]->name, "Bo");
+  GameTables t(*g, false, 1);
+  const std::string s = html(t.playerPlayer.at(0));
+  const size_t cy = s.find(">Cy<"), bo = s.find(">Bo<");
+  ASSERT_NE(cy, std::string::npos) << s;
+  ASSERT_NE(bo, std::string::npos) << s;
+  EXPECT_LT(bo, cy) << s;
+}
+
+TEST_F(GameTablesTest, AWeaponTheCatalogDoesNotKnowIsShownAsUnknown) {
+  Log l;
+  l("0|game|GameName|Arena DeathMatch").connect(1, "Ann").connect(2, "Bo")("0|game_start");
+  l("10|kill|1|Zap Gun|2|Pistol|Vaporized")("20|game_end|timelimit");
+  auto g = replay(l);
+  GameTables t(*g, false, 1);
+  EXPECT_TRUE(has(html(t.gameWeapons), "<td class=y>&nbsp;Unknown&nbsp</td>"))
+      << html(t.gameWeapons);
+  EXPECT_FALSE(has(html(t.gameWeapons), "<td class=y>&nbsp;&nbsp</td>"));
+  EXPECT_TRUE(has(html(t.killsHoldingWeapon), "&nbsp;Unknown&nbsp")) << html(t.killsHoldingWeapon);
+}
+
 TEST_F(GameTablesTest, HoldersOfATieShareOneCell) {
   Log l;
   l("0|game|GameName|Arena DeathMatch").connect(1, "Ann").connect(2, "Bo")("0|game_start");

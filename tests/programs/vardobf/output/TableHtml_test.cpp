@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "programs/vardobf/output/FrameHtml.h"
-#include "programs/vardobf/output/NumberFormat.h"
 
 namespace programs::vardobf::output {
 namespace {
@@ -60,7 +59,15 @@ TEST(TableRendering, EveryEntryTypeHasItsCellClassAndText) {
        "<td class=y nowrap><a href=\"2.html\" class=am>A<br>b<br></a></td>"},
       {TableEntry("Bo [7]", 8, "1"),
        "<td class=y nowrap><a href=\"1.html\" class=al>B<br>o<br></a></td>"},
-      {TableEntry("abcd", 8, "1"), "<td class=y nowrap><a href=\"1.html\" class=al></a></td>"},
+      // Only a skill level that is there is left out of a bot's name.
+      {TableEntry("Cinder", 8, "1"),
+       "<td class=y nowrap><a href=\"1.html\" class=al>C<br>i<br>n<br>d<br>e<br>r<br></a></td>"},
+      {TableEntry("Ed [13]", 8, "1"),
+       "<td class=y nowrap><a href=\"1.html\" class=al>E<br>d<br></a></td>"},
+      {TableEntry("Ty [x]", 8, "1"),
+       "<td class=y nowrap><a href=\"1.html\" "
+       "class=al>T<br>y<br>&nbsp;<br>[<br>x<br>]<br></a></td>"},
+      {TableEntry(" [4]", 8, "1"), "<td class=y nowrap><a href=\"1.html\" class=al></a></td>"},
       {TableEntry("9", 9), "<td class=ad>&nbsp;9&nbsp</td>"},
       {TableEntry("ab", 10), "<td class=r>a<br>b<br></td>"},
       {TableEntry("v", 11), "<td class=v>&nbsp;v&nbsp</td>"},
@@ -105,27 +112,6 @@ TEST(TableRendering, KillsMatchUpIsFramedByQuarterColumns) {
           "<tr><td rowspan=9 width=25%>&nbsp</td><td class=s colspan=5>Kills Match Up</td><td "
           "rowspan=9 width=25%>&nbsp</td></tr>\n"))
       << w;
-}
-
-TEST(NumberFormatting, OneFractionDigitAndAtMostEightIntegerDigits) {
-  NumberFormat f(platform::NumberGrouping{});
-  EXPECT_EQ(f.format(0.0), "0.0");
-  EXPECT_EQ(f.format(int32_t{7}), "7.0");
-  EXPECT_EQ(f.format(0.04), "0.0");
-  EXPECT_EQ(f.format(-0.04), "-0.0");
-  EXPECT_EQ(f.format(0.25), "0.2");  // ties go to the even digit
-  EXPECT_EQ(f.format(0.75), "0.8");
-  EXPECT_EQ(f.format(0.35 * 100), "35.0");
-  EXPECT_EQ(f.format(100.0 / 3), "33.3");
-  EXPECT_EQ(f.format(-12.96), "-13.0");
-  EXPECT_EQ(f.format(123456789.5), "23456789.5");  // the ninth digit is dropped
-}
-
-TEST(NumberFormatting, GroupingAndDecimalSignOfThePlatform) {
-  NumberFormat f(platform::NumberGrouping{'.', 3, ','});
-  EXPECT_EQ(f.format(1234567.25), "1.234.567,2");
-  EXPECT_EQ(f.format(999.0), "999,0");
-  EXPECT_EQ(f.format(-1000.0), "-1.000,0");
 }
 
 class Frame : public ::testing::Test {
@@ -187,6 +173,13 @@ TEST_F(Frame, ThePageLocationMarksItsLinks) {
           "<a href=\".././Individual_Game_Stats/Recent_Index.html\" class=\"a\">Most Recent</a>"));
   EXPECT_TRUE(
       has(player, "<a href=\".././Total_Game_Stats/Rankings.html\" class=\"c\">Rankings</a>"));
+}
+
+TEST_F(Frame, TheSidebarOpensTheLayoutTableRightAfterTheHeader) {
+  // "Back to Top" needs no anchor: the fragment alone leads to the top.
+  std::string w = page("Main", 0);
+  EXPECT_TRUE(has(w, "class=bck>\n<table border=0 cellpadding=0 cellspacing=0>\n")) << w;
+  EXPECT_FALSE(has(w, "name=\"Top\""));
 }
 
 TEST_F(Frame, FooterEndsTheLayoutTable) {

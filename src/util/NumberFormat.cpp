@@ -1,11 +1,11 @@
-#include "programs/vardobf/output/NumberFormat.h"
+#include "util/NumberFormat.h"
 
 #include <charconv>
 #include <cmath>
 
 #include "util/Text.h"
 
-namespace programs::vardobf::output {
+namespace util {
 namespace {
 
 const platform::NumberGrouping& platformGrouping() {
@@ -41,4 +41,4 @@ std::string NumberFormat::format(double v) const {
   return out;
 }
 
-}  // namespace programs::vardobf::output
+}  // namespace util

@@ -4,9 +4,9 @@
 
 #include "platform/System.h"
 
-namespace programs::vardobf::output {
+namespace util {
 
-// The one number format of every page: exactly one fraction digit, at least
+// The one number format of every page and graph: exactly one fraction digit, at least
 // one and at most eight integer digits (higher digits are dropped), with the
 // grouping and decimal sign of the platform's default number format.
 // Rounding is to the nearest tenth of the exact value, ties to even.
@@ -24,4 +24,4 @@ class NumberFormat {
   platform::NumberGrouping g_;
 };
 
-}  // namespace programs::vardobf::output
+}  // namespace util
