@@ -11,6 +11,8 @@ PACKAGES+=(tidy chromium)
 PACKAGES+=(pngquant bc)
 # palvex reads and writes PNG files.
 PACKAGES+=(libpng-dev)
+# The interrupted-run tests kill vardobf at chosen system calls.
+PACKAGES+=(strace)
 
 missing=()
 for p in "${PACKAGES[@]}"; do
