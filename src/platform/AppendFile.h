@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/NativeHandle.h"
+
 namespace platform {
 
 // A file opened for appending: every write goes to the end of the file and is
@@ -15,7 +17,7 @@ class AppendFile {
   // Opens `path` for appending, creating it when missing; with `fresh` an
   // existing file is emptied first. Returns nullptr when the file cannot be
   // opened and then sets `error` to the system's reason ("No such file or
-  // directory").
+  // directory"). Paths are as in FileSystem.h.
   static std::unique_ptr<AppendFile> open(const std::string& path, bool fresh, std::string& error);
 
   struct Token {  // lets open() use std::make_unique with a private constructor
@@ -23,7 +25,7 @@ class AppendFile {
     Token() = default;
     friend class AppendFile;
   };
-  AppendFile(Token, int fd) : fd_(fd) {}
+  AppendFile(Token, NativeHandle fd) : fd_(fd) {}
   AppendFile(const AppendFile&) = delete;
   AppendFile& operator=(const AppendFile&) = delete;
   ~AppendFile();
@@ -37,7 +39,7 @@ class AppendFile {
   const std::string& error() const { return error_; }
 
  private:
-  int fd_;
+  NativeHandle fd_;
   std::string error_;
 };
 

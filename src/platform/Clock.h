@@ -30,4 +30,9 @@ class ScopedClock {
   Clock* previous_;
 };
 
+namespace detail {
+// The system's clock; defined by each platform's side.
+Clock& systemClock();
+}  // namespace detail
+
 }  // namespace platform

@@ -7,10 +7,20 @@
 
 // The file-system calls of the programs. Every call into the operating system
 // for files and directories goes through here.
+//
+// Paths are 8-bit strings. On POSIX systems they are the bytes of the name as
+// they stand. On Windows they are UTF-8 and are converted to the system's
+// UTF-16 names at this seam (a path that is not valid UTF-8 is read in the
+// ANSI code page instead); names that come back, as from listDirectory() or
+// canonicalPath(), are UTF-8. Both "\\" and "/" separate names there.
 namespace platform {
 
 // The platform's name separator, used where a rule says "separator".
+#ifdef _WIN32
+inline constexpr char kSeparator = '\\';
+#else
 inline constexpr char kSeparator = '/';
+#endif
 
 [[nodiscard]] bool exists(const std::string& path);
 [[nodiscard]] bool isDirectory(const std::string& path);

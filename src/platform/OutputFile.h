@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/NativeHandle.h"
+
 namespace platform {
 
 // A file opened for writing from the start. Owns its descriptor; the
@@ -26,7 +28,7 @@ class OutputFile {
     Token() = default;
     friend class OutputFile;
   };
-  OutputFile(Token, int fd) : fd_(fd) {}
+  OutputFile(Token, NativeHandle fd) : fd_(fd) {}
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
   ~OutputFile();
@@ -37,7 +39,7 @@ class OutputFile {
   [[nodiscard]] bool close();
 
  private:
-  int fd_;
+  NativeHandle fd_;
 };
 
 }  // namespace platform

@@ -39,7 +39,8 @@ class ProcessTable {
   virtual std::unique_ptr<ProcessHandle> open(int pid) = 0;
 };
 
-// The system's process table (read from /proc).
+// The system's process table (read from /proc on Linux; a snapshot of the
+// system's process list on Windows).
 ProcessTable& systemProcessTable();
 
 }  // namespace platform

@@ -5,6 +5,8 @@
 #include <span>
 #include <string>
 
+#include "platform/NativeHandle.h"
+
 namespace platform {
 
 // A file open for reading and writing at given offsets. Move-only; the
@@ -29,7 +31,7 @@ class RandomAccessFile {
   RandomAccessFile& operator=(const RandomAccessFile&) = delete;
   ~RandomAccessFile();
 
-  [[nodiscard]] bool isOpen() const { return fd_ >= 0; }
+  [[nodiscard]] bool isOpen() const { return fd_ != kNoHandle; }
   const std::string& path() const { return path_; }
 
   // Current length in bytes.
@@ -48,10 +50,10 @@ class RandomAccessFile {
   void close();
 
  private:
-  RandomAccessFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  RandomAccessFile(NativeHandle fd, std::string path) : fd_(fd), path_(std::move(path)) {}
   void check() const;
 
-  int fd_ = -1;
+  NativeHandle fd_ = kNoHandle;
   std::string path_;
 };
 

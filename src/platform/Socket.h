@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/NativeHandle.h"
+
 // TCP sockets of the uploader and the collector server. Every socket call of
 // the programs goes through here.
 namespace platform {
@@ -55,15 +57,15 @@ Network& systemNetwork();
 class Socket : public Connection {
  public:
   Socket() = default;
-  explicit Socket(int fd) : fd_(fd) {}
+  explicit Socket(NativeHandle fd) : fd_(fd) {}
   Socket(Socket&& other) noexcept;
   Socket& operator=(Socket&& other) noexcept;
   Socket(const Socket&) = delete;
   Socket& operator=(const Socket&) = delete;
   ~Socket() override;
 
-  [[nodiscard]] bool isOpen() const { return fd_ >= 0; }
-  int descriptor() const { return fd_; }
+  [[nodiscard]] bool isOpen() const { return fd_ != kNoHandle; }
+  NativeHandle descriptor() const { return fd_; }
 
   long sendOnce(const char* data, size_t size) override;
   long receive(char* data, size_t size) override;
@@ -83,7 +85,7 @@ class Socket : public Connection {
   std::string peerText() const;
 
  private:
-  int fd_ = -1;
+  NativeHandle fd_ = kNoHandle;
 };
 
 // Why a local port could not be bound.
@@ -95,12 +97,14 @@ enum class BindFailure {
 
 // Binds a TCP socket to `port` on all local addresses, without listening.
 // While the returned socket is open no other socket on the machine can bind
-// that port, which makes it an instance lock. On failure the socket is empty
-// and `*failure` says why.
+// that port, which makes it an instance lock (on Windows the port is bound
+// for exclusive use, so that not even a socket that asks to reuse addresses
+// gets it). On failure the socket is empty and `*failure` says why.
 Socket bindLocalPort(uint16_t port, BindFailure* failure);
 
 // A listening TCP socket (address reuse on, so a restarted server can bind
-// at once).
+// at once; on Windows, where address reuse would let another program take a
+// port in use, the port is bound for exclusive use instead).
 class Listener {
  public:
   // Listens on `address` (dotted IPv4, or a host name) and `port` (0: any

@@ -3,36 +3,18 @@
 #include <climits>
 #include <locale>
 
-#include <time.h>
-#include <unistd.h>
+#include <ctime>
 
 #include "platform/LocalTime.h"
 
 namespace platform {
-
-std::string osName() { return "Linux"; }
-
-std::string installationHome() {
-  char buf[PATH_MAX];
-  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return workingDirectory();
-  std::string exe(buf, static_cast<size_t>(n));
-  size_t slash = exe.rfind('/');
-  return slash == 0 ? "/" : exe.substr(0, slash);
-}
-
-std::string workingDirectory() {
-  char buf[PATH_MAX];
-  if (::getcwd(buf, sizeof buf) == nullptr) return ".";
-  return buf;
-}
 
 std::string defaultDateText(int64_t millis) {
   time_t t = static_cast<time_t>(millis / 1000);
   std::tm tm{};
   if (!localTime(t, tm)) return std::to_string(millis);
   char buf[128];
-  size_t n = ::strftime(buf, sizeof buf, "%a %b %d %H:%M:%S %Z %Y", &tm);
+  size_t n = std::strftime(buf, sizeof buf, "%a %b %d %H:%M:%S %Z %Y", &tm);
   return std::string(buf, n);
 }
 

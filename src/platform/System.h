@@ -5,9 +5,10 @@
 
 namespace platform {
 
-// The operating-system name the programs see: "Linux".
+// The operating-system name the programs see: "Linux", or "Windows".
 std::string osName();
-// The installation home: the folder of the running executable.
+// The installation home: the folder of the running executable. Paths are as
+// in FileSystem.h.
 std::string installationHome();
 // The working directory.
 std::string workingDirectory();

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <utility>
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -41,6 +42,24 @@ DetachedProcess DetachedProcess::start(const std::vector<std::string>& args) {
   p.pid_ = static_cast<int>(pid);
   return p;
 }
+
+DetachedProcess::DetachedProcess(DetachedProcess&& other) noexcept
+    : pid_(std::exchange(other.pid_, -1)),
+      error_(other.error_),
+      finished_(std::exchange(other.finished_, -1)),
+      handle_(std::exchange(other.handle_, kNoHandle)) {}
+
+DetachedProcess& DetachedProcess::operator=(DetachedProcess&& other) noexcept {
+  pid_ = std::exchange(other.pid_, -1);
+  error_ = other.error_;
+  finished_ = std::exchange(other.finished_, -1);
+  handle_ = std::exchange(other.handle_, kNoHandle);  // none here: a process id is enough
+  return *this;
+}
+
+// The process is reaped by exitCode() or, once this program ends, by the
+// system.
+DetachedProcess::~DetachedProcess() = default;
 
 bool DetachedProcess::exitCode(int* code, int* error) {
   if (finished_ >= 0) {

@@ -1,0 +1,11 @@
+#include "platform/ProgramArguments.h"
+
+namespace platform {
+
+std::vector<std::string> programArguments(int argc, char** argv) {
+  std::vector<std::string> args;
+  for (int i = 0; i < argc; ++i) args.emplace_back(argv[i]);
+  return args;
+}
+
+}  // namespace platform
