@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/ProcessTable.h"
+#include "platform/ProgramArguments.h"
 #include "platform/Socket.h"
 #include "platform/System.h"
 #include "uploader/CollectorTable.h"
@@ -17,10 +18,11 @@ int main(int argc, char** argv) {
   env.network = &platform::systemNetwork();
   env.processes = &platform::systemProcessTable();
   env.out = &out;
-  env.program = argc > 0 ? argv[0] : "tessaly";
+  std::vector<std::string> args = platform::programArguments(argc, argv);
+  env.program = args.empty() ? "tessaly" : args.front();
   env.home = platform::installationHome();
   env.collectors = std::getenv(uploader::CollectorTable::kEnvironmentVariable);
-  std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  if (!args.empty()) args.erase(args.begin());
   uploader::Uploader run(std::move(env));
   // The system keeps the low 8 bits of the code as the exit status.
   return run.run(args);

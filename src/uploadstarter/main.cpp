@@ -4,9 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/ProgramArguments.h"
 #include "uploadstarter/UploadStarter.h"
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  return uploadstarter::UploadStarter::run(args, argc > 0 ? argv[0] : "uploadstarter", stdout);
+  std::vector<std::string> args = platform::programArguments(argc, argv);
+  const std::string program = args.empty() ? "uploadstarter" : args.front();
+  if (!args.empty()) args.erase(args.begin());
+  return uploadstarter::UploadStarter::run(args, program, stdout);
 }
