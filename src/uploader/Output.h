@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/PrintfFormat.h"
+
 namespace uploader {
 
 // Where the uploader's messages go: standard output in the program, a
@@ -20,9 +22,9 @@ class Output {
   bool verbose() const { return verbose_; }
 
   // printf-style lines, printed in verbose mode only.
-  void say(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  void say(const char* format, ...) BRIM_PRINTF_FORMAT(2, 3);
   // printf-style lines, printed in any mode.
-  void always(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  void always(const char* format, ...) BRIM_PRINTF_FORMAT(2, 3);
   // Bytes as they are (a received reply may hold any byte, NUL included).
   void sayBytes(std::string_view bytes);
 
