@@ -11,6 +11,7 @@
 #include "base/Failure.h"
 #include "platform/Clock.h"
 #include "platform/FakeClock.h"
+#include "platform/FaultyFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/HostInfo.h"
 #include "platform/System.h"
@@ -691,6 +692,32 @@ TEST_F(StagingTest, LockAgesAndBadLockNames) {
   EXPECT_NE(text.find("Error in core.moveLogFiles: NumberFormatError: For input string: \"soon\""),
             std::string::npos)
       << text;
+}
+
+TEST_F(StagingTest, AMoveThatMustCopyNeverLeavesAPartialLogUnderItsName) {
+  // A rename that fails (as across file systems) falls back to a copy. The
+  // copy used to be written straight to the log's name, where a full disk
+  // left a short log for the next run to count.
+  config::logHandling = "delete";
+  home.write("logs/a.log", "whole log");
+  {
+    testing_support::FaultyFiles faults;
+    faults.fail(platform::FileFaults::Op::kRename, "/logs/a.log");
+    faults.fail(platform::FileFaults::Op::kWrite, "/data/a.log.part");
+    faults.fail(platform::FileFaults::Op::kWrite, "/data/a.log");
+    std::string out = stage();
+    EXPECT_NE(out.find("Error in core.moveLogFiles: IOError: "), std::string::npos) << out;
+  }
+  EXPECT_TRUE(entries("data").empty());
+  EXPECT_EQ(home.read("logs/a.log"), "whole log");
+  {
+    testing_support::FaultyFiles faults;
+    faults.fail(platform::FileFaults::Op::kRename, "/logs/a.log");
+    stage();
+  }
+  EXPECT_EQ(entries("data"), std::vector<std::string>{"a.log"});
+  EXPECT_EQ(home.read("data/a.log"), "whole log");
+  EXPECT_TRUE(entries("logs").empty());
 }
 
 TEST_F(StagingTest, ALockOfARunThatIsGoneOnThisHostIsStaleAtOnce) {
