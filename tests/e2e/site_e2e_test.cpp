@@ -3,8 +3,12 @@
 // installed files are laid in, every local link and image exists, every page
 // has sound table structure (our own check and the HTML checker tidy), and a
 // match index renders in headless Chromium with its style sheet and images
-// at desktop and phone widths. The checks walk every page there is.
+// at desktop and phone widths. The checks walk every page there is. In the
+// browser every kind of page must read well at both widths: text stands out
+// from its background, the page never scrolls sideways, table titles stay
+// whole, and the sidebar shows its links as written.
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -29,6 +33,8 @@ using testing_support::TestDir;
 using testing_support::utf16le;
 
 const char* const kTidy = "/usr/bin/tidy";
+// What browser_probe.py found on a page: its values by key.
+using Probe = std::map<std::string, std::vector<std::string>>;
 const char* const kChromium = "/usr/bin/chromium";
 
 std::string sourceDir() {
@@ -231,14 +237,44 @@ class Site : public ::testing::Test {
     return "";
   }
 
+  // The index of the match with the most to show (the largest index page).
+  static std::string richestMatchIndex() {
+    std::string best;
+    uintmax_t size = 0;
+    for (const auto& page : pages_) {
+      const fs::path p(page);
+      const std::string folder = p.parent_path().filename().string();
+      if (p.filename() != "index.html" ||
+          p.parent_path().parent_path().filename() != "Individual_Game_Stats" ||
+          folder.find_first_not_of("0123456789") != std::string::npos)
+        continue;
+      if (fs::file_size(p) > size) {
+        size = fs::file_size(p);
+        best = page;
+      }
+    }
+    return best;
+  }
+  // Each kind of page a visitor reads: the main page, a match index and the
+  // page of one of its players, a career page and the help page.
+  static std::vector<std::string> readingPages() {
+    const std::string match = richestMatchIndex();
+    return {html() + "/Vardo_Main.html", match, (fs::path(match).parent_path() / "0.html").string(),
+            html() + "/Total_Game_Stats/0.html", html() + "/Help_Using_Vardo.html"};
+  }
+  // A page as Chromium renders it at a width, probed once for all the tests.
+  static const Probe& rendered(const std::string& page, int width);
+
   static std::unique_ptr<TestDir> home_;
   static RunResult run_;
   static std::vector<std::string> pages_;
+  static std::map<std::pair<std::string, int>, Probe> rendered_;
 };
 
 std::unique_ptr<TestDir> Site::home_;
 RunResult Site::run_;
 std::vector<std::string> Site::pages_;
+std::map<std::pair<std::string, int>, Probe> Site::rendered_;
 
 TEST_F(Site, RunInAnEmptyFolderGivesACompleteSite) {
   ASSERT_EQ(run_.status, 0) << run_.output;
@@ -327,6 +363,31 @@ std::map<std::string, std::vector<std::string>> probe(const std::string& page, i
     if (eq != std::string::npos) out[line.substr(0, eq)].push_back(line.substr(eq + 1));
   }
   return out;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const auto& l : lines) out += "\n  " + l;
+  return out;
+}
+
+bool anyContains(const std::vector<std::string>& lines, const std::string& piece) {
+  return std::any_of(lines.begin(), lines.end(),
+                     [&](const std::string& l) { return l.find(piece) != std::string::npos; });
+}
+
+// Whether `want` appear as consecutive lines of `lines`.
+bool hasLines(const std::vector<std::string>& lines, const std::vector<std::string>& want) {
+  return std::search(lines.begin(), lines.end(), want.begin(), want.end()) != lines.end();
+}
+
+const std::string kTm = "\xE2\x84\xA2";  // the trademark sign as the probe prints it
+
+const Probe& Site::rendered(const std::string& page, int width) {
+  auto key = std::make_pair(page, width);
+  auto found = rendered_.find(key);
+  if (found == rendered_.end()) found = rendered_.emplace(key, probe(page, width, "")).first;
+  return found->second;
 }
 
 TEST_F(Site, MatchIndexRendersWithItsStyleAndImagesAtDesktopAndPhoneWidths) {
@@ -453,6 +514,86 @@ TEST(Skin, KeepsTheFrameUsableAtDesktopAndPhoneWidths) {
     EXPECT_EQ(r["styled"], std::vector<std::string>{"1"});
     EXPECT_EQ(r["overflow"], std::vector<std::string>{"0"}) << "the page is wider than the window";
     EXPECT_EQ(r["text"], std::vector<std::string>{"1"});
+    // The incomplete-log note and the footer are on the page background.
+    ASSERT_EQ(r["contrast_min"].size(), 1u);
+    EXPECT_GE(std::stod(r["contrast_min"][0]), 4.5) << joined(r["low_contrast"]);
+    EXPECT_TRUE(r["vscroll"].empty()) << joined(r["vscroll"]);
+    EXPECT_EQ(r["titles"], std::vector<std::string>{"3"});
+    EXPECT_TRUE(r["clipped_title"].empty()) << joined(r["clipped_title"]);
+  }
+}
+
+// The probe's readability findings on a page made to fail each of them: text
+// too pale for its ground (the darker lines of the background image count),
+// a link too pale when hovered, a box that scrolls up and down, a table title
+// carried out of view by its scrolling table, and a help link whose line
+// breaks are lost: beside the next link on a desktop, glued to its second
+// word on a phone.
+TEST(Skin, BrowserProbeFindsWhatMakesAPageHardToRead) {
+  if (!platform::isFile(kChromium) || !platform::isFile("/usr/bin/python3"))
+    GTEST_SKIP() << "chromium or python3 is not installed (scripts/install-deps.sh)";
+  TestDir site;
+  fs::copy_file(binDir() + "/../share/vardobf/html/skins/custom_graphics/background.gif",
+                site / "background.gif");
+  std::string wide;
+  for (int i = 0; i < 12; ++i)
+    wide += "<td>Column&nbsp;heading&nbsp;" + std::to_string(i) + "</td>";
+  site.write(
+      "p.html",
+      "<html><head><meta charset=utf-8><style>\n"
+      "body { margin: 0; padding: 8px; background: #F4F2EC url(background.gif); color: #1F2A44;"
+      " font: 13px Arial, sans-serif; }\n"
+      ".box { background-color: #FFFFFF; } .gold { color: #FDD932; }\n"
+      ".red { color: #C0392B; }\n"
+      "a.h { color: #1F4FA0; } a.h:hover { color: #9AA6C0; }\n"
+      "a.f { display: inline-block; font-weight: bold; font-size: 14px; }\n"
+      ".tall { overflow: auto; height: 20px; }\n"
+      ".s { text-align: center; font-weight: bold; }\n"
+      "td table { display: block; width: fit-content; max-width: 100%; overflow-x: auto; }\n"
+      "@media (max-width: 700px) {\n"
+      "  body > table, body > table > tbody, body > table > tbody > tr,\n"
+      "  body > table > tbody > tr > td { display: block; width: auto !important; }\n"
+      "  body > table > tbody > tr:first-child > td:first-child br { display: none; }\n"
+      "}\n</style></head><body>\n"
+      "<table border=0 cellpadding=0 cellspacing=0><tr><td width=142>\n"
+      "<a class=f href=\"#\">Main</a><br>\n"
+      "<a class=f href=\"#\">Help Using<br>Vardo&#153;<br></a>\n"
+      "<a class=f href=\"#\">Tessaly&#153;</a><br>\n"
+      "</td><td>\n"
+      "<div class=box><span class=gold>Last Game Logged</span></div>\n"
+      "<p class=red>The logfile was incomplete</p>\n"
+      "<p><a class=h href=\"#\">Help</a></p>\n"
+      "<div class=tall><div style=\"height: 60px\">tall</div></div>\n"
+      "<table><tr><td class=s colspan=12>Game Summary</td></tr><tr>" +
+          wide +
+          "</tr></table>\n"
+          "</td></tr></table></body></html>");
+  for (int width : {1280, 390}) {
+    SCOPED_TRACE("width " + std::to_string(width));
+    auto r = probe(site / "p.html", width, "");
+    ASSERT_EQ(r["status"][0], "0") << (r.count("error") ? r["error"][0] : "");
+    ASSERT_EQ(r["contrast_min"].size(), 1u);
+    EXPECT_LT(std::stod(r["contrast_min"][0]), 1.5);
+    const auto& low = r["low_contrast"];
+    EXPECT_TRUE(anyContains(low, "#FDD932 on #FFFFFF")) << joined(low);
+    // 4.86:1 on the paper, 4.36:1 on the lines of the background image.
+    EXPECT_TRUE(anyContains(low, "#C0392B on #EAE6DC")) << joined(low);
+    EXPECT_FALSE(anyContains(low, "#C0392B on #F4F2EC")) << joined(low);
+    EXPECT_TRUE(anyContains(low, "#9AA6C0 on #")) << joined(low);
+    EXPECT_FALSE(anyContains(low, "#1F4FA0")) << joined(low);
+    EXPECT_TRUE(anyContains(r["vscroll"], "div.tall")) << joined(r["vscroll"]);
+    EXPECT_EQ(r["titles"], std::vector<std::string>{"1"});
+    if (width == 1280) {
+      EXPECT_TRUE(
+          hasLines(r["sidebar_wide_line"], {"Help Using", "Vardo" + kTm + " Tessaly" + kTm}))
+          << joined(r["sidebar_wide_line"]);
+    } else {
+      EXPECT_TRUE(anyContains(r["sidebar_line"], "Help UsingVardo" + kTm))
+          << joined(r["sidebar_line"]);
+      EXPECT_TRUE(anyContains(r["clipped_title"], "\"Game Summary\" at the start"))
+          << joined(r["clipped_title"]);
+      EXPECT_TRUE(anyContains(r["hscroll"], "td > table")) << joined(r["hscroll"]);
+    }
   }
 }
 
@@ -489,6 +630,85 @@ TEST_F(Site, HelpPageRendersStyledAtPhoneWidth) {
   EXPECT_EQ(r["styled"], std::vector<std::string>{"1"});
   EXPECT_EQ(r["overflow"], std::vector<std::string>{"0"});
   EXPECT_EQ(r["text"], std::vector<std::string>{"1"});
+}
+
+// Every text, links in their hover colour too, at a contrast of at least
+// 4.5:1 with what it stands on, on every kind of page at both widths.
+TEST_F(Site, TextStandsOutFromItsBackgroundOnEveryKindOfPage) {
+  ASSERT_EQ(run_.status, 0) << run_.output;
+  if (!platform::isFile(kChromium) || !platform::isFile("/usr/bin/python3"))
+    GTEST_SKIP() << "chromium or python3 is not installed (scripts/install-deps.sh)";
+  for (const auto& page : readingPages()) {
+    ASSERT_TRUE(platform::isFile(page)) << page;
+    for (int width : {1280, 390}) {
+      SCOPED_TRACE(page + " at width " + std::to_string(width));
+      const Probe& r = rendered(page, width);
+      ASSERT_EQ(r.at("status")[0], "0") << (r.count("error") ? r.at("error")[0] : "");
+      ASSERT_EQ(r.count("contrast_min"), 1u);
+      EXPECT_GE(std::stod(r.at("contrast_min")[0]), 4.5)
+          << (r.count("low_contrast") ? joined(r.at("low_contrast")) : "");
+    }
+  }
+}
+
+// The page never scrolls sideways and no box but a wide table scrolls at
+// all; on a phone a wide table scrolls in its own box, and its title is
+// whole and inside the window, before and after the table is scrolled.
+TEST_F(Site, OnlyWideTablesScrollAndTheirTitlesStayWholeAtDesktopAndPhoneWidths) {
+  ASSERT_EQ(run_.status, 0) << run_.output;
+  if (!platform::isFile(kChromium) || !platform::isFile("/usr/bin/python3"))
+    GTEST_SKIP() << "chromium or python3 is not installed (scripts/install-deps.sh)";
+  const std::vector<std::string> none;
+  auto get = [&](const Probe& r, const char* key) -> const std::vector<std::string>& {
+    return r.count(key) ? r.at(key) : none;
+  };
+  for (const auto& page : readingPages()) {
+    for (int width : {1280, 390}) {
+      SCOPED_TRACE(page + " at width " + std::to_string(width));
+      const Probe& r = rendered(page, width);
+      ASSERT_EQ(r.at("status")[0], "0") << (r.count("error") ? r.at("error")[0] : "");
+      EXPECT_EQ(get(r, "overflow"), std::vector<std::string>{"0"})
+          << "the page is wider than the window";
+      EXPECT_TRUE(get(r, "vscroll").empty()) << joined(get(r, "vscroll"));
+      EXPECT_TRUE(get(r, "clipped_title").empty()) << joined(get(r, "clipped_title"));
+      if (width == 1280) {
+        EXPECT_TRUE(get(r, "hscroll").empty()) << joined(get(r, "hscroll"));
+      }
+    }
+  }
+  // The match index has titled tables too wide for a phone: the title check
+  // met the case it is for.
+  const Probe& match = rendered(richestMatchIndex(), 390);
+  EXPECT_GT(std::stoi(get(match, "titles").at(0)), 3);
+  EXPECT_GT(get(match, "hscroll").size(), 2u);
+}
+
+// The sidebar's main links as written: on a desktop "Help Using", "Vardo",
+// "Tessaly" on lines of their own, even in a column wide enough to hold two
+// of them on a line; on a phone, where the sidebar is a row of links, the
+// words of the help link spaced as in a sentence.
+TEST_F(Site, SidebarHelpLinksKeepTheirLinesOnADesktopAndTheirSpacesOnAPhone) {
+  ASSERT_EQ(run_.status, 0) << run_.output;
+  if (!platform::isFile(kChromium) || !platform::isFile("/usr/bin/python3"))
+    GTEST_SKIP() << "chromium or python3 is not installed (scripts/install-deps.sh)";
+  const std::vector<std::string> helpLines = {"Help Using", "Vardo" + kTm, "Tessaly" + kTm};
+  for (const auto& page : {html() + "/Vardo_Main.html", richestMatchIndex()}) {
+    SCOPED_TRACE(page);
+    const Probe& desktop = rendered(page, 1280);
+    ASSERT_EQ(desktop.at("status")[0], "0");
+    ASSERT_TRUE(desktop.count("sidebar_line") && desktop.count("sidebar_wide_line"));
+    EXPECT_TRUE(hasLines(desktop.at("sidebar_line"), helpLines))
+        << joined(desktop.at("sidebar_line"));
+    EXPECT_TRUE(hasLines(desktop.at("sidebar_wide_line"), helpLines))
+        << joined(desktop.at("sidebar_wide_line"));
+    const Probe& phone = rendered(page, 390);
+    ASSERT_EQ(phone.at("status")[0], "0");
+    ASSERT_TRUE(phone.count("sidebar_line"));
+    const auto& lines = phone.at("sidebar_line");
+    EXPECT_TRUE(anyContains(lines, "Help Using Vardo" + kTm)) << joined(lines);
+    EXPECT_FALSE(anyContains(lines, "UsingVardo")) << joined(lines);
+    EXPECT_EQ(phone.count("sidebar_wide_line"), 0u) << "the sidebar is no column on a phone";
+  }
 }
 
 }  // namespace
