@@ -8,9 +8,9 @@ cd "$(dirname "$0")/.."
 dir=${1:-build-windows}
 [ $# -gt 0 ] && shift
 
-# The cross compiler and zlib for the programs; Wine and Xvfb to run them
-# (scripts/test-windows.sh).
-PACKAGES=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev cmake ninja-build wine64 xvfb)
+# The cross compiler, zlib and the GoogleTest sources for the programs and
+# their tests; Wine and Xvfb to run them (scripts/test-windows.sh).
+PACKAGES=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest cmake ninja-build wine64 xvfb)
 missing=()
 for p in "${PACKAGES[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

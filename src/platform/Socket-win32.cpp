@@ -112,6 +112,17 @@ bool Socket::sendAll(const char* data, size_t size) {
 
 long Socket::receive(char* data, size_t size) {
   if (fd_ == kNoHandle) return -1;
+  // The receive timeout is kept by the socket (SO_RCVTIMEO), but not every
+  // implementation of the interface ends a blocking recv() by it: waited
+  // for here first.
+  DWORD timeout = 0;
+  int length = sizeof timeout;
+  if (::getsockopt(socketOf(fd_), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<char*>(&timeout),
+                   &length) == 0 &&
+      timeout > 0 && waitReadable(static_cast<int64_t>(timeout)) == Readiness::kQuiet) {
+    ::WSASetLastError(WSAETIMEDOUT);
+    return -1;
+  }
   const int n = ::recv(socketOf(fd_), data, static_cast<int>(std::min<size_t>(size, INT_MAX)), 0);
   return n == SOCKET_ERROR ? -1 : static_cast<long>(n);
 }
