@@ -1,0 +1,154 @@
+#!/usr/bin/env bash
+# test-windows.sh [WINDOWS_BUILD] [LINUX_BUILD]: runs the cross-built Windows
+# programs and tests under Wine, in a Wine prefix of their own that is removed
+# at the end. WINDOWS_BUILD (default build-windows) is made by
+# scripts/build-windows.sh; LINUX_BUILD (default build-release) is a Linux
+# build whose collector server receives the uploads and whose palvex gives the
+# expected images (the two targets are built there when missing).
+#
+#  - the platform's test programs (*_test.exe) pass;
+#  - tessaly.exe answers a bad option as the Linux tessaly does, passes the
+#    connection test, and delivers every log of a folder whose name is not
+#    ASCII byte for byte to the collector;
+#  - uploadstarter.exe starts tessaly.exe with a folder name holding a blank
+#    and a percent sign, and reports its exit code;
+#  - palvex.exe, where it was built, writes the same bytes as the Linux palvex.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+win=$root/${1:-build-windows}
+lin=$root/${2:-build-release}
+wine=/usr/lib/wine/wine64
+
+for f in "$win/bin/tessaly.exe" "$win/bin/uploadstarter.exe" "$wine"; do
+  [ -e "$f" ] || { echo "missing $f (run scripts/build-windows.sh)" >&2; exit 1; }
+done
+[ -f "$lin/build.ninja" ] || { echo "missing the Linux build $lin" >&2; exit 1; }
+linux_targets=(collector)
+[ -e "$win/bin/palvex.exe" ] && linux_targets+=(palvex)
+nice -n 15 cmake --build "$lin" -j "${JOBS:-$(nproc)}" --target "${linux_targets[@]}" >/dev/null ||
+  { echo "cannot build ${linux_targets[*]} in $lin" >&2; exit 1; }
+
+work=$(mktemp -d)
+export WINEPREFIX=$work/prefix WINEDEBUG=-all
+collector_pid=
+cleanup() {
+  [ -n "$collector_pid" ] && kill "$collector_pid" 2>/dev/null && wait "$collector_pid" 2>/dev/null
+  [ -d "$WINEPREFIX" ] && /usr/lib/wine/wineserver -k 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+passed=0
+failed=0
+check() {  # check NAME STATUS [DETAILS]: counts and reports one check
+  if [ "$2" -eq 0 ]; then
+    passed=$((passed + 1))
+    echo "ok      $1"
+  else
+    failed=$((failed + 1))
+    echo "FAILED  $1${3:+: $3}"
+  fi
+}
+# run DIR OUTPUT PROGRAM ARGS...: a Windows program under Wine (at most two
+# minutes), its output in OUTPUT with the line ends of Windows text output
+# (CR LF) made LF; the status is the program's, as the shell sees it.
+run() {
+  local dir=$1 out=$2 status
+  shift 2
+  (cd "$dir" && timeout 120 "$wine" "$@" >"$out.crlf" 2>&1)
+  status=$?
+  tr -d '\r' <"$out.crlf" >"$out"
+  return $status
+}
+# The checksums of the files in a folder, sorted (names left out).
+sums() { (cd "$1" && find . -type f -exec md5sum {} + | cut -d' ' -f1 | sort); }
+
+echo "creating the Wine prefix..."
+"$wine" cmd /c exit >/dev/null 2>&1
+
+# --- the platform's tests ---
+for t in "$win"/bin/*_test.exe; do
+  [ -e "$t" ] || continue
+  name=$(basename "$t" .exe)
+  run "$work" "$work/$name.out" "$t"
+  status=$?
+  check "$name" $status "$(grep -E '^\[  FAILED  \]' "$work/$name.out" | head -5 | tr '\n' ' ')"
+done
+
+# --- tessaly ---
+mkdir -p "$work/store"
+"$lin/bin/collector" --store "$work/store" --listen 127.0.0.1:0 --port-file "$work/port" \
+  >"$work/collector.out" 2>&1 &
+collector_pid=$!
+for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.1; done
+export TESSALY_COLLECTORS=127.0.0.1:$(cat "$work/port" 2>/dev/null)
+
+logs="logs-caf$(printf '\xc3\xa9')-$(printf '\xce\xb1\xce\xb2')"
+mkdir -p "$work/$logs" "$work/sent"
+for i in 1 2 3; do
+  head -c $((20000 * i + 7)) /dev/urandom | base64 >"$work/$logs/match$i.log"
+done
+printf 'x' >"$work/$logs/tiny-$(printf '\xc3\xbc').log"
+cp "$work/$logs"/*.log "$work/sent/"
+
+run "$work" "$work/bad.out" "$win/bin/tessaly.exe" -h
+win_status=$?
+(cd "$work" && "$lin/bin/tessaly" -h >"$work/bad-linux.out" 2>&1)
+lin_status=$?
+grep -q '^Usage: ' "$work/bad.out" && [ $win_status -eq $lin_status ]
+check "tessaly.exe: a bad option" $? "status $win_status (Linux: $lin_status)"
+
+run "$work" "$work/conn.out" "$win/bin/tessaly.exe" -v -t -d "$logs"
+grep -q 'Received: CONN_TEST_OK' "$work/conn.out"
+check "tessaly.exe: connection test" $? "$(tail -3 "$work/conn.out" | tr '\n' ' ')"
+
+run "$work" "$work/send.out" "$win/bin/tessaly.exe" -v -d "$logs"
+status=$?
+[ $status -eq 50 ] && [ "$(sums "$work/sent")" = "$(sums "$work/store")" ] &&
+  [ "$(ls "$work/$logs")" = batch_info.txt ]
+check "tessaly.exe: every log delivered byte for byte" $? "status $status"
+
+# --- uploadstarter ---
+starter_logs="logs $(printf '\xc3\xa4')%s"
+mkdir -p "$work/$starter_logs" "$work/cwd"
+cp "$work/sent"/*.log "$work/$starter_logs/"
+rm -f "$work/store"/*
+cp "$win/bin/tessaly.exe" "$work/cwd/"
+run "$work/cwd" "$work/starter.out" "$win/bin/uploadstarter.exe" "..\\$starter_logs" 20
+status=$?
+[ $status -eq 0 ] && grep -q '^Batcher finished with exit code: 50$' "$work/starter.out" &&
+  [ "$(sums "$work/sent")" = "$(sums "$work/store")" ]
+check "uploadstarter.exe: tessaly.exe started and its exit code read" $? \
+  "$(tr '\n' ' ' <"$work/starter.out")"
+
+# --- palvex ---
+if [ -e "$win/bin/palvex.exe" ]; then
+  mkdir -p "$work/palvex-win" "$work/palvex-lin"
+  # A 24-bit Targa picture with smooth and sharp colour changes.
+  python3 - "$work/palvex-win/in.tga" <<'EOF'
+import sys
+w, h = 96, 64
+px = bytearray()
+for y in range(h):
+    for x in range(w):
+        r, g, b = (x * 255) // (w - 1), (y * 255) // (h - 1), ((x ^ y) * 37) & 255
+        px += bytes((b, g, r))
+header = bytes((0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, w & 255, w >> 8, h & 255, h >> 8, 24, 0))
+open(sys.argv[1], "wb").write(header + px)
+EOF
+  cp "$work/palvex-win/in.tga" "$work/palvex-lin/"
+  all=0
+  for args in "in.tga out.pcx" "in.tga out.bmp -bmp -dither 0 -colors 64" "in.tga out.tga -tga -rgb"; do
+    out=$(echo "$args" | cut -d' ' -f2)
+    run "$work/palvex-win" "$work/palvex-win/$out.txt" "$win/bin/palvex.exe" $args
+    (cd "$work/palvex-lin" && "$lin/bin/palvex" $args >"$out.txt" 2>&1)
+    cmp -s "$work/palvex-win/$out" "$work/palvex-lin/$out" || { all=1; echo "  $out differs"; }
+  done
+  check "palvex.exe: the same bytes as the Linux palvex" $all
+else
+  echo "skipped palvex.exe: not built (no libpng for Windows)"
+fi
+
+echo "$passed passed, $failed failed"
+[ $failed -eq 0 ]
