@@ -6,6 +6,10 @@ namespace platform {
 
 // Conversions between a point in time and the civil time of the machine's
 // time zone (the TZ environment variable, else the system's zone).
+//
+// On Windows the C runtime's conversions are used, which cover the years
+// 1970 to 3000 only: earlier or later points cannot be represented there
+// (localTime() returns false, fromLocalTime() -1).
 
 // The local broken-down time of `t`. Returns false and leaves `out` as it
 // was when the time cannot be represented (a year beyond the range of int).
