@@ -1,6 +1,8 @@
 #include "platform/DetachedProcess.h"
 
+#include <cstdint>
 #include <utility>
+#include <vector>
 
 #include <windows.h>
 
@@ -32,7 +34,8 @@ class AttributeList {
   explicit AttributeList(DWORD count) {
     SIZE_T size = 0;
     ::InitializeProcThreadAttributeList(nullptr, count, 0, &size);
-    buffer_.resize(size);
+    // Whole 8-byte words: the list holds pointers.
+    buffer_.resize((size + sizeof(uint64_t) - 1) / sizeof(uint64_t));
     list_ = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer_.data());
     if (size == 0 || !::InitializeProcThreadAttributeList(list_, count, 0, &size)) list_ = nullptr;
   }
@@ -44,7 +47,7 @@ class AttributeList {
   LPPROC_THREAD_ATTRIBUTE_LIST get() const { return list_; }
 
  private:
-  std::string buffer_;
+  std::vector<uint64_t> buffer_;
   LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
 };
 
