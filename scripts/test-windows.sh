@@ -8,8 +8,8 @@
 #
 #  - the platform's test programs (*_test.exe) pass;
 #  - tessaly.exe answers a bad option as the Linux tessaly does, passes the
-#    connection test, and delivers every log of a folder whose name is not
-#    ASCII byte for byte to the collector;
+#    connection test, delivers every log of a folder whose name is not ASCII
+#    byte for byte to the collector, and ends a stuck tessaly.exe;
 #  - uploadstarter.exe starts tessaly.exe with a folder name holding a blank
 #    and a percent sign, and reports its exit code;
 #  - palvex.exe, where it was built, writes the same bytes as the Linux palvex.
@@ -108,6 +108,30 @@ status=$?
 [ $status -eq 50 ] && [ "$(sums "$work/sent")" = "$(sums "$work/store")" ] &&
   [ "$(ls "$work/$logs")" = batch_info.txt ]
 check "tessaly.exe: every log delivered byte for byte" $? "status $status"
+
+# A stuck uploader (its collector never answers) holds the instance lock;
+# once the logs are old the next run ends it and delivers them.
+"$lin/bin/collector" --store "$work/store-stalled" --listen 127.0.0.1:0 --fault stall \
+  --port-file "$work/port-stalled" >"$work/collector-stalled.out" 2>&1 &
+stalled_pid=$!
+mkdir -p "$work/store-stalled" "$work/stuck-logs"
+for _ in $(seq 100); do [ -s "$work/port-stalled" ] && break; sleep 0.1; done
+cp "$work/sent"/match1.log "$work/sent"/match2.log "$work/stuck-logs/"
+(cd "$work" && TESSALY_COLLECTORS=127.0.0.1:$(cat "$work/port-stalled") timeout 100 "$wine" \
+  "$win/bin/tessaly.exe" -v -d stuck-logs >"$work/stuck.out" 2>&1) &
+stuck_pid=$!
+for _ in $(seq 300); do grep -q 'Sent: Connect HELLO' "$work/stuck.out" && break; sleep 0.1; done
+touch -d '3 hours ago' "$work/stuck-logs"/*.log
+run "$work" "$work/second.out" "$win/bin/tessaly.exe" -v -d stuck-logs
+status=$?
+ended=1
+for _ in $(seq 100); do kill -0 $stuck_pid 2>/dev/null || { ended=0; break; }; sleep 0.1; done
+kill "$stalled_pid" 2>/dev/null
+wait "$stalled_pid" 2>/dev/null
+[ $status -eq 50 ] && [ $ended -eq 0 ] && grep -q 'Stuck batcher process killed' "$work/second.out" &&
+  [ "$(ls "$work/stuck-logs")" = batch_info.txt ]
+check "tessaly.exe: a stuck tessaly.exe is ended and the logs delivered" $? \
+  "status $status, $(grep -E '^\[(W50a|E5)' "$work/second.out" | tr '\n' ' ')"
 
 # --- uploadstarter ---
 starter_logs="logs $(printf '\xc3\xa4')%s"
