@@ -2,12 +2,12 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include "platform/FileSystem.h"
+#include "platform/StreamRedirect.h"
+#include "platform/TemporaryDirectory.h"
 
 namespace testing_support {
 
@@ -15,19 +15,10 @@ namespace testing_support {
 // the test.
 class TestDir {
  public:
-  TestDir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "brimXXXXXX").string();
-    if (::mkdtemp(tmpl.data()) == nullptr) std::abort();
-    path_ = tmpl;
-  }
+  TestDir() : path_(platform::createTemporaryDirectory("brim")) {}
   TestDir(const TestDir&) = delete;
   TestDir& operator=(const TestDir&) = delete;
-  ~TestDir() {
-    std::error_code ec;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ec);
-    std::filesystem::remove_all(path_, ec);
-  }
+  ~TestDir() { platform::removeDirectoryTree(path_); }
   const std::string& path() const { return path_; }
   // path() + "/" + name
   std::string operator/(const std::string& name) const { return path_ + "/" + name; }
@@ -37,8 +28,13 @@ class TestDir {
     return p;
   }
   std::string read(const std::string& name) const { return platform::readFile(*this / name); }
+  // Creates the directory `name` (which may hold "/") with the ones above it.
   std::string mkdir(const std::string& name) const {
-    std::filesystem::create_directories(*this / name);
+    for (size_t slash = name.find('/'); slash != std::string::npos;
+         slash = name.find('/', slash + 1)) {
+      if (slash > 0) platform::ensureDirectory(*this / name.substr(0, slash));
+    }
+    platform::ensureDirectory(*this / name);
     return *this / name;
   }
 
@@ -46,52 +42,33 @@ class TestDir {
   std::string path_;
 };
 
-// Captures what is written to standard output (or, with the other stream and
-// descriptor, to standard error) while it lives.
+// Captures what is written to standard output (or to standard error) while
+// it lives: through the C and C++ streams and the system's descriptor or
+// handle, as the bytes were written.
 class StreamCapture {
  public:
-  StreamCapture(std::FILE* stream, int fd) : stream_(stream), fd_(fd) {
-    std::fflush(stream_);
-    file_ = std::tmpfile();
-    saved_ = ::dup(fd_);
-    ::dup2(::fileno(file_), fd_);
-  }
+  explicit StreamCapture(platform::StandardStream stream)
+      : dir_(std::make_unique<TestDir>()),
+        redirect_(std::make_unique<platform::StreamRedirect>(stream, *dir_ / "captured")) {}
   StreamCapture(const StreamCapture&) = delete;
   StreamCapture& operator=(const StreamCapture&) = delete;
-  ~StreamCapture() {
-    restore();
-    if (file_ != nullptr) std::fclose(file_);
-  }
+  ~StreamCapture() { redirect_.reset(); }
   // Restores the stream and returns what was written.
   std::string text() {
-    restore();
-    std::string out;
-    std::rewind(file_);
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, file_)) > 0) out.append(buf, n);
-    return out;
+    redirect_->restore();
+    return dir_->read("captured");
   }
 
  private:
-  void restore() {
-    if (saved_ < 0) return;
-    std::fflush(stream_);
-    ::dup2(saved_, fd_);
-    ::close(saved_);
-    saved_ = -1;
-  }
-  std::FILE* stream_;
-  int fd_;
-  std::FILE* file_ = nullptr;
-  int saved_ = -1;
+  std::unique_ptr<TestDir> dir_;
+  std::unique_ptr<platform::StreamRedirect> redirect_;
 };
 
 struct StdoutCapture : StreamCapture {
-  StdoutCapture() : StreamCapture(stdout, 1) {}
+  StdoutCapture() : StreamCapture(platform::StandardStream::output) {}
 };
 struct StderrCapture : StreamCapture {
-  StderrCapture() : StreamCapture(stderr, 2) {}
+  StderrCapture() : StreamCapture(platform::StandardStream::error) {}
 };
 
 }  // namespace testing_support
