@@ -252,6 +252,12 @@ void syncDirectory(const std::string& dir) {
   if (FileFaults::injected(FileFaults::Op::kSyncDirectory, d))
     throw base::IOError(errorText("cannot flush directory", d, ERROR_IO_DEVICE));
   const std::wstring wide = wideText(d);
+  // FILE_FLAG_BACKUP_SEMANTICS opens files as well as directories.
+  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES)
+    throw base::IOError(failureText("cannot open directory", d));
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+    throw base::IOError(errorText("cannot open directory", d, ERROR_DIRECTORY));
   Handle h(::CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!h.valid()) {

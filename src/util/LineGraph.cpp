@@ -231,6 +231,19 @@ double LineGraph::RoundUp(double v) {
   return v;
 }
 
+namespace {
+
+// 10^e, exact where the double can hold it and correctly rounded for small
+// negative e (1 / 10^-e), whatever the C library's pow() makes of it.
+double powerOfTen(int32_t e) {
+  if (e < -22 || e > 22) return std::pow(10.0, e);
+  double p = 1.0;
+  for (int32_t i = 0; i < (e < 0 ? -e : e); ++i) p *= 10.0;
+  return e < 0 ? 1.0 / p : p;
+}
+
+}  // namespace
+
 int32_t LineGraph::axisExp(double lo, double hi) {
   const double m = std::fabs(lo) > std::fabs(hi) ? std::fabs(lo) : std::fabs(hi);
   const double l = log10(m);
@@ -238,8 +251,8 @@ int32_t LineGraph::axisExp(double lo, double hi) {
   auto e = 3 * static_cast<int32_t>(std::floor(l * 0.3333333333333333));
   // The rounded logarithm puts 1000, 10^6, ... below their own band; move
   // exact powers of 1000 up so that 1000 shows as 1 x 10^3.
-  while (std::pow(10.0, e + 3) <= m) e += 3;
-  while (e > -330 && std::pow(10.0, e) > m) e -= 3;
+  while (powerOfTen(e + 3) <= m) e += 3;
+  while (e > -330 && powerOfTen(e) > m) e -= 3;
   return e;
 }
 

@@ -20,6 +20,8 @@ using testing_support::ScriptedConnection;
 using testing_support::TestDir;
 
 constexpr int64_t kHour = 3600 * 1000;
+// The separator the uploader puts after the log folder's name.
+const std::string kSep(1, platform::kSeparator);
 
 class TessalyRun : public ::testing::Test {
  protected:
@@ -84,8 +86,8 @@ TEST_F(TessalyRun, TooLargeBecomesBigAndTheNextFileFollowsWithNextFile) {
   EXPECT_EQ(dir_.read("a.log.big"), "huge");
   EXPECT_FALSE(platform::exists(dir_ / "b.log"));
   EXPECT_EQ(c.sends[1], "NEXTFILE\t4\n");
-  EXPECT_TRUE(has("[W00]: --- Renaming \"" + dir_.path() + "/a.log\" to \"" + dir_.path() +
-                  "/a.log.big\"\n\n\n"));
+  EXPECT_TRUE(has("[W00]: --- Renaming \"" + dir_.path() + kSep + "a.log\" to \"" + dir_.path() +
+                  kSep + "a.log.big\"\n\n\n"));
 }
 
 TEST_F(TessalyRun, AcknowledgedButUndeletableBecomesSent) {
@@ -95,7 +97,7 @@ TEST_F(TessalyRun, AcknowledgedButUndeletableBecomesSent) {
   EXPECT_EQ(run(inDir()), 50);
   EXPECT_EQ(dir_.read("a.log.sent"), "data");
   EXPECT_FALSE(platform::exists(dir_ / "a.log"));
-  EXPECT_TRUE(has("[E35]: Couldn't delete \"" + dir_.path() + "/a.log\" (error=0)\n"));
+  EXPECT_TRUE(has("[E35]: Couldn't delete \"" + dir_.path() + kSep + "a.log\" (error=0)\n"));
 }
 
 TEST_F(TessalyRun, RedirectStartsTheListingAgainWithHello) {
@@ -144,7 +146,7 @@ TEST_F(TessalyRun, NoCollectorIsMinus117AndTouchesNothing) {
 
 TEST_F(TessalyRun, MissingEmptyAndOnlyEmptyLogs) {
   EXPECT_EQ(run({"-d", dir_ / "missing"}), -100);
-  EXPECT_TRUE(has("[E34]: *** Invalid logfile path \"" + dir_.path() + "/missing/*.log\""));
+  EXPECT_TRUE(has("[E34]: *** Invalid logfile path \"" + dir_.path() + "/missing" + kSep + "*.log\""));
   EXPECT_EQ(run(inDir()), 2);
   EXPECT_TRUE(has("[E01]: *** No log files found, exiting..."));
   dir_.write("a.log", "");
