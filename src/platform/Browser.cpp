@@ -1,8 +1,5 @@
 #include "platform/Browser.h"
 
-#include "platform/ChildProcess.h"
-#include "base/Failure.h"
-
 namespace platform {
 namespace {
 
@@ -49,22 +46,6 @@ std::vector<std::vector<std::string>> SystemBrowser::commandsFor(const std::stri
     out.push_back(std::move(argv));
   }
   return out;
-}
-
-bool SystemBrowser::open(const std::string& url) {
-  ChildProcess::Options options;
-  options.searchPath = true;
-  options.newSession = true;
-  options.nullInput = true;
-  for (const auto& argv : commandsFor(url)) {
-    try {
-      ChildProcess::start(argv, options).release();
-      return true;
-    } catch (const base::Failure&) {
-      // not startable: try the next command
-    }
-  }
-  return false;
 }
 
 }  // namespace platform

@@ -24,6 +24,9 @@ inline constexpr const char* kServiceAddress = "http://zeph.example/";
 inline constexpr size_t kMaxAddressLength = 1023;
 
 inline constexpr const char* kProgramCaption = "zephgo";
+// The hidden window's class and title (Windows).
+inline constexpr const char* kWindowClass = "MyMainWindowClass";
+inline constexpr const char* kWindowTitle = "MyWindowClass window :)";
 inline constexpr const char* kUnexpectedError1 =
     "Unexpected error[1].  Something's seriously wrong with \nthe system.  Try restarting Windows.";
 inline constexpr const char* kUnexpectedError2 =

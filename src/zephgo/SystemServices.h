@@ -1,50 +1,30 @@
 #pragma once
 
-#include <memory>
 #include <string>
 
-#include "platform/AutoPlay.h"
-#include "platform/Browser.h"
-#include "platform/CdDrives.h"
-#include "platform/FileRegistry.h"
-#include "platform/ProgramRunner.h"
-#include "platform/TerminalDialogs.h"
-#include "platform/ZenityDialogs.h"
+#include "platform/LauncherSystem.h"
 #include "zephgo/Services.h"
 
 namespace zephgo {
 
-// The real services, set up from the environment:
-//   ZEPHGO_REGISTRY  the registry file (default RegistryFile::defaultPath())
-//   ZEPHGO_CDROMS    CD roots separated by ":" instead of the mounted media
-//   ZEPHGO_ANSWERS   the answers of the OK/Cancel boxes, e.g. "OK,Cancel";
-//                    when set, every box is written to standard error
-//   DISPLAY, WAYLAND_DISPLAY  a desktop to show the boxes on (with zenity)
-//   BROWSER          the browser commands (default xdg-open)
+// The real services: the system's pieces the platform sets up for the
+// launcher (see platform::LauncherSystem for what each system uses and which
+// environment variables change them), with the launcher's notice dialogs.
 class SystemServices {
  public:
   // `getenv` reads a variable (null when not set); null: the process
   // environment.
-  using Getenv = const char* (*)(const char*);
+  using Getenv = platform::LauncherSystem::Getenv;
   explicit SystemServices(Getenv getenv = nullptr);
   SystemServices(const SystemServices&) = delete;
   SystemServices& operator=(const SystemServices&) = delete;
 
   Services& services() { return services_; }
-  const std::string& registryPath() const { return registry_.path(); }
-  bool desktopDialogs() const { return zenity_ != nullptr; }
+  const std::string& registryPath() const { return system_.registryPath(); }
+  bool desktopDialogs() const { return system_.desktopDialogs(); }
 
  private:
-  platform::Dialogs& dialogs();
-
-  Getenv getenv_;
-  platform::FileRegistry registry_;
-  platform::SystemCdDrives drives_;
-  platform::TerminalDialogs terminal_;
-  std::unique_ptr<platform::ZenityDialogs> zenity_;
-  platform::SystemBrowser browser_;
-  platform::NoAutoPlay autoPlay_;
-  platform::SystemProgramRunner programs_;
+  platform::LauncherSystem system_;
   Services services_;
 };
 

@@ -4,7 +4,8 @@
 
 namespace zephgo {
 
-Window::Window(platform::Dialogs& dialogs) : dialogs_(dialogs), result_(kInitialResult) {}
+Window::Window(platform::Dialogs& dialogs, const platform::LoopWindow& look)
+    : loop_(look), dialogs_(dialogs), result_(kInitialResult) {}
 
 void Window::post(uint32_t message) { loop_.post(platform::LoopMessage{message, 0}); }
 
@@ -48,7 +49,7 @@ int64_t Window::handle(const platform::LoopMessage& m) {
 }
 
 int Window::run() {
-  return loop_.run([this](const platform::LoopMessage& m) { handle(m); });
+  return loop_.runAnswering([this](const platform::LoopMessage& m) { return handle(m); });
 }
 
 }  // namespace zephgo

@@ -21,7 +21,7 @@ class Window {
   // Posted by the worker once the browser was started.
   static constexpr uint32_t kBrowserStarted = 5355;
   // The shell's registered "QueryCancelAutoPlay" message.
-  static constexpr uint32_t kQueryCancelAutoPlay = 0xC000;
+  static constexpr uint32_t kQueryCancelAutoPlay = platform::EventLoop::kQueryCancelAutoPlay;
 
   // Timers: the window's own, and the one of the notice it shows.
   static constexpr int64_t kCloseTimer = 5355;
@@ -33,7 +33,8 @@ class Window {
   static constexpr int kAutoPlayNormal = 1;
   static constexpr int kAutoPlaySuppressed = 0;
 
-  explicit Window(platform::Dialogs& dialogs);
+  // `look` names the system's window behind the loop (Windows).
+  explicit Window(platform::Dialogs& dialogs, const platform::LoopWindow& look = {});
 
   // Any thread.
   void post(uint32_t message);
@@ -48,6 +49,10 @@ class Window {
   // Runs the event loop until the window is destroyed; returns the result
   // code as it was then.
   int run();
+
+  // Whether the system's window class and window could be made.
+  bool classRegistered() const { return loop_.classRegistered(); }
+  bool windowMade() const { return loop_.windowMade(); }
 
   bool destroyed() const { return destroyed_; }
   bool noticeShown() const { return notice_ != nullptr; }

@@ -6,13 +6,19 @@
 #include "zephgo/Messages.h"
 #include "zephgo/Window.h"
 #include "zephgo/Worker.h"
+#include "zephgo/resource.h"
 
 namespace zephgo {
 
-// Registering the window class and creating the window (errors [1] and [2]
-// of the boxes) cannot fail here: the window is an event loop in memory.
 int run(const std::vector<std::string>& args, Services& services) {
-  Window window(services.dialogs);
+  Window window(services.dialogs, platform::LoopWindow{kWindowClass, kWindowTitle, IDI_ZEPHGO});
+  if (!window.classRegistered()) services.dialogs.message(kUnexpectedError1, kProgramCaption);
+  // Without a window nothing would ever end the program: it ends here, with
+  // the initial result.
+  if (!window.windowMade()) {
+    services.dialogs.message(kUnexpectedError2, kProgramCaption);
+    return kInitialResult;
+  }
   Worker worker(args, services, window);
   std::thread thread;
   try {

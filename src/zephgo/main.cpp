@@ -3,11 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/ProgramArguments.h"
 #include "zephgo/SystemServices.h"
 #include "zephgo/Zephgo.h"
 
 int main(int argc, char** argv) {
   zephgo::SystemServices system;
-  std::vector<std::string> args(argv + 1, argv + argc);
+  std::vector<std::string> args = platform::programArguments(argc, argv);
+  if (!args.empty()) args.erase(args.begin());
   return zephgo::run(args, system.services());
 }

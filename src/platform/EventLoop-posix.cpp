@@ -6,6 +6,12 @@
 
 namespace platform {
 
+struct EventLoop::Native {};
+
+EventLoop::EventLoop() = default;
+EventLoop::EventLoop(const LoopWindow&) {}
+EventLoop::~EventLoop() = default;
+
 void EventLoop::post(LoopMessage m) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -62,6 +68,11 @@ LoopMessage EventLoop::next() {
 int EventLoop::run(const Handler& handler) {
   while (!quitting_) handler(next());
   return quitCode_;
+}
+
+// Nobody asks for the answers on Linux.
+int EventLoop::runAnswering(const AnsweringHandler& handler) {
+  return run([&handler](const LoopMessage& m) { handler(m); });
 }
 
 }  // namespace platform
