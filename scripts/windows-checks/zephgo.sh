@@ -1,0 +1,292 @@
+# Checks of zephgo.exe, sourced by scripts/test-windows.sh:
+# windows_checks_zephgo uses its check helper and its variables win (the
+# Windows build), work (the scratch folder, holding the Wine prefix) and wine.
+#
+# zephgo.exe runs with its real Win32 side: the registry of the Wine prefix,
+# a drive letter that Wine reports as a CD-ROM drive (HKLM\Software\Wine\
+# Drives), its hidden window, message boxes and resource dialogs on an Xvfb
+# display of its own, and the shell's "open", which Wine hands to the
+# browser named in HKCU\Software\Wine\WineBrowser: here a script that records
+# the address. The boxes are answered, and the hidden window asked
+# "QueryCancelAutoPlay", by a small helper (zgtool.exe, built here with the
+# cross compiler) that finds the windows by class and caption and sends them
+# the messages a click would; it prints what each box said.
+#
+#  - the client installed: the login address in the browser, the browser
+#    notice (dialog 107) shown, AutoPlay not cancelled, exit status 0 after
+#    about 20 seconds;
+#  - no argument, and "abc": the boxes INVALID ARGUMENT COUNT (2) and NON
+#    NUMERIC ARGUMENT (3);
+#  - no client and no installer on the CD: the CD box, answered OK (AutoPlay
+#    cancelled meanwhile) and then Cancel, gives "Look for installer at" and
+#    exit status 1;
+#  - the installer in a subdirectory of the CD (one in "Recycled" is passed
+#    over) installs the client: the page is opened, exit status 0, and the
+#    AutoRun policy value of the 9x family is not written;
+#  - an installer that installs nothing: INSTALL FAILURE, exit status 4.
+
+# zephgo_wine ARGS...: a Wine program on the checks' display, at most 90 s.
+zephgo_wine() { timeout 90 "$wine" "$@"; }
+
+# zephgo_case NAME ARGS...: runs zephgo.exe with ARGS while the helper
+# commands in zephgo_hand (one per line, run in turn) work its windows; the
+# helper's output goes to $d/NAME.hand, zephgo's exit status to $d/NAME.status,
+# its run time in seconds to $d/NAME.time.
+zephgo_case() {
+  local name=$1 start
+  shift
+  (
+    while IFS= read -r line; do
+      [ -n "$line" ] || continue
+      eval "zephgo_wine '$d/zgtool.exe' $line" || echo "(no window for: $line)"
+    done <<<"$zephgo_hand"
+  ) >"$d/$name.hand" 2>/dev/null &
+  local hand=$!
+  start=$(date +%s)
+  zephgo_wine "$d/bin/zephgo.exe" "$@" >"$d/$name.out" 2>&1
+  echo $? >"$d/$name.status"
+  echo $(($(date +%s) - start)) >"$d/$name.time"
+  wait "$hand"
+  tr -d '\r' <"$d/$name.hand" >"$d/$name.hand.lf" && mv "$d/$name.hand.lf" "$d/$name.hand"
+}
+
+# The client's registry keys and program gone, or laid as its installer would.
+zephgo_no_client() {
+  "$wine" reg delete 'HKLM\Software\Classes\.spi' /f >/dev/null 2>&1
+  "$wine" reg delete 'HKLM\Software\Classes\ZephClient' /f >/dev/null 2>&1
+  rm -rf "$WINEPREFIX/drive_c/zeph"
+}
+zephgo_client() {
+  mkdir -p "$WINEPREFIX/drive_c/zeph" && : >"$WINEPREFIX/drive_c/zeph/zephclient.exe"
+  "$wine" reg add 'HKLM\Software\Classes\.spi' /ve /d ZephClient /f >/dev/null 2>&1 &&
+    "$wine" reg add 'HKLM\Software\Classes\ZephClient\Shell\Open\command' /ve \
+      /d '"C:\zeph\zephclient.exe" "%1"' /f >/dev/null 2>&1
+}
+# The CD in drive R: is the folder $d/$1.
+zephgo_cd() { ln -sfn "$d/$1" "$WINEPREFIX/dosdevices/r:"; }
+
+windows_checks_zephgo() {
+  if [ ! -e "$win/bin/zephgo.exe" ]; then
+    echo "skipped zephgo.exe: not built"
+    return 0
+  fi
+  local d=$work/zephgo cc=x86_64-w64-mingw32-gcc-posix
+  local wineserver
+  wineserver=$(dirname "$wine")/wineserver
+  mkdir -p "$d/bin" "$d/cd-empty/Recycled" "$d/cd-setup/disk1/setup" "$d/cd-setup/Recycled" \
+    "$d/cd-bad/setup"
+  cp "$win/bin/zephgo.exe" "$d/bin/"
+
+  # The helper and two installers: one that lays the client and its keys, one
+  # that does nothing.
+  cat >"$d/zgtool.c" <<'EOF'
+/* The checks' hand on zephgo's windows.
+ *   zgtool answer CAPTION ok|cancel  waits for the message box CAPTION,
+ *                                    prints "CAPTION: TEXT" and clicks
+ *   zgtool autoplay                  asks zephgo's hidden window
+ *                                    "QueryCancelAutoPlay", prints the answer
+ *   zgtool notice TEXT               waits for a shown dialog saying TEXT
+ * Each waits at most 60 seconds; exit status 1 when nothing came. */
+#include <windows.h>
+#include <stdio.h>
+#include <string.h>
+
+static void put(const wchar_t *w) {
+  char s[4096];
+  WideCharToMultiByte(CP_UTF8, 0, w, -1, s, sizeof s, NULL, NULL);
+  fputs(s, stdout);
+}
+
+static const wchar_t *wanted;
+static HWND found;
+
+static BOOL CALLBACK byNoticeText(HWND h, LPARAM l) {
+  wchar_t text[512];
+  (void)l;
+  if (!IsWindowVisible(h) || GetDlgItemTextW(h, 1000, text, 512) == 0) return TRUE;
+  if (wcscmp(text, wanted) != 0) return TRUE;
+  found = h;
+  return FALSE;
+}
+
+int wmain(int argc, wchar_t **argv) {
+  int i;
+  if (argc < 2) return 2;
+  for (i = 0; i < 600; ++i, Sleep(100)) {
+    if (wcscmp(argv[1], L"answer") == 0 && argc == 4) {
+      wchar_t text[2048];
+      HWND box = FindWindowW(L"#32770", argv[2]);
+      if (box == NULL || !IsWindowVisible(box)) continue;
+      Sleep(300);
+      GetDlgItemTextW(box, 0xFFFF, text, 2048); /* the box's text */
+      put(argv[2]);
+      put(L": ");
+      put(text);
+      fputs("\n", stdout);
+      fflush(stdout);
+      PostMessageW(box, WM_COMMAND, wcscmp(argv[3], L"ok") == 0 ? IDOK : IDCANCEL, 0);
+      for (i = 0; i < 100 && IsWindow(box); ++i) Sleep(50);
+      return 0;
+    }
+    if (wcscmp(argv[1], L"autoplay") == 0) {
+      DWORD_PTR answer = 0;
+      HWND w = FindWindowW(L"MyMainWindowClass", L"MyWindowClass window :)");
+      if (w == NULL) continue;
+      if (!SendMessageTimeoutW(w, RegisterWindowMessageW(L"QueryCancelAutoPlay"), 0, 0,
+                               SMTO_BLOCK, 5000, &answer))
+        return 1;
+      printf("autoplay: %d\n", (int)answer);
+      return 0;
+    }
+    if (wcscmp(argv[1], L"notice") == 0 && argc == 3) {
+      wanted = argv[2];
+      found = NULL;
+      EnumWindows(byNoticeText, 0);
+      if (found == NULL) continue;
+      puts("notice shown");
+      return 0;
+    }
+  }
+  return 1;
+}
+EOF
+  cat >"$d/setup.c" <<'EOF'
+/* A client's installer on the checks' CD: registers the client's open
+ * command and lays its program in C:\zeph (without INSTALLS: does nothing). */
+#include <windows.h>
+
+int main(void) {
+#ifdef INSTALLS
+  static const wchar_t cls[] = L"ZephClient";
+  static const wchar_t command[] = L"\"C:\\zeph\\zephclient.exe\" \"%1\"";
+  HKEY key;
+  HANDLE file;
+  CreateDirectoryW(L"C:\\zeph", NULL);
+  file = CreateFileW(L"C:\\zeph\\zephclient.exe", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+  if (file == INVALID_HANDLE_VALUE) return 1;
+  CloseHandle(file);
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.spi", 0, NULL, 0, KEY_SET_VALUE,
+                      NULL, &key, NULL) != ERROR_SUCCESS)
+    return 1;
+  RegSetValueExW(key, NULL, 0, REG_SZ, (const BYTE *)cls, sizeof cls);
+  RegCloseKey(key);
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\ZephClient\\Shell\\Open\\command",
+                      0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL) != ERROR_SUCCESS)
+    return 1;
+  RegSetValueExW(key, NULL, 0, REG_SZ, (const BYTE *)command, sizeof command);
+  RegCloseKey(key);
+#endif
+  return 0;
+}
+EOF
+  if ! "$cc" -O1 -municode -o "$d/zgtool.exe" "$d/zgtool.c" -luser32 ||
+    ! "$cc" -O1 -DINSTALLS -o "$d/cd-setup/disk1/setup/ZEPH0100.EXE" "$d/setup.c" -ladvapi32 ||
+    ! "$cc" -O1 -o "$d/cd-setup/Recycled/zeph0001.exe" "$d/setup.c" ||
+    ! cp "$d/cd-setup/Recycled/zeph0001.exe" "$d/cd-empty/Recycled/zeph0002.exe" ||
+    ! cp "$d/cd-setup/Recycled/zeph0001.exe" "$d/cd-bad/setup/zephfail.exe"; then
+    check "zephgo.exe: the helper and the installers built with $cc" 1
+    return
+  fi
+
+  # A display of the checks' own: windows need one under Wine.
+  local n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+  done
+  Xvfb ":$n" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+  local xvfb=$!
+  for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  local saved_display=${DISPLAY-}
+  export DISPLAY=:$n
+
+  # A new Wine session on that display: the drive R: is a CD-ROM drive (Wine
+  # reads the drive types when the session starts), the browser records.
+  "$wineserver" -k 2>/dev/null
+  "$wineserver" -w 2>/dev/null
+  printf '#!/bin/sh\nprintf "%%s\\n" "$@" >>"%s"\n' "$d/opened.txt" >"$d/browser"
+  chmod +x "$d/browser"
+  "$wine" reg add 'HKLM\Software\Wine\Drives' /v 'r:' /d cdrom /f >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$d/browser" /f >/dev/null 2>&1
+  zephgo_cd cd-empty
+  "$wineserver" -k 2>/dev/null
+  "$wineserver" -w 2>/dev/null
+
+  local status hand time opened policy=0
+  # --- the client installed ---
+  zephgo_client
+  rm -f "$d/opened.txt"
+  zephgo_hand="notice 'Starting default web browser to ZEPH'
+autoplay"
+  zephgo_case installed 42
+  status=$(cat "$d/installed.status") hand=$(cat "$d/installed.hand")
+  time=$(cat "$d/installed.time") opened=$(cat "$d/opened.txt" 2>/dev/null)
+  [ "$status" = 0 ] && [ "$opened" = "http://zeph.example/login?game_id=42" ] &&
+    [ "$hand" = $'notice shown\nautoplay: 0' ] && [ "$time" -ge 19 ] && [ "$time" -le 60 ]
+  check "zephgo.exe: the client installed: the login page opened, exit 0 after 20 s" $? \
+    "status $status after ${time}s, browser: [$opened], $(echo "$hand" | tr '\n' ' ')"
+
+  # --- the argument ---
+  zephgo_hand="answer 'INVALID ARGUMENT COUNT' ok"
+  zephgo_case count
+  status=$(cat "$d/count.status") hand=$(cat "$d/count.hand")
+  [ "$status" = 2 ] &&
+    [ "$hand" = "INVALID ARGUMENT COUNT: Format is: zephgo.exe <game_class_id>" ]
+  check "zephgo.exe: no argument: INVALID ARGUMENT COUNT, exit 2" $? "status $status, [$hand]"
+  zephgo_hand="answer 'NON NUMERIC ARGUMENT' ok"
+  zephgo_case word abc
+  status=$(cat "$d/word.status") hand=$(cat "$d/word.hand")
+  [ "$status" = 3 ] &&
+    [ "$hand" = "NON NUMERIC ARGUMENT: First argument must be a number (the game class id)" ]
+  check "zephgo.exe: abc: NON NUMERIC ARGUMENT, exit 3" $? "status $status, [$hand]"
+
+  # --- no client, no installer on the CD ---
+  zephgo_no_client
+  rm -f "$d/opened.txt"
+  zephgo_hand="answer 'INSTALLER NOT FOUND' ok
+autoplay
+answer 'INSTALLER NOT FOUND' cancel
+answer 'INSTALLER NOT FOUND' ok"
+  zephgo_case nocd 5
+  status=$(cat "$d/nocd.status") hand=$(cat "$d/nocd.hand")
+  [ "$status" = 1 ] && [ ! -e "$d/opened.txt" ] && [ "$hand" = "INSTALLER NOT FOUND: Please put CD with ZEPH installer in CD drive
+autoplay: 1
+INSTALLER NOT FOUND: Please put CD with ZEPH installer in CD drive
+INSTALLER NOT FOUND: Look for installer at http://zeph.example/" ]
+  check "zephgo.exe: no installer on the CD: OK searches again, Cancel gives exit 1" $? \
+    "status $status, $(echo "$hand" | tr '\n' ' ')"
+
+  # --- the installer on the CD ---
+  zephgo_no_client
+  "$wine" reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Policies\Explorer' \
+    /v NoDriveTypeAutoRun /f >/dev/null 2>&1
+  zephgo_cd cd-setup
+  rm -f "$d/opened.txt"
+  zephgo_hand=""
+  zephgo_case setup 7
+  status=$(cat "$d/setup.status") opened=$(cat "$d/opened.txt" 2>/dev/null)
+  "$wine" reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Policies\Explorer' \
+    /v NoDriveTypeAutoRun >/dev/null 2>&1 && policy=1
+  [ "$status" = 0 ] && [ "$opened" = "http://zeph.example/login?game_id=7" ] &&
+    [ -e "$WINEPREFIX/drive_c/zeph/zephclient.exe" ] && [ $policy = 0 ]
+  check "zephgo.exe: the installer in a CD subdirectory installs the client, the page opens" $? \
+    "status $status, browser: [$opened], AutoRun policy written: $policy"
+
+  # --- an installer that installs nothing ---
+  zephgo_no_client
+  zephgo_cd cd-bad
+  rm -f "$d/opened.txt"
+  zephgo_hand="answer 'INSTALL FAILURE' ok"
+  zephgo_case bad 7
+  status=$(cat "$d/bad.status") hand=$(cat "$d/bad.hand")
+  [ "$status" = 4 ] && [ ! -e "$d/opened.txt" ] &&
+    [ "$hand" = "INSTALL FAILURE: Installation failed or was cancelled" ]
+  check "zephgo.exe: an installer that installs nothing: INSTALL FAILURE, exit 4" $? \
+    "status $status, [$hand]"
+
+  # The display goes; so does the session that used it.
+  "$wineserver" -k 2>/dev/null
+  "$wineserver" -w 2>/dev/null
+  kill "$xvfb" 2>/dev/null
+  wait "$xvfb" 2>/dev/null
+  if [ -n "$saved_display" ]; then export DISPLAY=$saved_display; else unset DISPLAY; fi
+}
