@@ -3,18 +3,30 @@
 # programs and tests under Wine, in a Wine prefix of their own that is removed
 # at the end. WINDOWS_BUILD (default build-windows) is made by
 # scripts/build-windows.sh; LINUX_BUILD (default build-release) is a Linux
-# build whose collector server receives the uploads and whose palvex gives the
-# expected images (the two targets are built there when missing).
+# build whose collector server receives the uploads, whose tessaly answers a
+# bad option as tessaly.exe must and whose palvex gives the expected images
+# (these targets are built there when missing).
 #
-#  - the platform's test programs (*_test.exe) pass;
+#  - the unit test programs (*_test.exe) pass, one after the other (their
+#    counts of tests passed and skipped are listed);
 #  - tessaly.exe answers a bad option as the Linux tessaly does, passes the
 #    connection test, delivers every log of a folder whose name is not ASCII
 #    byte for byte to the collector, and ends a stuck tessaly.exe;
 #  - uploadstarter.exe starts tessaly.exe with a folder name holding a blank
 #    and a percent sign, and reports its exit code;
-#  - palvex.exe, where it was built, writes the same bytes as the Linux palvex.
+#  - palvex.exe, where it was built, writes the same bytes as the Linux palvex;
+#  - the checks of each scripts/windows-checks/NAME.sh: the file is sourced
+#    and its function windows_checks_NAME called (it may use check, run,
+#    sums and the variables win, lin, work and wine).
+#
+# Everything runs in one Wine prefix, made once, and on a virtual X display
+# (xvfb-run) when there is none, for the programs that open windows.
+# SUITES (a regular expression, default all) limits the test programs run.
 set -uo pipefail
 cd "$(dirname "$0")/.."
+if [ -z "${DISPLAY:-}" ] && [ -z "${BRIM_TEST_WINDOWS_XVFB:-}" ] && command -v xvfb-run >/dev/null; then
+  BRIM_TEST_WINDOWS_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+fi
 root=$PWD
 win=$root/${1:-build-windows}
 lin=$root/${2:-build-release}
@@ -24,7 +36,7 @@ for f in "$win/bin/tessaly.exe" "$win/bin/uploadstarter.exe" "$wine"; do
   [ -e "$f" ] || { echo "missing $f (run scripts/build-windows.sh)" >&2; exit 1; }
 done
 [ -f "$lin/build.ninja" ] || { echo "missing the Linux build $lin" >&2; exit 1; }
-linux_targets=(collector)
+linux_targets=(collector tessaly)
 [ -e "$win/bin/palvex.exe" ] && linux_targets+=(palvex)
 nice -n 15 cmake --build "$lin" -j "${JOBS:-$(nproc)}" --target "${linux_targets[@]}" >/dev/null ||
   { echo "cannot build ${linux_targets[*]} in $lin" >&2; exit 1; }
@@ -67,14 +79,27 @@ sums() { (cd "$1" && find . -type f -exec md5sum {} + | cut -d' ' -f1 | sort); }
 echo "creating the Wine prefix..."
 "$wine" cmd /c exit >/dev/null 2>&1
 
-# --- the platform's tests ---
+# --- the unit tests ---
+units_passed=0
+units_skipped=0
 for t in "$win"/bin/*_test.exe; do
   [ -e "$t" ] || continue
   name=$(basename "$t" .exe)
-  run "$work" "$work/$name.out" "$t"
+  [[ $name =~ ${SUITES:-.} ]] || continue
+  start=$SECONDS
+  run "$work" "$work/$name.out" "$t" --gtest_brief=1
   status=$?
-  check "$name" $status "$(grep -E '^\[  FAILED  \]' "$work/$name.out" | head -5 | tr '\n' ' ')"
+  n_passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\.$/\1/p' "$work/$name.out")
+  n_skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\{0,1\}, listed below:$/\1/p' "$work/$name.out")
+  units_passed=$((units_passed + ${n_passed:-0}))
+  units_skipped=$((units_skipped + ${n_skipped:-0}))
+  check "$name: ${n_passed:-0} passed, ${n_skipped:-0} skipped ($((SECONDS - start)) s)" $status \
+    "$(grep -E '^\[  FAILED  \]' "$work/$name.out" | head -5 | tr '\n' ' ')"
+  # The reasons of the skipped tests.
+  grep -A1 -E ': Skipped$' "$work/$name.out" | grep -vE ': Skipped$|^--$' | sort -u |
+    sed 's/^/          skipped: /'
 done
+echo "unit tests under Wine: $units_passed passed, $units_skipped skipped"
 
 # --- tessaly ---
 mkdir -p "$work/store"
@@ -111,16 +136,16 @@ check "tessaly.exe: every log delivered byte for byte" $? "status $status"
 
 # A stuck uploader (its collector never answers) holds the instance lock;
 # once the logs are old the next run ends it and delivers them.
+mkdir -p "$work/store-stalled" "$work/stuck-logs"
 "$lin/bin/collector" --store "$work/store-stalled" --listen 127.0.0.1:0 --fault stall \
   --port-file "$work/port-stalled" >"$work/collector-stalled.out" 2>&1 &
 stalled_pid=$!
-mkdir -p "$work/store-stalled" "$work/stuck-logs"
 for _ in $(seq 100); do [ -s "$work/port-stalled" ] && break; sleep 0.1; done
 cp "$work/sent"/match1.log "$work/sent"/match2.log "$work/stuck-logs/"
 (cd "$work" && TESSALY_COLLECTORS=127.0.0.1:$(cat "$work/port-stalled") timeout 100 "$wine" \
   "$win/bin/tessaly.exe" -v -d stuck-logs >"$work/stuck.out" 2>&1) &
 stuck_pid=$!
-for _ in $(seq 300); do grep -q 'Sent: Connect HELLO' "$work/stuck.out" && break; sleep 0.1; done
+for _ in $(seq 300); do grep -qs 'Sent: Connect HELLO' "$work/stuck.out" && break; sleep 0.1; done
 touch -d '3 hours ago' "$work/stuck-logs"/*.log
 run "$work" "$work/second.out" "$win/bin/tessaly.exe" -v -d stuck-logs
 status=$?
@@ -173,6 +198,23 @@ EOF
 else
   echo "skipped palvex.exe: not built (no libpng for Windows)"
 fi
+
+# --- the checks of the programs' own files ---
+for f in scripts/windows-checks/*.sh; do
+  [ -e "$f" ] || continue
+  name=$(basename "$f" .sh)
+  # shellcheck source=/dev/null
+  if ! source "$f"; then
+    check "$f: sourced" 1
+    continue
+  fi
+  if ! declare -F "windows_checks_$name" >/dev/null; then
+    check "$f: defines windows_checks_$name" 1
+    continue
+  fi
+  echo "--- $name ---"
+  "windows_checks_$name"
+done
 
 echo "$passed passed, $failed failed"
 [ $failed -eq 0 ]
