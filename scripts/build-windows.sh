@@ -9,8 +9,9 @@ dir=${1:-build-windows}
 [ $# -gt 0 ] && shift
 
 # The cross compiler, zlib and the GoogleTest sources for the programs and
-# their tests; Wine and Xvfb to run them (scripts/test-windows.sh).
-PACKAGES=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest cmake ninja-build wine64 xvfb)
+# their tests; Wine and Xvfb to run them (scripts/test-windows.sh); dpkg-dev
+# unpacks libpng's source.
+PACKAGES=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest cmake ninja-build wine64 xvfb dpkg-dev)
 missing=()
 for p in "${PACKAGES[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
@@ -28,6 +29,46 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
+toolchain=$PWD/cmake/toolchain-mingw-w64-x86_64.cmake
+
+# libpng for palvex.exe: Debian has none built for Windows, so Debian's own
+# source of it is cross-built once into DIR/deps (static, with the mingw-w64
+# zlib). Its source package comes from the Debian mirror's source index,
+# which is added when missing (as root). Without it palvex.exe is left out.
+png=$PWD/$dir/deps/mingw
+png_options=()
+build_libpng() {
+  local deps=$PWD/$dir/deps
+  if ! apt-get source --print-uris libpng1.6 2>/dev/null | grep -q '\.dsc'; then
+    [ "$(id -u)" -eq 0 ] || { echo "no source index of the Debian mirror (add one as root)" >&2; return 1; }
+    cat >/etc/apt/sources.list.d/debian-src.sources <<'SOURCES'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SOURCES
+    apt-get update -q >/dev/null || return 1
+  fi
+  rm -rf "$deps/src" "$deps/build"
+  mkdir -p "$deps/src"
+  (cd "$deps/src" && apt-get source --download-only libpng1.6 >/dev/null 2>&1 &&
+    dpkg-source -x --no-check libpng1.6_*.dsc libpng >/dev/null) || return 1
+  cmake -S "$deps/src/libpng" -B "$deps/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$png" \
+    -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_EXECUTABLES=OFF -DPNG_TESTS=OFF \
+    -DSKIP_INSTALL_PROGRAMS=ON -DSKIP_INSTALL_FILES=ON >/dev/null &&
+    nice -n 15 cmake --build "$deps/build" -j "${JOBS:-$(nproc)}" >/dev/null &&
+    cmake --install "$deps/build" >/dev/null
+}
+if [ ! -f "$png/lib/libpng16.a" ]; then
+  echo "building libpng for Windows from Debian's source..."
+  build_libpng || echo "libpng could not be built for Windows: palvex.exe is left out" >&2
+fi
+if [ -f "$png/lib/libpng16.a" ]; then
+  png_options=(-DPNG_LIBRARY="$png/lib/libpng16.a" -DPNG_PNG_INCLUDE_DIR="$png/include")
+fi
+
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DWERROR=ON \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-w64-x86_64.cmake "$@" >/dev/null
+  -DCMAKE_TOOLCHAIN_FILE="$toolchain" "${png_options[@]}" "$@" >/dev/null
 nice -n 15 cmake --build "$dir" -j "${JOBS:-$(nproc)}"

@@ -9,10 +9,15 @@ namespace platform {
 // are, quotes included) and waits for it to end. Returns its exit status, or
 // 128 + the signal number when a signal ended it. Throws base::IOError when
 // the program cannot be started.
+//
+// On Windows the arguments are quoted for the command line so that the
+// program's C runtime splits them back as given, args[0] without an
+// extension in its last name gets ".exe", and the program shares this
+// program's console; its exit code is returned as it is.
 int runAndWait(const std::vector<std::string>& args);
 
 // Starts the program detached: in a new session, with /dev/null for its
-// standard handles, not waited for. Throws base::IOError when it cannot be
+// standard handles, not waited for (on Windows as DetachedProcess does). Throws base::IOError when it cannot be
 // started.
 void spawnDetached(const std::vector<std::string>& args);
 
@@ -20,7 +25,8 @@ void spawnDetached(const std::vector<std::string>& args);
 int currentProcessId();
 
 // True when a process of id `pid` exists on this machine (it may belong to
-// another user). False when no such process is running.
+// another user). False when no such process is running (on Windows also
+// when it has ended while another program still holds a handle to it).
 [[nodiscard]] bool processRunning(int pid);
 
 }  // namespace platform

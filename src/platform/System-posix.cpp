@@ -1,6 +1,7 @@
 #include "platform/System.h"
 
 #include <climits>
+#include <locale>
 
 #include <unistd.h>
 
@@ -21,6 +22,23 @@ std::string workingDirectory() {
   char buf[PATH_MAX];
   if (::getcwd(buf, sizeof buf) == nullptr) return ".";
   return buf;
+}
+
+NumberGrouping defaultNumberGrouping() {
+  NumberGrouping g;
+  try {
+    std::locale loc("");
+    const auto& np = std::use_facet<std::numpunct<char>>(loc);
+    g.decimal = np.decimal_point();
+    std::string grouping = np.grouping();
+    if (!grouping.empty() && grouping[0] > 0 && grouping[0] != CHAR_MAX) {
+      g.separator = np.thousands_sep();
+      g.size = grouping[0];
+    }
+  } catch (const std::exception&) {
+    // An environment locale the C++ library does not know: no grouping.
+  }
+  return g;
 }
 
 }  // namespace platform

@@ -1,8 +1,5 @@
 #include "platform/System.h"
 
-#include <climits>
-#include <locale>
-
 #include <ctime>
 
 #include "platform/LocalTime.h"
@@ -16,23 +13,6 @@ std::string defaultDateText(int64_t millis) {
   char buf[128];
   size_t n = std::strftime(buf, sizeof buf, "%a %b %d %H:%M:%S %Z %Y", &tm);
   return std::string(buf, n);
-}
-
-NumberGrouping defaultNumberGrouping() {
-  NumberGrouping g;
-  try {
-    std::locale loc("");
-    const auto& np = std::use_facet<std::numpunct<char>>(loc);
-    g.decimal = np.decimal_point();
-    std::string grouping = np.grouping();
-    if (!grouping.empty() && grouping[0] > 0 && grouping[0] != CHAR_MAX) {
-      g.separator = np.thousands_sep();
-      g.size = grouping[0];
-    }
-  } catch (const std::exception&) {
-    // An environment locale the C++ library does not know: no grouping.
-  }
-  return g;
 }
 
 }  // namespace platform
