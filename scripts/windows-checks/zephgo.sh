@@ -1,6 +1,8 @@
 # Checks of zephgo.exe, sourced by scripts/test-windows.sh:
 # windows_checks_zephgo uses its check helper and its variables win (the
 # Windows build), work (the scratch folder, holding the Wine prefix) and wine.
+# It ends the Wine session it finds, to start one on its own display, and ends
+# its own at the end.
 #
 # zephgo.exe runs with its real Win32 side: the registry of the Wine prefix,
 # a drive letter that Wine reports as a CD-ROM drive (HKLM\Software\Wine\
@@ -188,16 +190,19 @@ EOF
     return
   fi
 
-  # A display of the checks' own: windows need one under Wine.
-  local n
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-  done
-  Xvfb ":$n" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+  # A display of the checks' own (Xvfb picks a free number and writes it):
+  # windows need one under Wine.
+  : >"$d/display"
+  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$d/display" >/dev/null 2>&1 &
   local xvfb=$!
-  for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  for _ in $(seq 100); do [ -s "$d/display" ] && break; sleep 0.1; done
+  if [ ! -s "$d/display" ]; then
+    check "zephgo.exe: a display from Xvfb" 1
+    kill "$xvfb" 2>/dev/null
+    return
+  fi
   local saved_display=${DISPLAY-}
-  export DISPLAY=:$n
+  export DISPLAY=:$(tr -dc 0-9 <"$d/display")
 
   # A new Wine session on that display: the drive R: is a CD-ROM drive (Wine
   # reads the drive types when the session starts), the browser records.
