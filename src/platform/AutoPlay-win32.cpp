@@ -31,6 +31,7 @@ void writePolicy(HKEY key, uint32_t value) {
 void PolicyAutoPlay::suppress() {
   if (suppressed_ || !windows9x()) return;
   suppressed_ = true;
+  wrote_ = false;
   saved_ = 149;
   HKEY key = nullptr;
   if (::RegCreateKeyExW(HKEY_CURRENT_USER, kPolicyKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
@@ -43,6 +44,7 @@ void PolicyAutoPlay::suppress() {
       size == sizeof current) {
     saved_ = current;
     writePolicy(key, kNoAutoRun);
+    wrote_ = true;
   }
   ::RegCloseKey(key);
 }
@@ -50,6 +52,9 @@ void PolicyAutoPlay::suppress() {
 void PolicyAutoPlay::restore() {
   if (!suppressed_) return;
   suppressed_ = false;
+  // A value that was not there is not left behind.
+  if (!wrote_) return;
+  wrote_ = false;
   HKEY key = nullptr;
   if (::RegCreateKeyExW(HKEY_CURRENT_USER, kPolicyKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
                         nullptr) != ERROR_SUCCESS)

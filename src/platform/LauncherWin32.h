@@ -55,7 +55,8 @@ class WindowsDialogs : public Dialogs {
 // "NoDriveTypeAutoRun" (four bytes, REG_BINARY). Suppressing saves the value
 // and, when there was one, writes 0xFF (no AutoRun on any drive type);
 // without one, 149 (0x95) is saved and nothing written. Restoring writes the
-// saved value back. The key is flushed after each write. On the NT family,
+// saved value back when suppressing wrote one (a value that was not there is
+// not made). The key is flushed after each write. On the NT family,
 // every 64-bit Windows among them, the value is never read or written: there
 // the hidden window's answer to "QueryCancelAutoPlay" does the job.
 class PolicyAutoPlay : public AutoPlay {
@@ -65,6 +66,7 @@ class PolicyAutoPlay : public AutoPlay {
 
  private:
   bool suppressed_ = false;
+  bool wrote_ = false;
   uint32_t saved_ = 149;
 };
 
