@@ -14,6 +14,9 @@
 # cross compiler) that finds the windows by class and caption and sends them
 # the messages a click would; it prints what each box said.
 #
+#  - zephgo.exe is a windowed program whose resources are icon 109, the
+#    dialogs 106 and 107 (with their sizes, font and texts) and the version
+#    block;
 #  - the client installed: the login address in the browser, the browser
 #    notice (dialog 107) shown, AutoPlay not cancelled, exit status 0 after
 #    about 20 seconds;
@@ -78,6 +81,19 @@ windows_checks_zephgo() {
   mkdir -p "$d/bin" "$d/cd-empty/Recycled" "$d/cd-setup/disk1/setup" "$d/cd-setup/Recycled" \
     "$d/cd-bad/setup"
   cp "$win/bin/zephgo.exe" "$d/bin/"
+
+  # The program's resources as windres reads them back, and its subsystem.
+  local rc headers
+  rc=$(x86_64-w64-mingw32-windres -i "$d/bin/zephgo.exe" -J coff -O rc 2>&1 | grep -v '^  0x')
+  headers=$(x86_64-w64-mingw32-objdump -p "$d/bin/zephgo.exe" 2>&1)
+  grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" &&
+    grep -q '^106 DIALOGEX 0, 0, 140, 50$' <<<"$rc" && grep -q '^107 DIALOGEX 0, 0, 165, 59$' <<<"$rc" &&
+    [ "$(grep -c '^FONT 12, "Times New Roman"$' <<<"$rc")" = 2 ] &&
+    grep -q 'CTEXT "Looking for ZEPH installer\.\.\."' <<<"$rc" &&
+    grep -q 'CTEXT "Starting default web browser to ZEPH"' <<<"$rc" &&
+    grep -q '^109 14 /\* RT_GROUP_ICON \*/$' <<<"$rc" &&
+    grep -q 'VALUE "FileDescription", "ZEPH launcher: verifies the ZEPH client installation' <<<"$rc"
+  check "zephgo.exe: a windowed program with icon 109, dialogs 106 and 107 and its version block" $?
 
   # The helper and two installers: one that lays the client and its keys, one
   # that does nothing.
