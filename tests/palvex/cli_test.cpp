@@ -8,6 +8,7 @@
 #include "palvex/cli/BatchList.h"
 #include "palvex/cli/CommandLine.h"
 #include "palvex/modes/OutputNames.h"
+#include "platform/FileSystem.h"
 
 namespace palvex::cli {
 namespace {
@@ -227,17 +228,19 @@ TEST(PalvexBatch, NoMatchEndsAndTheTableHolds1024) {
 
 TEST(PalvexBatch, ASingleNameTakesTheListedSpelling) {
   TestDir dir;
-  dir.write("Stone.TGA", "x");
   Settings s;
+  s.input = dir / "missing.tga";
+  Batch missing;
+  ASSERT_TRUE(BatchList::collect(s, missing));
+  EXPECT_EQ(missing.records[0].inputName, dir / "missing.tga");
+  dir.write("Stone.TGA", "x");
+  if (platform::isFile(dir / "stone.tga"))
+    GTEST_SKIP() << "the file system finds names in any case: the given name reaches the file";
   s.input = dir / "stone.tga";
   Batch batch;
   ASSERT_TRUE(BatchList::collect(s, batch));
   EXPECT_FALSE(batch.batchMode);
   EXPECT_EQ(batch.records[0].inputName, dir / "Stone.TGA");
-  s.input = dir / "missing.tga";
-  Batch missing;
-  ASSERT_TRUE(BatchList::collect(s, missing));
-  EXPECT_EQ(missing.records[0].inputName, dir / "missing.tga");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TestDir.h"
+#include "platform/FileSystem.h"
 #include "palvex/files/ImageFiles.h"
 #include "palvex/masks/MaskDetector.h"
 #include "palvex/masks/RefSizes.h"
@@ -169,8 +170,10 @@ TEST(PalvexMasking, MaskedPixelsMapToEntryZeroAndOthersNever) {
 }
 
 TEST(PalvexRefSizes, NamesAndSizes) {
-  EXPECT_EQ(RefSizes::referenceName("ref", "stone.BMP"), "ref/stone.pcx");
-  EXPECT_EQ(RefSizes::referenceName("ref", "stone.tga"), "ref/stone.tga");
+  // The reference folder and the name are joined with the platform's separator.
+  const std::string sep(1, platform::kSeparator);
+  EXPECT_EQ(RefSizes::referenceName("ref", "stone.BMP"), "ref" + sep + "stone.pcx");
+  EXPECT_EQ(RefSizes::referenceName("ref", "stone.tga"), "ref" + sep + "stone.tga");
   TestDir dir;
   dir.mkdir("ref");
   Image small;
@@ -197,7 +200,8 @@ TEST(PalvexRefSizes, NamesAndSizes) {
   const std::string out = cap.text();
   EXPECT_NE(out.find("PCX file read. Using destination sizes from old PCX file:  4 x 2 \n"),
             std::string::npos);
-  EXPECT_NE(out.find("Could not find reference PCX for:  b.tga  from  " + s.refDir + "/b.tga \n"),
+  EXPECT_NE(out.find("Could not find reference PCX for:  b.tga  from  " + s.refDir + sep +
+                     "b.tga \n"),
             std::string::npos);
   EXPECT_NE(out.find(" FOUND NO MATCHING .PCX file for: b.tga \n"), std::string::npos);
 }
