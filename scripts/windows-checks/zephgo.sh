@@ -28,7 +28,9 @@
 #  - the installer in a subdirectory of the CD (one in "Recycled" is passed
 #    over) installs the client: the page is opened, exit status 0, and the
 #    AutoRun policy value of the 9x family is not written;
-#  - an installer that installs nothing: INSTALL FAILURE, exit status 4.
+#  - an installer that installs nothing: INSTALL FAILURE, exit status 4;
+#  - in a Wine session without a display no window can be made: the program
+#    ends at once with the initial result, exit status 6.
 
 # zephgo_wine ARGS...: a Wine program on the checks' display, at most 90 s.
 zephgo_wine() { timeout 90 "$wine" "$@"; }
@@ -232,7 +234,7 @@ EOF
   "$wineserver" -k 2>/dev/null
   "$wineserver" -w 2>/dev/null
 
-  local status hand time opened policy=0
+  local status hand time opened start policy=0
   # --- the client installed ---
   zephgo_client
   rm -f "$d/opened.txt"
@@ -309,5 +311,17 @@ INSTALLER NOT FOUND: Look for installer at http://zeph.example/" ]
   "$wineserver" -w 2>/dev/null
   kill "$xvfb" 2>/dev/null
   wait "$xvfb" 2>/dev/null
-  if [ -n "$saved_display" ]; then export DISPLAY=$saved_display; else unset DISPLAY; fi
+
+  # --- no window can be made (a session without a display) ---
+  unset DISPLAY
+  zephgo_client
+  start=$(date +%s)
+  zephgo_wine "$d/bin/zephgo.exe" 42 >"$d/nodisplay.out" 2>&1
+  status=$? time=$(($(date +%s) - start))
+  [ "$status" = 6 ] && [ "$time" -lt 15 ]
+  check "zephgo.exe: no window can be made: it ends at once with exit 6" $? \
+    "status $status after ${time}s"
+  "$wineserver" -k 2>/dev/null
+  "$wineserver" -w 2>/dev/null
+  if [ -n "$saved_display" ]; then export DISPLAY=$saved_display; fi
 }
