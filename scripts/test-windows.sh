@@ -78,6 +78,11 @@ sums() { (cd "$1" && find . -type f -exec md5sum {} + | cut -d' ' -f1 | sort); }
 
 echo "creating the Wine prefix..."
 "$wine" cmd /c exit >/dev/null 2>&1
+# The programs take their number format from the user's regional settings
+# (Wine's default is that of English (United States), with "," grouping):
+# those of the "C" locale the Linux tests run in, no grouping and ".".
+"$wine" reg add 'HKCU\Control Panel\International' /v sGrouping /t REG_SZ /d 0 /f >/dev/null 2>&1
+"$wine" reg add 'HKCU\Control Panel\International' /v sDecimal /t REG_SZ /d . /f >/dev/null 2>&1
 
 # --- the unit tests ---
 units_passed=0

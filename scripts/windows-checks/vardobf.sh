@@ -62,7 +62,8 @@ windows_checks_vardobf() {
   done
 
   # The user's regional settings of Windows with the number format of the
-  # C locale (no digit grouping, "." as the decimal sign).
+  # C locale (no digit grouping, "." as the decimal sign); test-windows.sh
+  # sets them too.
   "$wine" reg add 'HKCU\Control Panel\International' /v sGrouping /t REG_SZ /d 0 /f >/dev/null 2>&1
   "$wine" reg add 'HKCU\Control Panel\International' /v sDecimal /t REG_SZ /d . /f >/dev/null 2>&1
 
@@ -87,8 +88,29 @@ windows_checks_vardobf() {
     check "vardobf.exe: run $round writes the Linux vardobf's databases and pages" $? \
       "status $status (Linux: $lin_status), $(diff <(echo "$wtree") <(echo "$ltree") | grep -c '^[<>]') lines differ: $(diff <(echo "$wtree") <(echo "$ltree") | grep '^[<>]' | head -4 | tr '\n' ' ')"
   done
-  "$wine" reg delete 'HKCU\Control Panel\International' /v sGrouping /f >/dev/null 2>&1
-  "$wine" reg delete 'HKCU\Control Panel\International' /v sDecimal /f >/dev/null 2>&1
+
+  # Other regional settings: the numbers follow them. A one-second delay
+  # makes the first timing longer than a thousand milliseconds.
+  mkdir -p "$d/regional/bin" "$d/regional/logs"
+  cp -r "$d/win/share" "$d/regional/"
+  cp "$d/win/bin"/*.exe "$d/regional/bin/"
+  cp "$d/logs2"/* "$d/regional/logs/"
+  printf 'SpawnBrowser\tfalse\nDebugType\tStdOut\nDelay\t1\n' >"$d/regional/bin/VardoBF.cfg"
+  "$wine" reg add 'HKCU\Control Panel\International' /v sThousand /t REG_SZ /d "'" /f >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Control Panel\International' /v sGrouping /t REG_SZ /d '3;0' /f >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Control Panel\International' /v sDecimal /t REG_SZ /d , /f >/dev/null 2>&1
+  run "$d/regional/bin" "$d/regional.out" "$d/regional/bin/vardobf.exe" '..\logs'
+  status=$?
+  # Back to the settings of the "C" locale that the other checks expect.
+  "$wine" reg delete 'HKCU\Control Panel\International' /v sThousand /f >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Control Panel\International' /v sGrouping /t REG_SZ /d 0 /f >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Control Panel\International' /v sDecimal /t REG_SZ /d . /f >/dev/null 2>&1
+  [ $status -eq 0 ] && grep -Eq "^[0-9]{3}'[0-9]{3} ms Init$" "$d/regional.out" &&
+    grep -Eq ';[0-9]+,[0-9]%?&nbsp' "$d/regional/bin/html/Total_Game_Stats/All_Totals.html" &&
+    ! grep -Eq ';[0-9]+\.[0-9]%?&nbsp' "$d/regional/bin/html/Total_Game_Stats/All_Totals.html" &&
+    grep -Eq ';[0-9]+\.[0-9]%?&nbsp' "$d/lin/bin/html/Total_Game_Stats/All_Totals.html"
+  check "vardobf.exe: the numbers follow the user's regional settings" $? \
+    "status $status: $(grep ' ms Init$' "$d/regional.out")"
 
   # The browser launcher strips the quotes and, when the page cannot be
   # opened, says where it is; it never fails.

@@ -16,10 +16,14 @@
 namespace platform {
 
 // The platform's name separator, used where a rule says "separator".
+// kSeparators: every character that separates names in a path ("\\" and
+// "/" on Windows), for splitting paths that a user typed.
 #ifdef _WIN32
 inline constexpr char kSeparator = '\\';
+inline constexpr const char* kSeparators = "\\/";
 #else
 inline constexpr char kSeparator = '/';
+inline constexpr const char* kSeparators = "/";
 #endif
 
 [[nodiscard]] bool exists(const std::string& path);

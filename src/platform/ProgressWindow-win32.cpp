@@ -48,6 +48,8 @@ struct ProgressWindow::State {
   COLORREF fieldText[2] = {0, 0};
   Insets insets;
   std::atomic<bool> closeRequested{false};
+  // Set by the window's thread once the window is made (or cannot be).
+  std::promise<bool> made;
 
   ~State() {
     if (font != nullptr) ::DeleteObject(font);
@@ -125,7 +127,7 @@ struct ProgressWindow::State {
 
   // The window's thread: makes the window, reports whether it could, then
   // serves its messages until it is destroyed.
-  void run(std::promise<bool>& made) {
+  void run() {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -167,11 +169,10 @@ std::unique_ptr<ProgressWindow> ProgressWindow::open() {
   RECT r{0, 0, 400, 100};
   if (!::AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle)) return nullptr;
   state->insets = {-r.top, -r.left, r.bottom - 100, r.right - 400};
-  std::promise<bool> made;
-  std::future<bool> ready = made.get_future();
   State* s = state.get();
+  std::future<bool> ready = s->made.get_future();
   try {
-    s->thread = std::thread([s, &made] { s->run(made); });
+    s->thread = std::thread([s] { s->run(); });
   } catch (const std::system_error&) {
     return nullptr;
   }

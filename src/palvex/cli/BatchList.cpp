@@ -11,9 +11,9 @@ namespace {
 
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Splits "dir/name" into "dir/" and "name".
+// Splits "dir/name" into "dir/" and "name" (at either separator of Windows).
 std::pair<std::string, std::string> split(const std::string& given) {
-  const size_t slash = given.rfind(platform::kSeparator);
+  const size_t slash = given.find_last_of(platform::kSeparators);
   if (slash == std::string::npos) return {"", given};
   return {given.substr(0, slash + 1), given.substr(slash + 1)};
 }

@@ -54,11 +54,13 @@ void removeTraced(const std::string& path, const char* where) {
 }
 
 // A server name from a log used as one directory level: it must not climb out
-// of its base directory or name a deeper one.
+// of its base directory or name a deeper one (on Windows "\\" separates
+// names too).
 std::string safeDirName(const std::string& name) {
   std::string out = name;
   for (char& c : out)
-    if (c == '/' || c == '\0') c = '_';
+    if (std::string_view(platform::kSeparators).find(c) != std::string_view::npos || c == '\0')
+      c = '_';
   if (out.empty() || out == "." || out == "..") out = "_" + out;
   return out;
 }

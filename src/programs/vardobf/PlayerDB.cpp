@@ -25,7 +25,7 @@ void error(const char* op, const std::exception& e) {
 }
 
 std::string directoryOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
+  const size_t slash = path.find_last_of(platform::kSeparators);
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
