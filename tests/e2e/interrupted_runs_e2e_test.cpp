@@ -40,6 +40,8 @@
 #include "platform/FileSystem.h"
 #include "programs/vardobf/Totals.h"
 
+extern char** environ;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -99,6 +101,23 @@ Outcome execute(const std::string& cwd, const std::vector<std::string>& argv) {
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
+  // The leak checker of a sanitizer build cannot work under a tracer and
+  // fails the traced program: it is off for the runs strace makes.
+  const bool traced =
+      !argv.empty() && argv[0].size() >= 6 && argv[0].compare(argv[0].size() - 6, 6, "strace") == 0;
+  std::vector<std::string> environment;
+  std::string sanitizerOptions = "ASAN_OPTIONS=detect_leaks=0";
+  for (char** e = environ; *e != nullptr; ++e) {
+    std::string entry = *e;
+    if (traced && entry.rfind("ASAN_OPTIONS=", 0) == 0)
+      sanitizerOptions = entry + ":detect_leaks=0";
+    else
+      environment.push_back(std::move(entry));
+  }
+  if (traced) environment.push_back(sanitizerOptions);
+  std::vector<char*> envp;
+  for (std::string& e : environment) envp.push_back(e.data());
+  envp.push_back(nullptr);
   if (out != nullptr && err != nullptr) {
     const int outFd = ::fileno(out);
     const int errFd = ::fileno(err);
@@ -108,7 +127,7 @@ Outcome execute(const std::string& cwd, const std::vector<std::string>& argv) {
       if (null < 0 || ::dup2(null, 0) < 0 || ::dup2(outFd, 1) < 0 || ::dup2(errFd, 2) < 0 ||
           ::chdir(cwd.c_str()) != 0)
         ::_exit(126);
-      ::execv(args[0], args.data());
+      ::execve(args[0], args.data(), envp.data());
       ::_exit(127);
     }
     if (pid > 0) {

@@ -19,7 +19,9 @@ std::optional<RunLock::Owner> RunLock::ownerOf(std::string_view text) {
   if (text.empty() || text.back() != '\n') return std::nullopt;
   text.remove_suffix(1);
   const size_t blank = text.find(' ');
-  if (blank == 0 || blank == std::string_view::npos || blank > 10) return std::nullopt;
+  // The id as a run writes it: decimal digits without a leading zero.
+  if (blank == 0 || blank == std::string_view::npos || blank > 10 || text[0] == '0')
+    return std::nullopt;
   Owner o;
   int64_t pid = 0;
   for (char c : text.substr(0, blank)) {

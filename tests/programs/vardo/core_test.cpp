@@ -753,7 +753,7 @@ TEST(RunLockTest, OwnerLines) {
   EXPECT_EQ(owner->pid, ::getpid());
   EXPECT_EQ(owner->host, platform::hostName().value());
   for (const char* bad : {"", "\n", "12\n", " host\n", "12 \n", "x2 host\n", "12 host",
-                          "12 two words\n", "99999999999 host\n", "0 host\n"})
+                          "12 two words\n", "99999999999 host\n", "0 host\n", "012 host\n"})
     EXPECT_FALSE(RunLock::ownerOf(bad).has_value()) << bad;
   // This process has written no lock: one under its id is an earlier one's.
   EXPECT_FALSE(RunLock::alive("1000.lock", own, 1001));
