@@ -8,6 +8,8 @@
 #    same logs and settings (the player database up to the zeros of its
 #    free slots, see below); a second run over more logs (totals carried
 #    over) too;
+#  - its numbers follow the user's regional settings; a run lock of an
+#    ended process is stale at once;
 #  - spawnBrowser.exe is installed beside it and never fails a run;
 #  - palvex.exe reads and writes PNG pictures as the Linux palvex does.
 
@@ -111,6 +113,33 @@ windows_checks_vardobf() {
     grep -Eq ';[0-9]+\.[0-9]%?&nbsp' "$d/lin/bin/html/Total_Game_Stats/All_Totals.html"
   check "vardobf.exe: the numbers follow the user's regional settings" $? \
     "status $status: $(grep ' ms Init$' "$d/regional.out")"
+
+  # Run locks: a fresh lock of a process that no longer runs on this host
+  # is stale at once (the process table of Windows is asked), and the run
+  # goes on; one written on another host keeps the run out for five
+  # minutes.
+  local lk=$d/locks owner
+  for owner in "999999 $(hostname)" "999999 another-host"; do
+    rm -rf "$lk"
+    mkdir -p "$lk/bin/data" "$lk/logs"
+    cp -r "$d/win/share" "$lk/"
+    cp "$d/win/bin"/*.exe "$lk/bin/"
+    cp "$d/logs2"/* "$lk/logs/"
+    printf 'SpawnBrowser\tfalse\nDebugType\tStdOut\n' >"$lk/bin/VardoBF.cfg"
+    printf '%s\n' "$owner" >"$lk/bin/data/$(($(date +%s) * 1000)).lock"
+    run "$lk/bin" "$lk.out" "$lk/bin/vardobf.exe" '..\logs'
+    status=$?
+    if [ "$owner" = "999999 another-host" ]; then
+      [ $status -eq 0 ] && grep -q '^Another Vardo is running, now exiting...$' "$lk.out" &&
+        [ ! -e "$lk/bin/html/Vardo_Main.html" ]
+      check "vardobf.exe: a fresh lock of another host keeps the run out" $? "status $status"
+    else
+      [ $status -eq 0 ] && ! grep -q '^Another Vardo' "$lk.out" &&
+        [ -s "$lk/bin/html/Vardo_Main.html" ] && [ -z "$(ls "$lk/bin/data" | grep '\.lock$')" ]
+      check "vardobf.exe: the lock of a process that has ended is stale at once" $? \
+        "status $status: $(grep -i 'another\|lock' "$lk.out" | head -3 | tr '\n' ' ')"
+    fi
+  done
 
   # The browser launcher strips the quotes and, when the page cannot be
   # opened, says where it is; it never fails.
