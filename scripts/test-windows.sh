@@ -95,7 +95,7 @@ for t in "$win"/bin/*_test.exe; do
   run "$work" "$work/$name.out" "$t" --gtest_brief=1
   status=$?
   n_passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\.$/\1/p' "$work/$name.out")
-  n_skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\{0,1\}, listed below:$/\1/p' "$work/$name.out")
+  n_skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\{0,1\}[.,].*$/\1/p' "$work/$name.out")
   units_passed=$((units_passed + ${n_passed:-0}))
   units_skipped=$((units_skipped + ${n_skipped:-0}))
   check "$name: ${n_passed:-0} passed, ${n_skipped:-0} skipped ($((SECONDS - start)) s)" $status \
