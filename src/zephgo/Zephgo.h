@@ -12,7 +12,8 @@ namespace zephgo {
 // event loop until the window is destroyed. Returns the result code, the
 // program's exit status (0 login page opened, 1 installer not found, 2 wrong
 // argument count, 3 argument not a number, 4 installation failed, 5 browser
-// not started, 6 the worker could not run).
+// not started, 6 the worker could not run, or no window could be made: then
+// the box "Unexpected error[2]" is shown and the program ends at once).
 int run(const std::vector<std::string>& args, Services& services);
 
 }  // namespace zephgo
