@@ -10,6 +10,8 @@
 #    over) too;
 #  - its numbers follow the user's regional settings; a run lock of an
 #    ended process is stale at once;
+#  - cpack's zip package holds the programs, the site's files and the
+#    README, and vardobf.exe runs from it;
 #  - spawnBrowser.exe is installed beside it and never fails a run;
 #  - palvex.exe reads and writes PNG pictures as the Linux palvex does.
 
@@ -140,6 +142,37 @@ windows_checks_vardobf() {
         "status $status: $(grep -i 'another\|lock' "$lk.out" | head -3 | tr '\n' ' ')"
     fi
   done
+
+  # The package: cpack's zip holds the programs, the site's files and the
+  # README, and vardobf.exe run from it lays the site's files into its site.
+  local pkg=$d/package zip
+  if (cd "$win" && cpack -G ZIP -B "$pkg" >"$d/cpack.out" 2>&1); then
+    zip=$(ls "$pkg"/*.zip 2>/dev/null | head -1)
+    mkdir -p "$pkg/unpacked"
+    [ -n "$zip" ] && python3 -m zipfile -e "$zip" "$pkg/unpacked" &&
+      top=$(ls -d "$pkg/unpacked"/*/ | head -1) && mkdir -p "$pkg/logs" &&
+      cp "$d/logs1"/* "$pkg/logs/" &&
+      printf 'SpawnBrowser\tfalse\nDebugType\tStdOut\n' >"$top/bin/VardoBF.cfg"
+    local missing=""
+    for f in bin/vardobf.exe bin/spawnBrowser.exe bin/tessaly.exe bin/uploadstarter.exe \
+      bin/zephgo.exe README.md share/vardobf/html/skins/skin.css \
+      share/vardobf/html/processing.html; do
+      [ -f "${top:-/nonexistent}/$f" ] || missing+=" $f"
+    done
+    [ -e "$win/bin/palvex.exe" ] && [ ! -f "${top:-/nonexistent}/bin/palvex.exe" ] && missing+=" bin/palvex.exe"
+    ls "${top:-/nonexistent}/bin" | grep -q '_test\.exe$' && missing+=" (test programs packed)"
+    status=1
+    if [ -z "$missing" ]; then
+      run "$top/bin" "$pkg/run.out" "$top/bin/vardobf.exe" '..\..\..\logs'
+      status=$?
+    fi
+    [ -z "$missing" ] && [ $status -eq 0 ] && [ -s "$top/bin/html/Vardo_Main.html" ] &&
+      cmp -s "$top/bin/html/skins/skin.css" "$top/share/vardobf/html/skins/skin.css"
+    check "the zip package: the programs, the site's files and the README; vardobf.exe runs from it" $? \
+      "missing:${missing:- none}, status $status"
+  else
+    check "the zip package: cpack -G ZIP in $win" 1 "$(tail -3 "$d/cpack.out" | tr '\n' ' ')"
+  fi
 
   # The browser launcher strips the quotes and, when the page cannot be
   # opened, says where it is; it never fails.
