@@ -103,9 +103,10 @@ struct ProgressWindow::State {
         }
         break;
       case WM_CLOSE:
-        // Closing only hides the window; the program goes on.
-        ::ShowWindow(hwnd, SW_HIDE);
+        // Closing only hides the window; the program goes on. The request
+        // is noted first: hiding can take a while on some desktops.
         s->closeRequested = true;
+        ::ShowWindow(hwnd, SW_HIDE);
         return 0;
       case kShow:
         s->layOut(*reinterpret_cast<const Layout*>(lParam));
