@@ -174,6 +174,25 @@ windows_checks_vardobf() {
     check "the zip package: cpack -G ZIP in $win" 1 "$(tail -3 "$d/cpack.out" | tr '\n' ' ')"
   fi
 
+  # vardobf.exe starts the launcher beside it with the page's path in double
+  # quotes, and waits for the first start. A program that prints the name it
+  # is given (palvex.exe) stands in for the launcher here.
+  if [ -e "$win/bin/palvex.exe" ]; then
+    local bl=$d/launcher
+    mkdir -p "$bl/bin" "$bl/logs"
+    cp -r "$d/win/share" "$bl/"
+    cp "$win/bin/vardobf.exe" "$bl/bin/"
+    cp "$win/bin/palvex.exe" "$bl/bin/spawnBrowser.exe"
+    cp "$d/logs2"/* "$bl/logs/"
+    printf 'SpawnBrowser\ttrue\nDebugType\tStdOut\n' >"$bl/bin/VardoBF.cfg"
+    run "$bl/bin" "$bl.out" "$bl/bin/vardobf.exe" '..\logs'
+    status=$?
+    [ $status -eq 0 ] && grep -q '^Processing file:  "[A-Z]:\\.*\\bin\\html/processing.html"$' "$bl.out" &&
+      [ -s "$bl/bin/html/Vardo_Main.html" ]
+    check "vardobf.exe: the launcher beside it gets the page's path in double quotes" $? \
+      "status $status: $(grep -i 'processing file\|launch' "$bl.out" | head -2 | tr '\n' ' ')"
+  fi
+
   # The browser launcher strips the quotes and, when the page cannot be
   # opened, says where it is; it never fails.
   run "$d/win/bin" "$d/spawn.out" "$d/win/bin/spawnBrowser.exe" '"no such folder\page.html"'
