@@ -1,8 +1,9 @@
 # Checks of zephgo.exe, sourced by scripts/test-windows.sh:
 # windows_checks_zephgo uses its check helper and its variables win (the
 # Windows build), work (the scratch folder, holding the Wine prefix) and wine.
-# It ends the Wine session it finds, to start one on its own display, and ends
-# its own at the end.
+# It ends the Wine session it finds, to start one on its own display, and
+# leaves the prefix as it found it (no CD drive, no client, Wine's browser),
+# its session ended.
 #
 # zephgo.exe runs with its real Win32 side: the registry of the Wine prefix,
 # a drive letter that Wine reports as a CD-ROM drive (HKLM\Software\Wine\
@@ -12,7 +13,9 @@
 # the address. The boxes are answered, and the hidden window asked
 # "QueryCancelAutoPlay", by a small helper (zgtool.exe, built here with the
 # cross compiler) that finds the windows by class and caption and sends them
-# the messages a click would; it prints what each box said.
+# the messages a click would; it prints what each box said. One helper process
+# per run, started with zephgo.exe, works all its windows, so that Wine's
+# start-up time does not come between the steps.
 #
 #  - zephgo.exe is a windowed program whose resources are icon 109, the
 #    dialogs 106 and 107 (with their sizes, font and texts) and the version
@@ -35,25 +38,23 @@
 # zephgo_wine ARGS...: a Wine program on the checks' display, at most 90 s.
 zephgo_wine() { timeout 90 "$wine" "$@"; }
 
-# zephgo_case NAME ARGS...: runs zephgo.exe with ARGS while the helper
-# commands in zephgo_hand (one per line, run in turn) work its windows; the
-# helper's output goes to $d/NAME.hand, zephgo's exit status to $d/NAME.status,
-# its run time in seconds to $d/NAME.time.
+# zephgo_case NAME ARGS...: runs zephgo.exe with ARGS while the helper, in
+# one process started with it, works its windows with the commands in the
+# array zephgo_hand; the helper's output goes to $d/NAME.hand, zephgo's exit
+# status to $d/NAME.status, its run time in seconds to $d/NAME.time.
 zephgo_case() {
-  local name=$1 start
+  local name=$1 start hand=
   shift
-  (
-    while IFS= read -r line; do
-      [ -n "$line" ] || continue
-      eval "zephgo_wine '$d/zgtool.exe' $line" || echo "(no window for: $line)"
-    done <<<"$zephgo_hand"
-  ) >"$d/$name.hand" 2>/dev/null &
-  local hand=$!
+  : >"$d/$name.hand"
+  if [ ${#zephgo_hand[@]} -gt 0 ]; then
+    zephgo_wine "$d/zgtool.exe" "${zephgo_hand[@]}" >"$d/$name.hand" 2>/dev/null &
+    hand=$!
+  fi
   start=$(date +%s)
   zephgo_wine "$d/bin/zephgo.exe" "$@" >"$d/$name.out" 2>&1
   echo $? >"$d/$name.status"
   echo $(($(date +%s) - start)) >"$d/$name.time"
-  wait "$hand"
+  [ -z "$hand" ] || wait "$hand"
   tr -d '\r' <"$d/$name.hand" >"$d/$name.hand.lf" && mv "$d/$name.hand.lf" "$d/$name.hand"
 }
 
@@ -100,13 +101,14 @@ windows_checks_zephgo() {
   # The helper and two installers: one that lays the client and its keys, one
   # that does nothing.
   cat >"$d/zgtool.c" <<'EOF'
-/* The checks' hand on zephgo's windows.
- *   zgtool answer CAPTION ok|cancel  waits for the message box CAPTION,
- *                                    prints "CAPTION: TEXT" and clicks
- *   zgtool autoplay                  asks zephgo's hidden window
- *                                    "QueryCancelAutoPlay", prints the answer
- *   zgtool notice TEXT               waits for a shown dialog saying TEXT
- * Each waits at most 60 seconds; exit status 1 when nothing came. */
+/* The checks' hand on zephgo's windows: runs its commands in turn, each
+ * waiting at most 60 seconds for its window.
+ *   answer CAPTION ok|cancel  the message box CAPTION: prints "CAPTION: TEXT"
+ *                             and clicks the button
+ *   autoplay                  asks zephgo's hidden window
+ *                             "QueryCancelAutoPlay", prints the answer
+ *   notice TEXT               a shown dialog saying TEXT: prints "notice shown"
+ * Exit status 1, after "(no window for: COMMAND)", when a window did not come. */
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>
@@ -129,45 +131,63 @@ static BOOL CALLBACK byNoticeText(HWND h, LPARAM l) {
   return FALSE;
 }
 
-int wmain(int argc, wchar_t **argv) {
-  int i;
-  if (argc < 2) return 2;
-  for (i = 0; i < 600; ++i, Sleep(100)) {
-    if (wcscmp(argv[1], L"answer") == 0 && argc == 4) {
-      wchar_t text[2048];
-      HWND box = FindWindowW(L"#32770", argv[2]);
-      if (box == NULL || !IsWindowVisible(box)) continue;
-      Sleep(300);
-      GetDlgItemTextW(box, 0xFFFF, text, 2048); /* the box's text */
-      put(argv[2]);
-      put(L": ");
-      put(text);
-      fputs("\n", stdout);
-      fflush(stdout);
-      PostMessageW(box, WM_COMMAND, wcscmp(argv[3], L"ok") == 0 ? IDOK : IDCANCEL, 0);
-      for (i = 0; i < 100 && IsWindow(box); ++i) Sleep(50);
-      return 0;
-    }
-    if (wcscmp(argv[1], L"autoplay") == 0) {
-      DWORD_PTR answer = 0;
-      HWND w = FindWindowW(L"MyMainWindowClass", L"MyWindowClass window :)");
-      if (w == NULL) continue;
-      if (!SendMessageTimeoutW(w, RegisterWindowMessageW(L"QueryCancelAutoPlay"), 0, 0,
-                               SMTO_BLOCK, 5000, &answer))
-        return 1;
-      printf("autoplay: %d\n", (int)answer);
-      return 0;
-    }
-    if (wcscmp(argv[1], L"notice") == 0 && argc == 3) {
-      wanted = argv[2];
-      found = NULL;
-      EnumWindows(byNoticeText, 0);
-      if (found == NULL) continue;
-      puts("notice shown");
-      return 0;
-    }
+/* One command: 1 done, 0 its window is not there yet, -1 failed. */
+static int attempt(wchar_t **cmd) {
+  if (wcscmp(cmd[0], L"answer") == 0) {
+    wchar_t text[2048];
+    int i;
+    HWND box = FindWindowW(L"#32770", cmd[1]);
+    if (box == NULL || !IsWindowVisible(box)) return 0;
+    Sleep(300);
+    GetDlgItemTextW(box, 0xFFFF, text, 2048); /* the box's text */
+    put(cmd[1]);
+    put(L": ");
+    put(text);
+    fputs("\n", stdout);
+    PostMessageW(box, WM_COMMAND, wcscmp(cmd[2], L"ok") == 0 ? IDOK : IDCANCEL, 0);
+    for (i = 0; i < 100 && IsWindow(box); ++i) Sleep(50);
+    return 1;
   }
+  if (wcscmp(cmd[0], L"autoplay") == 0) {
+    DWORD_PTR answer = 0;
+    HWND w = FindWindowW(L"MyMainWindowClass", L"MyWindowClass window :)");
+    if (w == NULL) return 0;
+    if (!SendMessageTimeoutW(w, RegisterWindowMessageW(L"QueryCancelAutoPlay"), 0, 0, SMTO_BLOCK,
+                             15000, &answer)) {
+      printf("autoplay: no answer (error %lu)\n", (unsigned long)GetLastError());
+      return -1;
+    }
+    printf("autoplay: %d\n", (int)answer);
+    return 1;
+  }
+  wanted = cmd[1];
+  found = NULL;
+  EnumWindows(byNoticeText, 0);
+  if (found == NULL) return 0;
+  puts("notice shown");
   return 1;
+}
+
+int wmain(int argc, wchar_t **argv) {
+  int at = 1;
+  while (at < argc) {
+    int args = wcscmp(argv[at], L"answer") == 0 ? 3 : wcscmp(argv[at], L"notice") == 0 ? 2 : 1;
+    int i, done = 0;
+    if (at + args > argc) return 2;
+    for (i = 0; i < 600 && done == 0; ++i) {
+      done = attempt(argv + at);
+      if (done == 0) Sleep(100);
+    }
+    if (done != 1) {
+      put(L"(no window for: ");
+      put(argv[at]);
+      puts(")");
+      return 1;
+    }
+    fflush(stdout);
+    at += args;
+  }
+  return 0;
 }
 EOF
   cat >"$d/setup.c" <<'EOF'
@@ -238,8 +258,7 @@ EOF
   # --- the client installed ---
   zephgo_client
   rm -f "$d/opened.txt"
-  zephgo_hand="notice 'Starting default web browser to ZEPH'
-autoplay"
+  zephgo_hand=(notice 'Starting default web browser to ZEPH' autoplay)
   zephgo_case installed 42
   status=$(cat "$d/installed.status") hand=$(cat "$d/installed.hand")
   time=$(cat "$d/installed.time") opened=$(cat "$d/opened.txt" 2>/dev/null)
@@ -249,13 +268,13 @@ autoplay"
     "status $status after ${time}s, browser: [$opened], $(echo "$hand" | tr '\n' ' ')"
 
   # --- the argument ---
-  zephgo_hand="answer 'INVALID ARGUMENT COUNT' ok"
+  zephgo_hand=(answer 'INVALID ARGUMENT COUNT' ok)
   zephgo_case count
   status=$(cat "$d/count.status") hand=$(cat "$d/count.hand")
   [ "$status" = 2 ] &&
     [ "$hand" = "INVALID ARGUMENT COUNT: Format is: zephgo.exe <game_class_id>" ]
   check "zephgo.exe: no argument: INVALID ARGUMENT COUNT, exit 2" $? "status $status, [$hand]"
-  zephgo_hand="answer 'NON NUMERIC ARGUMENT' ok"
+  zephgo_hand=(answer 'NON NUMERIC ARGUMENT' ok)
   zephgo_case word abc
   status=$(cat "$d/word.status") hand=$(cat "$d/word.hand")
   [ "$status" = 3 ] &&
@@ -265,10 +284,8 @@ autoplay"
   # --- no client, no installer on the CD ---
   zephgo_no_client
   rm -f "$d/opened.txt"
-  zephgo_hand="answer 'INSTALLER NOT FOUND' ok
-autoplay
-answer 'INSTALLER NOT FOUND' cancel
-answer 'INSTALLER NOT FOUND' ok"
+  zephgo_hand=(answer 'INSTALLER NOT FOUND' ok autoplay answer 'INSTALLER NOT FOUND' cancel
+    answer 'INSTALLER NOT FOUND' ok)
   zephgo_case nocd 5
   status=$(cat "$d/nocd.status") hand=$(cat "$d/nocd.hand")
   [ "$status" = 1 ] && [ ! -e "$d/opened.txt" ] && [ "$hand" = "INSTALLER NOT FOUND: Please put CD with ZEPH installer in CD drive
@@ -284,7 +301,7 @@ INSTALLER NOT FOUND: Look for installer at http://zeph.example/" ]
     /v NoDriveTypeAutoRun /f >/dev/null 2>&1
   zephgo_cd cd-setup
   rm -f "$d/opened.txt"
-  zephgo_hand=""
+  zephgo_hand=()
   zephgo_case setup 7
   status=$(cat "$d/setup.status") opened=$(cat "$d/opened.txt" 2>/dev/null)
   "$wine" reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Policies\Explorer' \
@@ -298,7 +315,7 @@ INSTALLER NOT FOUND: Look for installer at http://zeph.example/" ]
   zephgo_no_client
   zephgo_cd cd-bad
   rm -f "$d/opened.txt"
-  zephgo_hand="answer 'INSTALL FAILURE' ok"
+  zephgo_hand=(answer 'INSTALL FAILURE' ok)
   zephgo_case bad 7
   status=$(cat "$d/bad.status") hand=$(cat "$d/bad.hand")
   [ "$status" = 4 ] && [ ! -e "$d/opened.txt" ] &&
@@ -321,6 +338,11 @@ INSTALLER NOT FOUND: Look for installer at http://zeph.example/" ]
   [ "$status" = 6 ] && [ "$time" -lt 15 ]
   check "zephgo.exe: no window can be made: it ends at once with exit 6" $? \
     "status $status after ${time}s"
+  # The prefix as the checks found it: no CD drive, no client, Wine's browser.
+  zephgo_no_client
+  "$wine" reg delete 'HKLM\Software\Wine\Drives' /v 'r:' /f >/dev/null 2>&1
+  "$wine" reg delete 'HKCU\Software\Wine\WineBrowser' /v Browsers /f >/dev/null 2>&1
+  rm -f "$WINEPREFIX/dosdevices/r:"
   "$wineserver" -k 2>/dev/null
   "$wineserver" -w 2>/dev/null
   if [ -n "$saved_display" ]; then export DISPLAY=$saved_display; fi
