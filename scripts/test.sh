@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: in the
 # release build with warnings as errors, and in a build with
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer. Third, the Windows
+# programs and their unit tests are cross-built with mingw-w64 and run under
+# Wine (scripts/build-windows.sh installs its own packages).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -19,9 +21,17 @@ bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWERROR=ON \
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
    ctest --output-on-failure -j "$jobs") || status=1
 
+echo "=== Windows build (mingw-w64), its programs and tests under Wine ==="
+if bash scripts/build-windows.sh build-windows; then
+  bash scripts/test-windows.sh build-windows build-release || status=1
+else
+  echo "the Windows build failed"
+  status=1
+fi
+
 if [ $status -ne 0 ]; then
   echo "TESTS FAILED"
 else
-  echo "ALL TESTS PASSED (release and sanitizer builds)"
+  echo "ALL TESTS PASSED (release, sanitizer and Windows builds)"
 fi
 exit $status
