@@ -35,16 +35,23 @@ toolchain=$PWD/cmake/toolchain-mingw-w64-x86_64.cmake
 # source of it is cross-built once into DIR/deps (static, with the mingw-w64
 # zlib). Its source package comes from the Debian mirror's source index,
 # which is added when missing (as root). Without it palvex.exe is left out.
-png=$PWD/$dir/deps/mingw
+case $dir in
+  /*) deps=$dir/deps ;;
+  *) deps=$PWD/$dir/deps ;;
+esac
+png=$deps/mingw
 png_options=()
 build_libpng() {
-  local deps=$PWD/$dir/deps
-  if ! apt-get source --print-uris libpng1.6 2>/dev/null | grep -q '\.dsc'; then
+  local uris
+  uris=$(apt-get source --print-uris libpng1.6 2>/dev/null || true)
+  if [[ $uris != *.dsc* ]]; then
     [ "$(id -u)" -eq 0 ] || { echo "no source index of the Debian mirror (add one as root)" >&2; return 1; }
-    cat >/etc/apt/sources.list.d/debian-src.sources <<'SOURCES'
+    local suite
+    suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
+    cat >/etc/apt/sources.list.d/debian-src.sources <<SOURCES
 Types: deb-src
 URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
+Suites: $suite $suite-updates
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SOURCES
