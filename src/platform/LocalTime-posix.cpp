@@ -1,5 +1,6 @@
 #include "platform/LocalTime.h"
 
+#include <stdlib.h>
 #include <time.h>
 
 namespace platform {
@@ -12,5 +13,10 @@ bool localTime(std::time_t t, std::tm& out) {
 }
 
 std::time_t fromLocalTime(std::tm& tm) { return ::mktime(&tm); }
+
+void setProcessTimeZone(const char* name) {
+  ::setenv("TZ", name, 1);
+  ::tzset();
+}
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #include "platform/LocalTime.h"
 
+#include <stdlib.h>
 #include <time.h>
 
 namespace platform {
@@ -12,5 +13,11 @@ bool localTime(std::time_t t, std::tm& out) {
 }
 
 std::time_t fromLocalTime(std::tm& tm) { return ::mktime(&tm); }
+
+// The C runtime reads its zone from its own copy of the environment.
+void setProcessTimeZone(const char* name) {
+  ::_putenv_s("TZ", name);
+  ::_tzset();
+}
 
 }  // namespace platform

@@ -24,4 +24,8 @@ namespace platform {
 // tells apart by the normalised fields.
 std::time_t fromLocalTime(std::tm& tm);
 
+// Makes `name` (a TZ value such as "UTC") the time zone of the conversions
+// above for the rest of the process, as the TZ environment variable does.
+void setProcessTimeZone(const char* name);
+
 }  // namespace platform

@@ -8,6 +8,7 @@
 #include <time.h>
 
 #include "games/bf/Specs.h"
+#include "platform/LocalTime.h"
 #include "util/Debug.h"
 
 namespace testing_support {
@@ -46,8 +47,7 @@ class ReplayTest : public ::testing::Test {
     util::Debug::reset();
     util::Debug::setType("None", ".");
     games::bf::Specs::init();
-    ::setenv("TZ", "UTC", 1);
-    ::tzset();
+    platform::setProcessTimeZone("UTC");
   }
   void TearDown() override { util::Debug::reset(); }
 };

@@ -6,6 +6,7 @@
 
 #include "TestDir.h"
 #include "games/bf/Specs.h"
+#include "platform/LocalTime.h"
 #include "programs/vardo/config.h"
 #include "programs/vardobf/PlayerDB.h"
 #include "util/Debug.h"
@@ -24,8 +25,7 @@ class DbHomeTest : public ::testing::Test {
     util::Debug::reset();
     util::Debug::setType(traceType_, ".");
     games::bf::Specs::init();
-    ::setenv("TZ", "UTC", 1);
-    ::tzset();
+    platform::setProcessTimeZone("UTC");
     programs::vardo::config::resetToDefaults();
     programs::vardo::config::home = home.path();
     programs::vardo::config::os = "Linux";
