@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include <stdlib.h>
+#include <unistd.h>
 
 #include "base/Failure.h"
 
@@ -41,5 +42,7 @@ bool removeDirectoryTree(const std::string& path) {
   fs::remove_all(path, ec);
   return !fs::exists(fs::symlink_status(path, ec));
 }
+
+bool directoryWriteProtectionApplies() { return ::geteuid() != 0; }
 
 }  // namespace platform

@@ -92,4 +92,8 @@ bool removeDirectoryTree(const std::string& path) {
   return ::GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
+// A folder's read-only attribute leaves the files in it writable and new
+// ones creatable.
+bool directoryWriteProtectionApplies() { return false; }
+
 }  // namespace platform

@@ -20,4 +20,9 @@ std::string createTemporaryDirectory(std::string_view prefix);
 // cannot be removed; returns false when `path` still exists afterwards.
 bool removeDirectoryTree(const std::string& path);
 
+// Whether taking the write permission away from a directory keeps this
+// process from creating files in it: not for the superuser of a POSIX
+// system, nor on Windows, where a folder's read-only attribute does not.
+bool directoryWriteProtectionApplies();
+
 }  // namespace platform
