@@ -39,6 +39,18 @@ class Log {
   std::string text_;
 };
 
+// A DeathMatch of Ann and `other` on a January `day` ("02" ...) at 10:00:
+// Ann frags twice, `other` once.
+inline Log dayMatch(const std::string& day, const std::string& other) {
+  Log log;
+  log("0|info|Absolute_Time|2026.01." + day + ".10.00.00.000.+0");
+  log("0|info|Server_ServerName|Srv")("0|map|Title|Deck")("0|game|GameName|Arena DeathMatch");
+  log.connect(1, "Ann").connect(2, other)("1|game_start");
+  log.kill(10, 1, 2).kill(20, 1, 2).kill(30, 2, 1);
+  log("40|game_end|timelimit");
+  return log;
+}
+
 // For tests that replay logs: the catalog ready, no trace, the machine's
 // time zone fixed to UTC so that dates give the same identities everywhere.
 class ReplayTest : public ::testing::Test {

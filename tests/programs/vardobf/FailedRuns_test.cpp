@@ -26,7 +26,6 @@ namespace programs::vardobf {
 namespace {
 
 namespace fs = std::filesystem;
-using testing_support::Log;
 using testing_support::TestDir;
 
 const char* const kDatabases[] = {Totals::kGameDB, Totals::kRecordsDB, Totals::kHashDB,
@@ -34,12 +33,7 @@ const char* const kDatabases[] = {Totals::kGameDB, Totals::kRecordsDB, Totals::k
 
 // The server's log of one match on a January day, as 16-bit text.
 std::string matchLog(const std::string& day, const std::string& other) {
-  Log log;
-  log("0|info|Absolute_Time|2026.01." + day + ".10.00.00.000.+0");
-  log("0|info|Server_ServerName|Srv")("0|map|Title|Deck")("0|game|GameName|Arena DeathMatch");
-  log.connect(1, "Ann").connect(2, other)("1|game_start");
-  log.kill(10, 1, 2).kill(20, 1, 2).kill(30, 2, 1);
-  log("40|game_end|timelimit");
+  const testing_support::Log log = testing_support::dayMatch(day, other);
   std::string wide;
   for (char c : log.text()) {
     wide += c;

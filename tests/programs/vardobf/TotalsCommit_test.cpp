@@ -23,18 +23,12 @@ using games::bf::Specs;
 using platform::FileFaults;
 using programs::vardo::config;
 using testing_support::FaultyFiles;
-using testing_support::Log;
 using testing_support::StdoutCapture;
 using testing_support::TestDir;
 
 std::unique_ptr<Game> matchOn(const std::string& day, const std::string& other = "Bo") {
-  Log log;
-  log("0|info|Absolute_Time|2026.01." + day + ".10.00.00.000.+0");
-  log("0|info|Server_ServerName|Srv")("0|map|Title|Deck")("0|game|GameName|Arena DeathMatch");
-  log.connect(1, "Ann").connect(2, other)("1|game_start");
-  log.kill(10, 1, 2).kill(20, 1, 2).kill(30, 2, 1);
-  log("40|game_end|timelimit");
-  return std::make_unique<Game>(std::optional<std::string>(log.text()));
+  return std::make_unique<Game>(
+      std::optional<std::string>(testing_support::dayMatch(day, other).text()));
 }
 
 class TotalsCommitTest : public testing_support::DbHomeTest {
