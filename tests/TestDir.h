@@ -20,8 +20,17 @@ class TestDir {
   TestDir& operator=(const TestDir&) = delete;
   ~TestDir() { platform::removeDirectoryTree(path_); }
   const std::string& path() const { return path_; }
-  // path() + "/" + name
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  // path() + "/" + name, with the system's own separator ("\\" on Windows)
+  // in place of every "/", as the programs write their paths.
+  std::string operator/(const std::string& name) const {
+    std::string path = path_ + platform::kSeparator + name;
+    for (char& c : path)
+      if (c == '/') c = platform::kSeparator;
+    return path;
+  }
+  // path() + the system's separator + rest, with rest as it stands: the
+  // path a program makes of its home and a name from its settings.
+  std::string inside(const std::string& rest) const { return path_ + platform::kSeparator + rest; }
   std::string write(const std::string& name, const std::string& data) const {
     std::string p = *this / name;
     platform::writeFile(p, data);

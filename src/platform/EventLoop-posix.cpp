@@ -8,6 +8,8 @@ namespace platform {
 
 struct EventLoop::Native {};
 
+bool EventLoop::timersFollowThePlatformClock() { return true; }
+
 EventLoop::EventLoop() = default;
 EventLoop::EventLoop(const LoopWindow&) {}
 EventLoop::~EventLoop() = default;

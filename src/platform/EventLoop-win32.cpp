@@ -44,6 +44,8 @@ LRESULT CALLBACK EventLoop::Native::procedure(HWND hwnd, UINT message, WPARAM wP
   return static_cast<LRESULT>((*self->handler)(LoopMessage{id, static_cast<int64_t>(wParam)}));
 }
 
+bool EventLoop::timersFollowThePlatformClock() { return false; }
+
 EventLoop::EventLoop() : EventLoop(LoopWindow{}) {}
 
 EventLoop::EventLoop(const LoopWindow& look) : native_(std::make_unique<Native>()) {

@@ -46,6 +46,10 @@ class EventLoop {
   // looks for posted messages again.
   static constexpr int64_t kPollMillis = 20;
 
+  // Whether timers fire on the platform clock, so that a fake clock runs
+  // them (Linux), or on the system's own clock (Windows).
+  static bool timersFollowThePlatformClock();
+
   using Handler = std::function<void(const LoopMessage&)>;
   // A handler that answers each message (the window procedure's result).
   using AnsweringHandler = std::function<int64_t(const LoopMessage&)>;

@@ -72,6 +72,17 @@ void spawnDetached(const std::vector<std::string>& args) {
 
 int currentProcessId() { return static_cast<int>(::getpid()); }
 
+int parentProcessId() { return static_cast<int>(::getppid()); }
+
+int endedChildProcessId() {
+  const pid_t child = ::fork();
+  if (child < 0) throw base::IOError(std::string("cannot start a process: ") + std::strerror(errno));
+  if (child == 0) ::_exit(0);
+  while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+  }
+  return static_cast<int>(child);
+}
+
 bool processRunning(int pid) {
   if (pid <= 0) return false;
   // Signal 0 only checks: EPERM means the process exists under another user.

@@ -1,8 +1,10 @@
 #include "platform/Process.h"
 
 #include <cstdio>
+#include <string>
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include "base/Failure.h"
 #include "platform/DetachedProcess.h"
@@ -64,6 +66,41 @@ void spawnDetached(const std::vector<std::string>& args) {
 }
 
 int currentProcessId() { return static_cast<int>(::GetCurrentProcessId()); }
+
+// The parent's id as the list of processes gives it.
+int parentProcessId() {
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  int parent = 0;
+  const DWORD self = ::GetCurrentProcessId();
+  for (BOOL more = ::Process32FirstW(snapshot, &entry); more;
+       more = ::Process32NextW(snapshot, &entry)) {
+    if (entry.th32ProcessID == self) {
+      parent = static_cast<int>(entry.th32ParentProcessID);
+      break;
+    }
+  }
+  ::CloseHandle(snapshot);
+  return parent;
+}
+
+// The system's command interpreter, told to end at once.
+int endedChildProcessId() {
+  std::wstring line = L"cmd.exe /c exit 0";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &info))
+    throw base::IOError("cannot start a process (error " + std::to_string(::GetLastError()) + ")");
+  ::WaitForSingleObject(info.hProcess, INFINITE);
+  const int id = static_cast<int>(info.dwProcessId);
+  ::CloseHandle(info.hThread);
+  ::CloseHandle(info.hProcess);
+  return id;
+}
 
 bool processRunning(int pid) {
   if (pid <= 0) return false;

@@ -24,6 +24,15 @@ void spawnDetached(const std::vector<std::string>& args);
 // The running program's process id.
 int currentProcessId();
 
+// The id of the process that started this one (0 when the system does not
+// know it).
+int parentProcessId();
+
+// Starts a child process that ends at once, waits for it and returns its id:
+// the id of a process that has ended (for the tests of stale locks). Throws
+// base::IOError when no process can be started.
+int endedChildProcessId();
+
 // True when a process of id `pid` exists on this machine (it may belong to
 // another user). False when no such process is running (on Windows also
 // when it has ended while another program still holds a handle to it).

@@ -9,7 +9,7 @@ namespace platform {
 
 std::string osName() { return "Linux"; }
 
-std::string installationHome() {
+std::string detail::executableFolder() {
   char buf[PATH_MAX];
   ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
   if (n <= 0) return workingDirectory();

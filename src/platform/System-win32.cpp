@@ -8,7 +8,7 @@ namespace platform {
 
 std::string osName() { return "Windows"; }
 
-std::string installationHome() {
+std::string detail::executableFolder() {
   std::wstring exe(MAX_PATH, L'\0');
   for (;;) {
     const DWORD n = ::GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size()));

@@ -1,10 +1,29 @@
 #include "platform/System.h"
 
 #include <ctime>
+#include <utility>
 
 #include "platform/LocalTime.h"
 
 namespace platform {
+namespace {
+
+std::optional<std::string>& homeOverride() {
+  static std::optional<std::string> dir;
+  return dir;
+}
+
+}  // namespace
+
+std::string installationHome() {
+  const std::optional<std::string>& dir = homeOverride();
+  return dir ? *dir : detail::executableFolder();
+}
+
+ScopedInstallationHome::ScopedInstallationHome(std::string dir)
+    : previous_(std::exchange(homeOverride(), std::move(dir))) {}
+
+ScopedInstallationHome::~ScopedInstallationHome() { homeOverride() = std::move(previous_); }
 
 std::string defaultDateText(int64_t millis) {
   time_t t = static_cast<time_t>(millis / 1000);

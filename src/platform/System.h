@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -10,6 +11,25 @@ std::string osName();
 // The installation home: the folder of the running executable. Paths are as
 // in FileSystem.h.
 std::string installationHome();
+
+// For tests: while it lives, installationHome() gives `dir` instead, so that
+// a run on Windows (which works in its installation home) works in a test's
+// folder. Not for concurrent use.
+class ScopedInstallationHome {
+ public:
+  explicit ScopedInstallationHome(std::string dir);
+  ScopedInstallationHome(const ScopedInstallationHome&) = delete;
+  ScopedInstallationHome& operator=(const ScopedInstallationHome&) = delete;
+  ~ScopedInstallationHome();
+
+ private:
+  std::optional<std::string> previous_;
+};
+
+namespace detail {
+// The folder of the running executable.
+std::string executableFolder();
+}  // namespace detail
 // The working directory.
 std::string workingDirectory();
 

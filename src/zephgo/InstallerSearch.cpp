@@ -1,11 +1,13 @@
 #include "zephgo/InstallerSearch.h"
 
 #include <set>
+#include <string_view>
 #include <utility>
 #include <vector>
 
-#include "platform/DirectoryEntries.h"
 #include "base/Failure.h"
+#include "platform/DirectoryEntries.h"
+#include "platform/FileSystem.h"
 
 namespace zephgo {
 namespace {
@@ -15,8 +17,13 @@ using Identity = std::pair<uint64_t, uint64_t>;
 
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
+// dir + the system's separator + name; a root such as "D:\\" or "/" keeps
+// its own separator.
 std::string join(const std::string& dir, const std::string& name) {
-  return !dir.empty() && dir.back() == '/' ? dir + name : dir + "/" + name;
+  const bool endsInSeparator =
+      !dir.empty() &&
+      std::string_view(platform::kSeparators).find(dir.back()) != std::string_view::npos;
+  return endsInSeparator ? dir + name : dir + platform::kSeparator + name;
 }
 
 }  // namespace

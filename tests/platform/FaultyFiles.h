@@ -1,10 +1,12 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "platform/FileFaults.h"
+#include "platform/FileSystem.h"
 
 namespace testing_support {
 
@@ -18,7 +20,8 @@ class FaultyFiles : public platform::FileFaults {
   FaultyFiles& operator=(const FaultyFiles&) = delete;
   ~FaultyFiles() override { install(nullptr); }
 
-  // Fails `op` on paths ending in `suffix`; `times` below 0 means always.
+  // Fails `op` on paths ending in `suffix`, where a "/" of `suffix` stands
+  // for any separator of the system; `times` below 0 means always.
   void fail(Op op, std::string suffix, int times = -1) {
     rules_.push_back({op, std::move(suffix), times});
   }
@@ -28,9 +31,7 @@ class FaultyFiles : public platform::FileFaults {
 
   bool fails(Op op, const std::string& path) override {
     for (Rule& r : rules_) {
-      if (r.op != op || r.times == 0 || path.size() < r.suffix.size() ||
-          path.compare(path.size() - r.suffix.size(), r.suffix.size(), r.suffix) != 0)
-        continue;
+      if (r.op != op || r.times == 0 || !endsWith(path, r.suffix)) continue;
       if (r.times > 0) --r.times;
       ++injected_;
       return true;
@@ -39,6 +40,18 @@ class FaultyFiles : public platform::FileFaults {
   }
 
  private:
+  static bool endsWith(const std::string& path, const std::string& suffix) {
+    if (path.size() < suffix.size()) return false;
+    const size_t start = path.size() - suffix.size();
+    for (size_t i = 0; i < suffix.size(); ++i) {
+      const char p = path[start + i];
+      const bool same = suffix[i] == '/' ? std::string_view(platform::kSeparators).find(p) !=
+                                               std::string_view::npos
+                                         : p == suffix[i];
+      if (!same) return false;
+    }
+    return true;
+  }
   struct Rule {
     Op op;
     std::string suffix;

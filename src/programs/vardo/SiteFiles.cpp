@@ -1,5 +1,7 @@
 #include "programs/vardo/SiteFiles.h"
 
+#include <string_view>
+
 #include "base/Failure.h"
 #include "platform/FileSystem.h"
 
@@ -8,8 +10,12 @@ namespace {
 
 constexpr char kSep = platform::kSeparator;
 
+bool isSeparator(char c) {
+  return std::string_view(platform::kSeparators).find(c) != std::string_view::npos;
+}
+
 std::string withoutTrailingSeparators(std::string path) {
-  while (path.size() > 1 && path.back() == kSep) path.pop_back();
+  while (path.size() > 1 && isSeparator(path.back())) path.pop_back();
   return path;
 }
 
@@ -54,7 +60,7 @@ int32_t SiteFiles::layInto(const std::string& from, const std::string& to) {
 void SiteFiles::makeDirectories(const std::string& dir) {
   const std::string path = withoutTrailingSeparators(dir);
   if (path.empty() || platform::isDirectory(path)) return;
-  size_t slash = path.rfind(kSep);
+  const size_t slash = path.find_last_of(platform::kSeparators);
   if (slash != std::string::npos && slash > 0) makeDirectories(path.substr(0, slash));
   // A concurrent run may create it between the test and the call.
   if (!platform::makeDirectory(path) && !platform::isDirectory(path))

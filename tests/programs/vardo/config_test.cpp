@@ -37,14 +37,14 @@ TEST_F(ConfigTest, DefaultsWithoutAFile) {
   StdoutCapture out;
   config::set("VardoBF", std::nullopt);
   EXPECT_EQ(out.text(),
-            "Warning: Bad Config file '" + dir.path() + "/VardoBF.cfg'\tUsing default values\n");
+            "Warning: Bad Config file '" + dir.inside("VardoBF.cfg") + "'\tUsing default values\n");
   EXPECT_EQ(Debug::type(), Debug::kBoth);
   EXPECT_EQ(dir.read("VardoDebug.txt"),
-            "Warning: Bad Config file '" + dir.path() + "/VardoBF.cfg'\tUsing default values\n");
+            "Warning: Bad Config file '" + dir.inside("VardoBF.cfg") + "'\tUsing default values\n");
   EXPECT_EQ(config::program, "VardoBF");
-  EXPECT_EQ(config::vdDBDir(), dir.path() + "/data/");
-  EXPECT_EQ(config::vdHtmlDir(), dir.path() + "/html/");
-  EXPECT_EQ(config::vdSaveDir(), dir.path() + "/processedLogs/");
+  EXPECT_EQ(config::vdDBDir(), dir.inside("data/"));
+  EXPECT_EQ(config::vdHtmlDir(), dir.inside("html/"));
+  EXPECT_EQ(config::vdSaveDir(), dir.inside("processedLogs/"));
   EXPECT_EQ(config::vdLogHandling(), "save");
   EXPECT_EQ(config::numGamesToSave(), 15);
   EXPECT_TRUE(config::logTmpFiles());
@@ -164,9 +164,9 @@ TEST_F(ConfigTest, CapsAndLimits) {
 
 TEST_F(ConfigTest, PathsGetATrailingSlashAndRelativeOnesTheHome) {
   readSettings("DBDir\tstats\nHTMLDirectory\thtml/ \nSaveDir\tsaved/\n");
-  EXPECT_EQ(config::vdDBDir(), dir.path() + "/stats/");
-  EXPECT_EQ(config::vdHtmlDir(), dir.path() + "/html/ /");
-  EXPECT_EQ(config::vdSaveDir(), dir.path() + "/saved/");
+  EXPECT_EQ(config::vdDBDir(), dir.inside("stats/"));
+  EXPECT_EQ(config::vdHtmlDir(), dir.inside("html/ /"));
+  EXPECT_EQ(config::vdSaveDir(), dir.inside("saved/"));
 }
 
 TEST_F(ConfigTest, BooleansAreTrueOnlyForTrueInAnyCase) {
