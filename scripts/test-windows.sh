@@ -11,7 +11,8 @@
 #    counts of tests passed and skipped are listed);
 #  - tessaly.exe answers a bad option as the Linux tessaly does, passes the
 #    connection test, delivers every log of a folder whose name is not ASCII
-#    byte for byte to the collector, and ends a stuck tessaly.exe;
+#    byte for byte to the collector, ends a stuck tessaly.exe, and loses no
+#    log under any of the collector's faults;
 #  - uploadstarter.exe starts tessaly.exe with a folder name holding a blank
 #    and a percent sign, and reports its exit code;
 #  - palvex.exe, where it was built, writes the same bytes as the Linux palvex;
@@ -162,6 +163,64 @@ wait "$stalled_pid" 2>/dev/null
   [ "$(ls "$work/stuck-logs")" = batch_info.txt ]
 check "tessaly.exe: a stuck tessaly.exe is ended and the logs delivered" $? \
   "status $status, $(grep -E '^\[(W50a|E5)' "$work/second.out" | tr '\n' ' ')"
+
+# Under each of the collector's faults no log is lost: every log is still in
+# its folder, byte for byte, or stored whole; a run against a sound collector
+# then delivers the rest.
+# start_collector NAME OPTIONS...: a collector on a free port of 127.0.0.1,
+# storing in $work/store-NAME; its pid in fault_pid, its port in fault_port.
+start_collector() {
+  local name=$1
+  shift
+  mkdir -p "$work/store-$name"
+  rm -f "$work/port-$name"
+  "$lin/bin/collector" --store "$work/store-$name" --listen 127.0.0.1:0 "$@" \
+    --port-file "$work/port-$name" >"$work/collector-$name.out" 2>&1 &
+  fault_pid=$!
+  for _ in $(seq 100); do [ -s "$work/port-$name" ] && break; sleep 0.1; done
+  fault_port=$(cat "$work/port-$name" 2>/dev/null)
+}
+# missing_logs DIR...: how many sent logs are found, byte for byte, in none
+# of the folders DIR.
+missing_logs() {
+  local dir
+  for dir in "$@"; do sums "$dir"; done | sort -u >"$work/found.sums"
+  sums "$work/sent" | sort -u | comm -23 - "$work/found.sums" | wc -l
+}
+for fault in "drop-after 1000" "drop-after 10" "fault garbage" "fault no-ack" "fault full-disk" \
+  "fault no-newline" "fault early-ack"; do
+  name=${fault#* }-${fault%% *}
+  logs_dir="$work/fault-logs-$name"
+  mkdir -p "$logs_dir"
+  cp "$work/sent"/*.log "$logs_dir/"
+  start_collector "$name" --${fault%% *} ${fault#* }
+  (cd "$work" && TESSALY_COLLECTORS=127.0.0.1:$fault_port timeout 120 "$wine" "$win/bin/tessaly.exe" \
+    -v -d "$(basename "$logs_dir")" >"$work/fault-$name.out.crlf" 2>&1)
+  status=$?
+  kill "$fault_pid" 2>/dev/null
+  wait "$fault_pid" 2>/dev/null
+  rm -f "$logs_dir/batch_info.txt"
+  lost_bad=$(missing_logs "$logs_dir" "$work/store-$name")
+  # A fault that still lets the logs through (replies without LF) leaves
+  # nothing for the sound run.
+  status_sound=none
+  if ls "$logs_dir" | grep -q '\.log$'; then
+    start_collector "$name-sound"
+    (cd "$work" && TESSALY_COLLECTORS=127.0.0.1:$fault_port timeout 120 "$wine" \
+      "$win/bin/tessaly.exe" -v -d "$(basename "$logs_dir")" >"$work/fault-$name-sound.out.crlf" 2>&1)
+    status_sound=$?
+    kill "$fault_pid" 2>/dev/null
+    wait "$fault_pid" 2>/dev/null
+  fi
+  mkdir -p "$work/store-$name-sound"
+  lost_sound=$(missing_logs "$work/store-$name" "$work/store-$name-sound")
+  ok=0
+  [ $status -eq 50 ] && [ "$lost_bad" -eq 0 ] && [ "$lost_sound" -eq 0 ] || ok=1
+  case $status_sound in 50 | none) ;; *) ok=1 ;; esac
+  ls "$logs_dir" | grep -q '\.log$' && ok=1
+  check "tessaly.exe: nothing lost under the collector's $fault" $ok \
+    "status $status then $status_sound; lost $lost_bad then $lost_sound"
+done
 
 # --- uploadstarter ---
 starter_logs="logs $(printf '\xc3\xa4')%s"
