@@ -1,7 +1,7 @@
 // Every built program and tool answers --help and --version in an empty
 // folder: status 0, the answer on standard output, nothing on standard
 // error, no file made. The help is the program's manual page source, and
-// the designed readings of other arguments are unchanged.
+// the readings of other arguments are unchanged.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -95,7 +95,7 @@ TEST(HelpAndVersion, AnswerAfterOptionsThatComeFirst) {
   EXPECT_TRUE(emptyFolder(dir.path()));
 }
 
-TEST(HelpAndVersion, OtherArgumentsKeepTheirDesignedReading) {
+TEST(HelpAndVersion, OtherArgumentsKeepTheirReadings) {
   TestDir dir;
   // tessaly -h is an unknown option in the single-argument form (-101),
   // which writes its exit-code log as before.
