@@ -13,6 +13,8 @@ PACKAGES+=(pngquant bc)
 PACKAGES+=(libpng-dev)
 # The interrupted-run tests kill vardobf at chosen system calls.
 PACKAGES+=(strace)
+# The manual pages are checked with groff and read with man.
+PACKAGES+=(groff-base man-db)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

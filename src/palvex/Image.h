@@ -30,6 +30,8 @@ struct Image {
 
   int targetColours = 256;
   bool blackFlag = false;
+  // Set once the file's output has been written.
+  bool written = false;
 
   // Masks: the key colour, whether it is known, whether the sampling grid
   // has run since the last load, and the plane (0 keep, 255 key colour,

@@ -22,4 +22,6 @@ std::vector<std::string> programArguments(int argc, char** argv) {
   return args;
 }
 
+bool slashArgumentIsSwitch(const std::string&) { return true; }
+
 }  // namespace platform

@@ -12,6 +12,13 @@ namespace platform {
 // used only when that command line cannot be read.
 std::vector<std::string> programArguments(int argc, char** argv);
 
+// Whether `argument`, which starts with "/", is a switch for a program that
+// takes switches starting with "/" as well as "-" (the Windows convention).
+// On Windows it always is. On other systems, where "/" starts every absolute
+// path, it is a path when it names an existing file or directory or holds a
+// second "/" ("/tmp/in.bmp"), and a switch otherwise ("/?", "/o").
+bool slashArgumentIsSwitch(const std::string& argument);
+
 // The Windows command line that hands `args` to a program exactly as given:
 // each argument in double quotes when it is empty or holds a blank, a tab or
 // a double quote, with the backslashes and double quotes in it escaped the

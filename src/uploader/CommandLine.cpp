@@ -88,6 +88,12 @@ bool CommandLine::parse(const std::vector<std::string>& args, const std::string&
         }
       }
       s->gameType = type;
+    } else if (base::infoRequest(a) != base::InfoRequest::kNone &&
+               (!single || tokens.size() == 1)) {
+      // Only a whole argument, not a word of the single-argument form.
+      s->info = base::infoRequest(a);
+      *exitCode = 0;
+      return false;
     } else {
       usage(out, program, a);
       *exitCode = bad;

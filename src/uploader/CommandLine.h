@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/InfoRequest.h"
 #include "uploader/Output.h"
 
 namespace uploader {
@@ -15,6 +16,8 @@ struct Settings {
   bool verbose = false;
   bool test = false;
   bool exitLog = true;
+  // --help or --version: answered instead of a run.
+  base::InfoRequest info = base::InfoRequest::kNone;
 };
 
 // The uploader's command line:
@@ -34,7 +37,9 @@ class CommandLine {
   // Reads `args` (without the program's name) into `*settings`, printing the
   // options' messages to `out` (whose verbose mode it switches on at "-v").
   // Returns true when the run goes on; otherwise false with the exit code in
-  // `*exitCode`.
+  // `*exitCode`. An argument "--help" or "--version", where an unknown
+  // option would end the parse, ends it with `settings->info` set and exit
+  // code 0, printing nothing.
   static bool parse(const std::vector<std::string>& args, const std::string& program, Output& out,
                     Settings* settings, int* exitCode);
 

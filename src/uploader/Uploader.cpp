@@ -3,6 +3,7 @@
 #include <random>
 
 #include "base/Failure.h"
+#include "help/tessaly.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/HostInfo.h"
@@ -49,7 +50,14 @@ int Uploader::run(const std::vector<std::string>& args) {
   const size_t startIndex = random() % CollectorTable::kMaxEntries;
 
   int code = 0;
-  if (!CommandLine::parse(args, env_.program, out_, &settings_, &code)) return finish(code);
+  if (!CommandLine::parse(args, env_.program, out_, &settings_, &code)) {
+    // The answer to --help or --version touches no file: no exit-code log.
+    if (settings_.info == base::InfoRequest::kHelp) out_.always("%s", help::kTessaly);
+    if (settings_.info == base::InfoRequest::kVersion)
+      out_.always("tessaly %s\n", base::kProgramVersion);
+    if (settings_.info != base::InfoRequest::kNone) return code;
+    return finish(code);
+  }
   out_.say("\n>>> Command-line: %s", env_.program.c_str());
   for (const std::string& a : args) out_.say(" %s", a.c_str());
   out_.say("\n\n");

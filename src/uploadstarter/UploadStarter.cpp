@@ -1,5 +1,7 @@
 #include "uploadstarter/UploadStarter.h"
 
+#include "base/InfoRequest.h"
+#include "help/uploadstarter.h"
 #include "platform/Clock.h"
 #include "platform/DetachedProcess.h"
 
@@ -28,6 +30,17 @@ std::optional<int> UploadStarter::parseDelay(const std::string& text) {
 int UploadStarter::run(const std::vector<std::string>& args, const std::string& program,
                        std::FILE* out) {
   if (args.empty()) return usage(out, program);
+  // "--help" or "--version" as the log directory or the delay (which it
+  // could never be) is answered; nothing is started.
+  for (size_t i = 0; i < args.size() && i < 2; ++i) {
+    const base::InfoRequest info = base::infoRequest(args[i]);
+    if (info == base::InfoRequest::kNone) continue;
+    if (info == base::InfoRequest::kHelp)
+      std::fputs(help::kUploadstarter, out);
+    else
+      std::fprintf(out, "uploadstarter %s\n", base::kProgramVersion);
+    return 0;
+  }
   int delay = kDefaultDelay;
   if (args.size() >= 2) {
     // A negative or non-numeric delay would otherwise become a wait of

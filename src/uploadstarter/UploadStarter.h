@@ -19,7 +19,9 @@ class UploadStarter {
   static constexpr const char* kUploader = "./tessaly";
 
   // `args` without the program's name; returns the exit code (0, or -1 on
-  // wrong usage or a failed system call).
+  // wrong usage or a failed system call). "--help" or "--version" as the
+  // first or second argument prints the help text or the version and
+  // returns 0 without starting anything.
   static int run(const std::vector<std::string>& args, const std::string& program, std::FILE* out);
 
   // The delay argument: decimal digits only, at most kMaxDelay; none

@@ -59,6 +59,7 @@ TEST_F(VardobfRun, StagesProcessesAndCleansUpWithDefaultSettings) {
   EXPECT_TRUE(contains(r.output, "Now Processing log 1 of 2: one.log\n"));
   EXPECT_TRUE(contains(r.output, "Now Processing log 2 of 2: two.log\n"));
   EXPECT_TRUE(contains(r.output, " ms Entire Program\n"));
+  EXPECT_FALSE(contains(r.output, "no logs to process"));
   // Without a settings file the trace also goes to the trace file.
   std::string trace = home.read("VardoDebug.txt");
   EXPECT_EQ(trace.rfind(warning, 0), 0u) << trace;
@@ -116,6 +117,22 @@ TEST_F(VardobfRun, CommandLineEdges) {
   EXPECT_EQ(args.output.rfind("Invalid option encountered:-x\n\nUsage: VardoBF", 0), 0u);
   EXPECT_TRUE(contains(args.output, "arg[0]=-x=\narg[1]=-v=\narg[2]=-j=\n"));
   EXPECT_TRUE(contains(args.output, "File from Vector: nowhere\nO core.moveLogFiles\n"));
+}
+
+// A run that found no log at all ended with status 0 and said nothing about
+// it, so a wrong log path went unnoticed.
+TEST_F(VardobfRun, NothingToDoIsSaidOnStandardErrorWithStatusZero) {
+  home.write("VardoBF.cfg", "SpawnBrowser\tfalse\nDebugType\tBoth\n");
+  using testing_support::shellQuote;
+  RunResult r = runProgram(home.path(), "/bin/sh",
+                           {"-c", "exec " + shellQuote(vardobf()) + " -j " +
+                                      shellQuote(home.path()) + " logs nowhere 2>err.txt"});
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(home.read("err.txt"),
+            "VardoBF: no logs to process in logs, nowhere or " + home.path() + "/data/\n");
+  EXPECT_FALSE(contains(r.output, "no logs to process"));
+  // The trace file is as before: the line is not in it.
+  EXPECT_FALSE(contains(home.read("VardoDebug.txt"), "no logs to process"));
 }
 
 TEST_F(VardobfRun, DefaultLogPathAndHomeIsTheWorkingDirectory) {

@@ -1,10 +1,14 @@
 // The command line, the batch list and the output names.
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <set>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "TestDir.h"
+#include "help/palvex.h"
 #include "palvex/cli/BatchList.h"
 #include "palvex/cli/CommandLine.h"
 #include "palvex/modes/OutputNames.h"
@@ -241,6 +245,72 @@ TEST(PalvexBatch, ASingleNameTakesTheListedSpelling) {
   ASSERT_TRUE(BatchList::collect(s, batch));
   EXPECT_FALSE(batch.batchMode);
   EXPECT_EQ(batch.records[0].inputName, dir / "Stone.TGA");
+}
+
+// The switches of the manual page (help/palvex.h, from docs/man/palvex.txt),
+// written "-mip[s]": the shortest form before the brackets.
+std::vector<std::string> documentedSwitches() {
+  std::vector<std::string> out;
+  const std::string text = help::kPalvex;
+  const size_t options = text.find("\nOPTIONS\n");
+  const size_t end = text.find("\nEXIT STATUS\n");
+  std::istringstream lines(text.substr(options, end - options));
+  std::string line;
+  while (std::getline(lines, line)) {
+    // Tags: indented by 4, starting with "-".
+    if (line.rfind("    -", 0) != 0) continue;
+    std::istringstream words(line);
+    std::string w;
+    while (words >> w) {
+      if (!w.empty() && w.back() == ',') w.pop_back();
+      if (w.size() > 1 && w[0] == '-' && w[1] != '-') out.push_back(w);
+    }
+  }
+  return out;
+}
+
+TEST(PalvexSwitches, TheManualPageNamesEverySwitchWithItsShortestForm) {
+  std::set<int> documented;
+  for (const std::string& form : documentedSwitches()) {
+    SCOPED_TRACE(form);
+    const size_t bracket = form.find('[');
+    const std::string shortest =
+        form.substr(1, bracket == std::string::npos ? std::string::npos : bracket - 1);
+    std::string full = form.substr(1);
+    full.erase(
+        std::remove_if(full.begin(), full.end(), [](char c) { return c == '[' || c == ']'; }),
+        full.end());
+    const int entry = CommandLine::match(full);
+    ASSERT_GE(entry, 0);
+    // The full form names the keyword (8bit abbreviates "8bitOK").
+    std::string keyword(CommandLine::keyword(entry));
+    std::transform(keyword.begin(), keyword.end(), keyword.begin(),
+                   [](char c) { return static_cast<char>(std::tolower(c)); });
+    EXPECT_EQ(keyword.rfind(full, 0), 0u);
+    // The shortest form selects the same switch, one letter less does not.
+    EXPECT_EQ(CommandLine::match(shortest), entry);
+    if (shortest.size() > 1) {
+      EXPECT_NE(CommandLine::match(shortest.substr(0, shortest.size() - 1)), entry);
+    }
+    documented.insert(entry);
+  }
+  EXPECT_EQ(documented.size(), static_cast<size_t>(CommandLine::entries()));
+}
+
+TEST(PalvexSwitches, HelpAndVersionOnlyWhereASwitchIsRead) {
+  using base::InfoRequest;
+  EXPECT_EQ(CommandLine::infoRequest({"--help"}), InfoRequest::kHelp);
+  EXPECT_EQ(CommandLine::infoRequest({"in.tga", "-o", "--version", "--help"}),
+            InfoRequest::kVersion);
+  // A switch's value, however it looks.
+  EXPECT_EQ(CommandLine::infoRequest({"-palette", "--help"}), InfoRequest::kNone);
+  EXPECT_EQ(CommandLine::infoRequest({"-scale", "2", "--version"}), InfoRequest::kNone);
+  // Only the whole words.
+  EXPECT_EQ(CommandLine::infoRequest({"--helpme", "-help", "--Version"}), InfoRequest::kNone);
+  // Asking prints nothing, not even the complaints parse() prints.
+  StdoutCapture cap;
+  CommandLine::infoRequest({"-nosuchswitch", "-colors", "999"});
+  EXPECT_EQ(cap.text(), "");
 }
 
 }  // namespace

@@ -117,7 +117,7 @@ TEST_F(PalvexE2e, WrittenFilesReadBackInImageMagickWithTheSamePixelsAndPalette) 
     const std::string out = std::string("out.") + format;
     const RunResult r = palvex(dir, {"tex.tga", out, std::string("-") + format});
     ASSERT_TRUE(contains(r.output, " File written: " + out + " .\n")) << r.output;
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.status, 0);
     EXPECT_EQ(identify(dir / out, "%w %h %z %k"), "48 40 8 " + identify(dir / out, "%k"));
     // Our own reading (palette colour of every index) against theirs.
     EXPECT_TRUE(ourPixels(dir / out) == imPixels(dir / out)) << format;
@@ -152,9 +152,39 @@ TEST_F(PalvexE2e, BatchModeWritesPrefixedNamesAndSkipsFilesItMayNotReplace) {
   EXPECT_TRUE(contains(r.output, "Cannot overwrite existing file. Use -o option to override. \n"));
   EXPECT_TRUE(contains(r.output, " File written: pal_tex.pcx .\n"));
   EXPECT_EQ(platform::readFile(dir / "pal_b.pcx"), "old");
+  // One of the two files was not written.
+  EXPECT_EQ(r.status, 1);
   r = palvex(dir, {"*.tga", "pal_", "-o", "-scale", "0.5", "0"});
   EXPECT_TRUE(contains(r.output, " File written: pal_b.pcx .\n")) << r.output;
+  EXPECT_EQ(r.status, 0);
   EXPECT_EQ(identify(dir / "pal_b.pcx", "%w %h"), "24 20");
+}
+
+// "/abs/in.bmp" was read as a switch, so absolute paths could not be given,
+// and "-o in.tga /abs/out.pcx" wrote ./in.pcx instead, reporting nothing.
+TEST_F(PalvexE2e, AbsolutePathsAreFilesAndSlashSwitchesStillWork) {
+  TestDir elsewhere;
+  elsewhere.mkdir("out");
+  // From another folder, input and output named by absolute paths.
+  RunResult r = palvex(elsewhere, {"-o", dir / "tex.tga", elsewhere / "out/new.pcx"});
+  EXPECT_TRUE(contains(r.output, " File written: " + (elsewhere / "out/new.pcx") + " .\n"))
+      << r.output;
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(identify(elsewhere / "out/new.pcx", "%w %h"), "48 40");
+  EXPECT_FALSE(platform::exists(elsewhere / "tex.pcx"));
+  EXPECT_FALSE(platform::exists(dir / "tex.pcx"));
+  // Without an output the output goes beside the input, under its name.
+  r = palvex(elsewhere, {dir / "tex.tga", "/bmp"});
+  EXPECT_TRUE(contains(r.output, " File written: " + (dir / "tex.bmp") + " .\n")) << r.output;
+  EXPECT_EQ(r.status, 0);
+  // "/o" and "/?" are still switches; an existing output needs "/o".
+  r = palvex(elsewhere, {dir / "tex.tga", "/bmp"});
+  EXPECT_TRUE(contains(r.output, "Cannot overwrite existing file.")) << r.output;
+  EXPECT_EQ(r.status, 1);
+  r = palvex(elsewhere, {dir / "tex.tga", "/bmp", "/o"});
+  EXPECT_EQ(r.status, 0) << r.output;
+  r = palvex(elsewhere, {"/?"});
+  EXPECT_TRUE(contains(r.output, " Usage:   PALVEX  [switches]"));
 }
 
 TEST_F(PalvexE2e, ReferenceFilesDictateTheOutputSizes) {
@@ -229,7 +259,9 @@ TEST_F(PalvexE2e, BadInputEndsTheRunWithoutLeavingAnOutput) {
                        "cut.tga \n"))
       << r.output;
   EXPECT_FALSE(platform::exists(dir / "cut.pcx"));
+  EXPECT_EQ(r.status, 1);
   r = palvex(dir, {});
+  EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(contains(r.output, " Run PALVEX /? for a list of command line options.\n"));
   EXPECT_TRUE(contains(r.output, " Error: no input filename specified. \n"));
   r = palvex(dir, {"tex.tga", "o*.pcx"});

@@ -75,6 +75,29 @@ TEST(TessalyCommandLine, SingleArgumentForm) {
   EXPECT_TRUE(p.settings.verbose);
 }
 
+TEST(TessalyCommandLine, HelpAndVersionWhereAnUnknownOptionWouldEndIt) {
+  Parsed p = parse({"--help"});
+  EXPECT_FALSE(p.run);
+  EXPECT_EQ(p.code, 0);
+  EXPECT_EQ(p.settings.info, base::InfoRequest::kHelp);
+  EXPECT_EQ(p.text, "");
+  p = parse({"-v", "-d", "logs", "--version", "-x"});
+  EXPECT_EQ(p.code, 0);
+  EXPECT_EQ(p.settings.info, base::InfoRequest::kVersion);
+  EXPECT_EQ(p.text, "Verbose ON\n");
+  // A value stays a value; a word of the single-argument form, a near miss
+  // and -h stay unknown options.
+  p = parse({"-d", "--help", "-g", "--version"});
+  EXPECT_TRUE(p.run);
+  EXPECT_EQ(p.settings.logDir, "--help");
+  EXPECT_EQ(p.settings.gameType, "--version");
+  EXPECT_EQ(parse({"-v --help"}).code, -101);
+  EXPECT_EQ(parse({"-v", "--Help"}).code, -102);
+  p = parse({"-h"});
+  EXPECT_EQ(p.code, -101);
+  EXPECT_EQ(p.settings.info, base::InfoRequest::kNone);
+}
+
 TEST(TessalyCommandLine, OnlyTheFirst31TokensCount) {
   std::string forty;
   for (int i = 0; i < 31; ++i) forty += "-t ";

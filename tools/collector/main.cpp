@@ -3,12 +3,17 @@
 #include <string>
 #include <vector>
 
+#include "base/InfoRequest.h"
+#include "help/collector.h"
 #include "tools/collector/CollectorOptions.h"
 #include "tools/collector/CollectorServer.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+  // "--help" or "--version" first; "-h" alone is the short usage.
+  if (!args.empty() && base::infoRequest(args[0]) != base::InfoRequest::kNone)
+    return base::answerInfoRequest(base::infoRequest(args[0]), "collector", help::kCollector);
+  if (args.size() == 1 && args[0] == "-h") {
     std::fputs(tools::collector::CollectorOptions::kUsage, stdout);
     return 0;
   }

@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include "base/Failure.h"
+#include "base/InfoRequest.h"
 #include "games/bf/Specs.h"
+#include "help/dbdump.h"
 #include "platform/FileSystem.h"
 #include "programs/vardobf/Totals.h"
 #include "tools/dbdump/DbDump.h"
@@ -19,20 +21,17 @@ namespace {
 
 void usage(std::FILE* to) {
   std::fprintf(to,
-               "Usage: dbdump <database directory>\n\n"
-               "Prints bf_player.db, bf_game.db, bf_hash.db and bf_records.db of the\n"
-               "directory as one JSON document. Problems found while reading are\n"
-               "reported on standard error; the files are only read. A directory\n"
-               "whose last save is not finished is refused (status 1).\n");
+               "Usage: dbdump <database directory>\n"
+               "Try 'dbdump --help' for more information.\n");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0)) {
-    usage(stdout);
-    return 0;
-  }
+  if (argc == 2 && std::strcmp(argv[1], "-h") == 0)
+    return base::answerInfoRequest(base::InfoRequest::kHelp, "dbdump", help::kDbdump);
+  if (argc == 2 && base::infoRequest(argv[1]) != base::InfoRequest::kNone)
+    return base::answerInfoRequest(base::infoRequest(argv[1]), "dbdump", help::kDbdump);
   if (argc != 2 || argv[1][0] == '-') {
     usage(stderr);
     return 2;

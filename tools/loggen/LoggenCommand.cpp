@@ -7,9 +7,11 @@
 #include <optional>
 #include <string_view>
 
+#include "base/Failure.h"
+#include "base/InfoRequest.h"
+#include "help/loggen.h"
 #include "platform/FileSystem.h"
 #include "tools/loggen/LogGenerator.h"
-#include "base/Failure.h"
 
 namespace tools::loggen {
 namespace {
@@ -30,6 +32,7 @@ struct Command {
   bool allTypes = false;
   bool playersGiven = false;
   bool help = false;
+  bool version = false;
 };
 
 int64_t integer(const std::string& option, const std::string& v, int64_t lo, int64_t hi) {
@@ -133,6 +136,8 @@ Command parse(const std::vector<std::string>& args) {
     };
     if (opt == "-h" || opt == "--help") {
       c.help = true;
+    } else if (opt == "--version") {
+      c.version = true;
     } else if (opt == "-o" || opt == "--out") {
       c.out = value();
     } else if (opt == "-t" || opt == "--type") {
@@ -192,54 +197,7 @@ Command parse(const std::vector<std::string>& args) {
 
 }  // namespace
 
-std::string loggenUsage() {
-  return "Usage: loggen [options]\n"
-         "Writes match logs as the Brimfall game server does: 16-bit little-endian text,\n"
-         "TAB-separated fields, CR LF line ends, without a byte-order mark.\n"
-         "\n"
-         "  -o, --out PATH          the log file, or with --count the directory to fill;\n"
-         "                          \"-\" writes one log to standard output (default)\n"
-         "  -t, --type TYPE         dm, ctf, dom, assault, tg, lms, sp (one human against\n"
-         "                          bots), or all (with --count: every type in turn);\n"
-         "                          default dm\n"
-         "  -p, --players N         people taking part, 2 to 32 (default 8; with --size\n"
-         "                          and no --players, more for bigger logs)\n"
-         "  -b, --bots N            bots among them (default half; sp: all but one)\n"
-         "  -m, --minutes M         time limit in minutes, 1 to 600 (default 15)\n"
-         "  -d, --date DATE         the server's local start time, YYYY-MM-DD or\n"
-         "                          YYYY-MM-DDTHH:MM[:SS] (default 2001-03-04T10:20:30)\n"
-         "  -z, --zone ZONE         zone of the date line: hours with their sign (-5, +1,\n"
-         "                          +5.5) or three capital letters (default -5)\n"
-         "  -s, --seed N            the same options and seed give the same bytes\n"
-         "                          (default 1)\n"
-         "      --size BYTES        make each log as large as it can be without exceeding\n"
-         "                          BYTES, 4000 to 20000000 (the statistics generator\n"
-         "                          takes logs of up to 1300000 bytes); the size then\n"
-         "                          decides the match length instead of --minutes\n"
-         "  -l, --language LANG     the server's language: en, es, fr or it (default:\n"
-         "                          chosen by the seed, mostly en)\n"
-         "  -n, --count N           write N logs with distinct, increasing dates into the\n"
-         "                          directory given by --out\n"
-         "      --unknown-weapons R share of kills naming a weapon the game does not know,\n"
-         "                          as a server mod does, 0 to 1 (default 0: every kill\n"
-         "                          names a stock weapon)\n"
-         "\n"
-         "Faults, for testing readers:\n"
-         "      --truncate          cut the last line short, without its line end\n"
-         "      --no-end            leave out the game end, as when the server stops\n"
-         "      --unknown-keyword   add one line with a keyword the reader does not know\n"
-         "      --short-line        drop the last field of one kill line\n"
-         "      --bad-number        put a killer number that is not a number into one kill\n"
-         "                          line late in the log\n"
-         "\n"
-         "  -h, --help              this text\n"
-         "\n"
-         "Exit status: 0 done, 1 a log could not be written, 2 bad options.\n"
-         "\n"
-         "Examples:\n"
-         "  loggen -t ctf -p 12 -m 20 -o ctf.log\n"
-         "  loggen -t all -n 14 --size 200000 -o logs/\n";
-}
+std::string loggenUsage() { return help::kLoggen; }
 
 int runLoggen(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
   Command c;
@@ -247,6 +205,10 @@ int runLoggen(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
     c = parse(args);
     if (c.help) {
       std::fputs(loggenUsage().c_str(), out);
+      return kDone;
+    }
+    if (c.version) {
+      std::fprintf(out, "loggen %s\n", base::kProgramVersion);
       return kDone;
     }
     LogGenerator::check(c.log);

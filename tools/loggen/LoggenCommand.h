@@ -12,7 +12,7 @@ namespace tools::loggen {
 // standard output goes to `out`.
 int runLoggen(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
 
-// The text of --help.
+// The text of --help: its manual page (docs/man/loggen.txt).
 std::string loggenUsage();
 
 }  // namespace tools::loggen

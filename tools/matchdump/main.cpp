@@ -5,24 +5,23 @@
 #include <memory>
 #include <string>
 
+#include "base/Failure.h"
+#include "base/InfoRequest.h"
 #include "games/bf/Game.h"
 #include "games/bf/Specs.h"
+#include "help/matchdump.h"
 #include "platform/FileSystem.h"
 #include "platform/StandardOutput.h"
 #include "tools/matchdump/MatchDump.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 #include "util/Text.h"
 
 namespace {
 
 void usage(std::FILE* to) {
   std::fprintf(to,
-               "Usage: matchdump [-v]... [--bytes] <logfile>\n\n"
-               "Replays one match log and prints the judged match as JSON.\n"
-               "  -v       trace the replay on standard error (repeat for more detail)\n"
-               "  --bytes  the log is 8-bit text (default: 16-bit little-endian, as the\n"
-               "           game server writes it; the low byte of each unit is kept)\n");
+               "Usage: matchdump [-v]... [--bytes] <logfile>\n"
+               "Try 'matchdump --help' for more information.\n");
 }
 
 }  // namespace
@@ -36,9 +35,10 @@ int main(int argc, char** argv) {
       ++verbosity;
     } else if (std::strcmp(argv[i], "--bytes") == 0) {
       bytes = true;
-    } else if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {
-      usage(stdout);
-      return 0;
+    } else if (std::strcmp(argv[i], "-h") == 0) {
+      return base::answerInfoRequest(base::InfoRequest::kHelp, "matchdump", help::kMatchdump);
+    } else if (base::infoRequest(argv[i]) != base::InfoRequest::kNone) {
+      return base::answerInfoRequest(base::infoRequest(argv[i]), "matchdump", help::kMatchdump);
     } else if (argv[i][0] == '-' || file != nullptr) {
       std::fprintf(stderr, "matchdump: unexpected argument '%s'\n\n", argv[i]);
       usage(stderr);

@@ -9,6 +9,8 @@
 #include <iterator>
 #include <tuple>
 
+#include "platform/ProgramArguments.h"
+
 namespace palvex::cli {
 namespace {
 
@@ -222,7 +224,7 @@ std::pair<float, float> factors(Values& v) {
   return {x == 0.0f ? 1.0f : x, y == 0.0f ? 1.0f : y};
 }
 
-void apply(Id id, Values& v, Settings& s) {
+void apply(Id id, Values& v, Settings& s, bool report) {
   switch (id) {
     case Id::kMips:
       s.mips = true;
@@ -369,7 +371,7 @@ void apply(Id id, Values& v, Settings& s) {
       break;
     case Id::kColours:
       s.colours = v.integer();
-      if (s.colours < 1 || s.colours > 256)
+      if (report && (s.colours < 1 || s.colours > 256))
         std::printf("Target number of colors should be in the range [1..256] \n");
       break;
     case Id::kRamp:
@@ -406,21 +408,34 @@ std::string_view CommandLine::keyword(int entry) {
   return kKeywords[static_cast<size_t>(entry)].text;
 }
 
-Settings CommandLine::parse(const std::vector<std::string>& args) {
+bool CommandLine::isSwitch(const std::string& a) {
+  if (a.empty()) return false;
+  if (a[0] == '-' || a[0] == '=') return true;
+  return a[0] == '/' && platform::slashArgumentIsSwitch(a);
+}
+
+namespace {
+
+// The parse; `report` prints its complaints. Stops at "--help" or
+// "--version" with `info` set.
+Settings read(const std::vector<std::string>& args, bool report, base::InfoRequest& info) {
   Settings s;
   s.anyArguments = !args.empty();
   int plain = 0;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (!a.empty() && (a[0] == '-' || a[0] == '/' || a[0] == '=')) {
+    if (CommandLine::isSwitch(a)) {
+      info = base::infoRequest(a);
+      if (info != base::InfoRequest::kNone) return s;
       const std::string text = a.substr(1);
-      const int entry = match(text);
+      const int entry = CommandLine::match(text);
       if (entry < 0) {
-        std::printf(" Unrecognized command line argument encountered: [%s] \n", text.c_str());
+        if (report)
+          std::printf(" Unrecognized command line argument encountered: [%s] \n", text.c_str());
         continue;
       }
       Values v(args, i);
-      apply(kKeywords[static_cast<size_t>(entry)].id, v, s);
+      apply(kKeywords[static_cast<size_t>(entry)].id, v, s, report);
       continue;
     }
     if (plain == 0) s.input = a;
@@ -433,6 +448,19 @@ Settings CommandLine::parse(const std::vector<std::string>& args) {
   if (s.forcedColour && !s.maskGiven) s.tolerance = 0.0f;
   if (s.common && s.autoGiven && s.autoCommon >= 2) s.autoGiven = false;
   return s;
+}
+
+}  // namespace
+
+Settings CommandLine::parse(const std::vector<std::string>& args) {
+  base::InfoRequest info = base::InfoRequest::kNone;
+  return read(args, true, info);
+}
+
+base::InfoRequest CommandLine::infoRequest(const std::vector<std::string>& args) {
+  base::InfoRequest info = base::InfoRequest::kNone;
+  read(args, false, info);
+  return info;
 }
 
 void CommandLine::printBanner() {

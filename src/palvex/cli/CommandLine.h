@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/InfoRequest.h"
 #include "palvex/cli/Settings.h"
 
 namespace palvex::cli {
@@ -16,6 +17,15 @@ class CommandLine {
   // Parses `args` (without the program name), printing the complaints of
   // parsing, and applies the rules that follow parsing. Never fails.
   static Settings parse(const std::vector<std::string>& args);
+
+  // Whether the command line asks for --help or --version: an argument
+  // that is exactly one of them where a switch is read (not as a switch's
+  // value). Reads `args` as parse() does, printing nothing.
+  static base::InfoRequest infoRequest(const std::vector<std::string>& args);
+
+  // Whether `argument` is a switch: it starts with "-" or "=", or with "/"
+  // where the platform takes that for a switch (platform/ProgramArguments.h).
+  static bool isSwitch(const std::string& argument);
 
   // The index of the keyword table entry that `text` (the switch without
   // its switch character, any case) selects, or -1.

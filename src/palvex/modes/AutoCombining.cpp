@@ -140,7 +140,7 @@ void remapCluster(const std::vector<int>& members, cli::Batch& batch, const Pale
       quant::Mapper::map(im, palette, reserved, s);
       std::printf(" OK.\n");
       std::printf(" \n");
-      files::ImageFiles::writeIndexed(im, s.format, s.debug);
+      im.written = files::ImageFiles::writeIndexed(im, s.format, s.debug);
     }
     im.releasePixels();
   }

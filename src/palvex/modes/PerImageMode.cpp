@@ -52,6 +52,7 @@ std::optional<Palette> PerImageMode::run(cli::Batch& batch, const cli::Settings&
     quant::Mapper::map(im, palette, reserved, settings);
     if (files::ImageFiles::writeIndexed(im, settings.format, settings.debug)) {
       std::printf(" File written: %s .\n", im.outputName.c_str());
+      im.written = true;
       last = palette;
     }
     im.releasePixels();

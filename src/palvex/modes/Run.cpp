@@ -1,10 +1,13 @@
 #include "palvex/modes/Run.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <optional>
 #include <random>
 
+#include "base/InfoRequest.h"
+#include "help/palvex.h"
 #include "palvex/cli/BatchList.h"
 #include "palvex/cli/CommandLine.h"
 #include "palvex/masks/RefSizes.h"
@@ -17,7 +20,10 @@
 namespace palvex::modes {
 namespace {
 
-constexpr int kExitStatus = 1;
+// A run that wrote every file it queued ends with kWritten, any other with
+// kNotWritten.
+constexpr int kWritten = 0;
+constexpr int kNotWritten = 1;
 
 void selfTest() {
   std::mt19937 generator(static_cast<uint32_t>(std::time(nullptr)));
@@ -66,23 +72,26 @@ bool dispatch(cli::Batch& batch, const cli::Settings& s) {
 }  // namespace
 
 int Run::run(const std::vector<std::string>& args) {
+  const base::InfoRequest info = cli::CommandLine::infoRequest(args);
+  if (info != base::InfoRequest::kNone)
+    return base::answerInfoRequest(info, "palvex", help::kPalvex);
   cli::CommandLine::printBanner();
   const cli::Settings settings = cli::CommandLine::parse(args);
   if (settings.help) {
     cli::CommandLine::printUsage();
-    return kExitStatus;
+    return kNotWritten;
   }
   if (!settings.anyArguments) std::printf(" Run PALVEX /? for a list of command line options.\n");
   if (settings.input.empty()) {
     std::printf(" Error: no input filename specified. \n");
-    return kExitStatus;
+    return kNotWritten;
   }
   if (settings.output.find_first_of("*?") != std::string::npos) {
     std::printf(" Error: illegal output filename. ");
-    return kExitStatus;
+    return kNotWritten;
   }
   cli::Batch batch;
-  if (!cli::BatchList::collect(settings, batch)) return kExitStatus;
+  if (!cli::BatchList::collect(settings, batch)) return kNotWritten;
   for (Image& im : batch.records) {
     im.targetColours = settings.colours;
     im.blackFlag = settings.black;
@@ -91,7 +100,9 @@ int Run::run(const std::vector<std::string>& args) {
   if (references) masks::RefSizes::read(batch.records, settings);
   if (dispatch(batch, settings) && references) masks::RefSizes::reportMissing(batch.records);
   std::fflush(stdout);
-  return kExitStatus;
+  const bool all = std::all_of(batch.records.begin(), batch.records.end(),
+                               [](const Image& im) { return im.written; });
+  return all ? kWritten : kNotWritten;
 }
 
 }  // namespace palvex::modes

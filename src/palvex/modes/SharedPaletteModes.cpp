@@ -22,7 +22,7 @@ void remap(Image& im, const Palette& palette, bool reserved, const cli::Batch& b
   std::printf("%s", before);
   quant::Mapper::map(im, palette, reserved, settings);
   std::printf("%s", after);
-  files::ImageFiles::writeIndexed(im, settings.format, settings.debug);
+  im.written = files::ImageFiles::writeIndexed(im, settings.format, settings.debug);
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ void trueColourPictures(cli::Batch& batch, const cli::Settings& settings,
             : OutputNames::make(im, settings, batch.batchMode, files::extensionOf(settings.format));
     if (OutputNames::mayWrite(im.outputName, settings.overwrite)) {
       paint(im);
-      files::ImageFiles::writeTrueColour(im);
+      im.written = files::ImageFiles::writeTrueColour(im);
     }
     im.releasePixels();
   }
@@ -63,6 +63,7 @@ void eightBitMaps(cli::Batch& batch, const cli::Settings& settings, bool keepInd
         im.outHeight = im.height;
         if (files::ImageFiles::writeIndexed(im, settings.format, settings.debug)) {
           std::printf(" File written: %s .\n", im.outputName.c_str());
+          im.written = true;
         }
       } else {
         // The test file is empty; leave nothing behind for a map not made.
@@ -170,6 +171,7 @@ void SpecialModes::paletteSmoothing(cli::Batch& batch, const cli::Settings& sett
     if (!OutputNames::mayWrite(example.outputName, settings.overwrite)) continue;
     if (files::ImageFiles::writeIndexed(example, files::OutputFormat::kPcx, settings.debug)) {
       std::printf(" File written: %s .\n", example.outputName.c_str());
+      im.written = true;
     }
   }
 }

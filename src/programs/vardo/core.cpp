@@ -142,7 +142,15 @@ void core::go(const std::string& prog, const std::vector<std::string>& logfiles,
     gh.setGraphs(*smallGraph_, *bigGraph_);
 
     totalsOpened_ = false;
-    runLoop(totalStats, gc, t1, t3);
+    if (runLoop(totalStats, gc, t1, t3) == 0) {
+      // A run with nothing to do says so (a wrong log path is the usual
+      // reason) and goes on as a run with no valid match.
+      std::string where;
+      for (size_t i = 0; i < logfiles.size(); ++i)
+        where += (i == 0 ? "" : ", ") + logfiles[i];
+      tellUser("no logs to process in " + where + (where.empty() ? "" : " or ") +
+               config::vdDBDir());
+    }
 
     if (HighScoreGame) createGameHtml(*HighScoreGame, false, true, false);
     if (LastGame) createGameHtml(*LastGame, false, false, true);
@@ -180,11 +188,15 @@ void core::go(const std::string& prog, const std::vector<std::string>& logfiles,
   }
 }
 
-void core::stopRun(const std::string& reason) {
+void core::tellUser(const std::string& text) {
   std::fflush(stdout);
   const std::string prog = config::program.empty() ? "vardobf" : config::program;
-  std::fprintf(stderr, "%s: %s\n", prog.c_str(), reason.c_str());
+  std::fprintf(stderr, "%s: %s\n", prog.c_str(), text.c_str());
   std::fflush(stderr);
+}
+
+void core::stopRun(const std::string& reason) {
+  tellUser(reason);
   Debug::close();
   throw RunExit{kFailureStatus};
 }
@@ -219,7 +231,8 @@ void core::layInSiteFiles() {
   }
 }
 
-void core::runLoop(Totals& totalStats, games::GameCreator& gc, util::Timer& t1, util::Timer& t3) {
+int32_t core::runLoop(Totals& totalStats, games::GameCreator& gc, util::Timer& t1,
+                      util::Timer& t3) {
   const std::string dbDir = config::vdDBDir();
   // Processed logs of an earlier run, taken again under their ".log" names.
   std::set<std::string> leftovers;
@@ -263,7 +276,7 @@ void core::runLoop(Totals& totalStats, games::GameCreator& gc, util::Timer& t1, 
     int32_t z = y + n;
     if (!name) {
       status("Writing HTML...(this may take a few seconds)");
-      break;
+      return y;
     }
     ++y;
     taken.insert(*name);

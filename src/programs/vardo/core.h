@@ -83,8 +83,8 @@ class core {
   // before its totals were saved), each in the place its ".log" name has
   // in the listing, so that the matches are counted in the order one
   // uninterrupted run would count them. Matches counted already are
-  // repeats.
-  void runLoop(Totals& totalStats, games::GameCreator& gc, util::Timer& t1, util::Timer& t3);
+  // repeats. Returns the number of logs taken.
+  int32_t runLoop(Totals& totalStats, games::GameCreator& gc, util::Timer& t1, util::Timer& t3);
   // Settles an unfinished save of an earlier run (stops the run when it
   // cannot be settled).
   void settleEarlierSave(Totals& totalStats);
@@ -104,6 +104,8 @@ class core {
   void launchBrowser(const std::string& page, bool wait, const char* failurePrefix);
   void makeRunDirectories();
   void layInSiteFiles();
+  // Writes "<program>: <text>" on standard error.
+  static void tellUser(const std::string& text);
   // Writes "<program>: <reason>" on standard error, closes the trace and
   // throws RunExit{kFailureStatus}.
   [[noreturn]] void stopRun(const std::string& reason);

@@ -3,15 +3,16 @@
 #include <cstdio>
 #include <iostream>
 
+#include "base/Failure.h"
 #include "games/bf/GameCreator.h"
 #include "games/bf/Specs.h"
+#include "help/vardobf.h"
 #include "programs/vardo/config.h"
 #include "programs/vardo/core.h"
 #include "programs/vardobf/Totals.h"
 #include "programs/vardobf/output/GameHtml.h"
 #include "programs/vardobf/output/TotalsHtml.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 #include "util/Text.h"
 
 namespace programs::vardobf {
@@ -60,6 +61,8 @@ VardoBF::Options VardoBF::parseOptions(const std::vector<std::string>& args) {
         o.quit = true;
         return o;
       default:
+        o.info = base::infoRequest(a);
+        if (o.info != base::InfoRequest::kNone) return o;
         printUsage(a);
         break;
     }
@@ -75,6 +78,8 @@ int VardoBF::main(const std::vector<std::string>& args) {
     config::setVersion(std::string(kVersion));
     Options o = parseOptions(args);
     if (o.quit) return 0;
+    if (o.info != base::InfoRequest::kNone)
+      return base::answerInfoRequest(o.info, "vardobf", help::kVardobf);
     if (o.browser) config::orBrowser(*o.browser);
     if (o.home) config::home = *o.home;
     Debug::setLevel(o.verbosity);

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "base/InfoRequest.h"
+
 namespace programs::vardobf {
 
 // The entry of the statistics generator.
@@ -20,11 +22,14 @@ class VardoBF {
     std::optional<bool> browser;
     std::vector<std::string> logPaths;
     bool quit = false;  // -u
+    // --help or --version: answered instead of a run.
+    base::InfoRequest info = base::InfoRequest::kNone;
   };
 
   // Parses the command line (without the program name). Prints the usage
   // block for an unknown option and goes on; throws base::Failure for an
-  // argument that is "-" alone.
+  // argument that is "-" alone. An option "--help" or "--version" ends the
+  // parse, as -u does, with `info` set.
   static Options parseOptions(const std::vector<std::string>& args);
 
   // The whole program; returns the exit status (0, or -1 for a failure).

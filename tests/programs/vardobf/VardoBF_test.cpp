@@ -56,4 +56,23 @@ TEST(VardoBFOptions, QuitStopsAtOnceAndBareDashIsAFailure) {
   EXPECT_EQ(out.text(), "OptionError: an option letter must follow \"-\"\n");
 }
 
+TEST(VardoBFOptions, HelpAndVersionEndTheParseWhereAnOptionIsRead) {
+  StdoutCapture out;
+  auto o = VardoBF::parseOptions({"-v", "--version", "-x", "log"});
+  EXPECT_EQ(o.info, base::InfoRequest::kVersion);
+  EXPECT_EQ(o.verbosity, 1);
+  EXPECT_TRUE(o.logPaths.empty());
+  EXPECT_EQ(VardoBF::parseOptions({"--help"}).info, base::InfoRequest::kHelp);
+  // A value, or a log path after the options, is read as before.
+  o = VardoBF::parseOptions({"-c", "--help", "log", "--version"});
+  EXPECT_EQ(o.info, base::InfoRequest::kNone);
+  EXPECT_EQ(o.configFile, "--help");
+  EXPECT_EQ(o.logPaths, (std::vector<std::string>{"log", "--version"}));
+  // Near misses are unknown options, and the parse goes on.
+  o = VardoBF::parseOptions({"--helpme", "-help"});
+  EXPECT_EQ(o.info, base::InfoRequest::kNone);
+  EXPECT_EQ(out.text(), std::string("Invalid option encountered:--helpme\n") + kUsage +
+                            "Invalid option encountered:-help\n" + kUsage);
+}
+
 }  // namespace
