@@ -3,7 +3,10 @@
 # some are missing. Needs root for the install; without root it only checks.
 set -euo pipefail
 
-PACKAGES=(g++ cmake ninja-build make libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
+# install-deps.sh --demo installs only what scripts/demo.sh builds with.
+PACKAGES=(g++ cmake ninja-build zlib1g-dev libpng-dev)
+if [ "${1:-}" != "--demo" ]; then
+PACKAGES+=(make libgtest-dev libgmock-dev libbenchmark-dev
           clang libclang-rt-14-dev python3 imagemagick giflib-tools)
 # The page checks: the HTML checker and the headless browser.
 PACKAGES+=(tidy chromium)
@@ -15,6 +18,9 @@ PACKAGES+=(libpng-dev)
 PACKAGES+=(strace)
 # The manual pages are checked with groff and read with man.
 PACKAGES+=(groff-base man-db)
+# The package test: the Debian package's checker and the unit checker.
+PACKAGES+=(lintian systemd)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

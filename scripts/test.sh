@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: in the
-# release build with warnings as errors, and in a build with
+# release build with warnings as errors (then the Debian package made from
+# it is checked: scripts/test-package.sh), and in a build with
 # AddressSanitizer and UndefinedBehaviorSanitizer. Third, the Windows
 # programs and their unit tests are cross-built with mingw-w64 and run under
 # Wine (scripts/build-windows.sh installs its own packages).
@@ -14,6 +15,9 @@ status=0
 echo "=== release build (warnings are errors) ==="
 bash scripts/build.sh build-release -DCMAKE_BUILD_TYPE=Release -DWERROR=ON
 (cd build-release && ctest --output-on-failure -j "$jobs") || status=1
+
+echo "=== Debian package (from the release build): lintian, programs run from it, systemd units ==="
+bash scripts/test-package.sh build-release || status=1
 
 echo "=== AddressSanitizer + UndefinedBehaviorSanitizer build (clang, with short fuzzing runs) ==="
 bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWERROR=ON \
@@ -32,6 +36,6 @@ fi
 if [ $status -ne 0 ]; then
   echo "TESTS FAILED"
 else
-  echo "ALL TESTS PASSED (release, sanitizer and Windows builds)"
+  echo "ALL TESTS PASSED (release, package, sanitizer and Windows builds)"
 fi
 exit $status

@@ -66,6 +66,16 @@ std::optional<CollectorOptions> CollectorOptions::parse(const std::vector<std::s
       ok = hostPort(v, &o.redirectHost, &o.redirectPort, false);
     } else if (a == "--drop-after") {
       ok = count(v, 0, &o.dropAfterBytes);
+    } else if (a == "--allow") {
+      auto net = AllowList::parseNet(v);
+      if (!net) {
+        *error = "bad value for --allow: \"" + v +
+                 "\" (an IPv4 address, or a network such as 10.0.0.0/8)";
+        return std::nullopt;
+      }
+      o.allow.add(*net);
+    } else if (a == "--max-store") {
+      ok = count(v, 0, &o.maxStore);
     } else if (a == "--fault") {
       if (v == "garbage")
         o.fault = Fault::kGarbage;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/collector/AllowList.h"
+
 namespace tools::collector {
 
 // How the collector server runs, and the faults it can be told to show.
@@ -33,10 +35,13 @@ struct CollectorOptions {
   bool redirectAll = false;     // every HELLO, not only the first
   int64_t dropAfterBytes = -1;  // reset each connection after that many bytes
   Fault fault = Fault::kNone;
+  AllowList allow;        // --allow: the clients served (empty: all)
+  int64_t maxStore = -1;  // --max-store: the store's size limit in bytes (-1: none)
 
   static constexpr const char* kUsage =
       "Usage: collector --store DIR [--listen ADDR:PORT] [--incoming DIR] [--port-file FILE]\n"
       "                 [--max-size BYTES] [--idle-timeout SECONDS] [--max-clients N]\n"
+      "                 [--allow CIDR]... [--max-store BYTES]\n"
       "                 [--redirect HOST:PORT [--redirect-all]] [--drop-after BYTES]\n"
       "                 [--fault garbage|stall|no-ack|full-disk|no-newline|early-ack]\n";
 

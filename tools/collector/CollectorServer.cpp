@@ -180,6 +180,15 @@ bool Session::handle(const CollectorCommand& c) {
       log("log received, not stored (fault)");
     return false;
   }
+  // The room is held from before READY until the log is stored or given up,
+  // so a log that would pass --max-store is refused before any of it comes.
+  std::string full;
+  std::unique_ptr<LogStore::Room> room = server_.store().reserve(c.size, &full);
+  if (!room) {
+    log("refused a log of " + std::to_string(c.size) + " bytes: " + full);
+    reply("STORE_FAILED\n");
+    return false;
+  }
   if (!reply("READY\n")) return false;
   return receiveLog(c.size);
 }
@@ -315,7 +324,7 @@ int CollectorServer::run() {
     return 1;
   }
   store_.emplace(options_.storeDir, options_.incomingDir,
-                 options_.fault == CollectorOptions::Fault::kFullDisk);
+                 options_.fault == CollectorOptions::Fault::kFullDisk, options_.maxStore);
   if (!platform::isDirectory(options_.incomingDir)) {
     log("cannot create the incoming directory " + options_.incomingDir);
     return 1;
@@ -335,6 +344,11 @@ int CollectorServer::run() {
   for (uint64_t id = 1;; ++id) {
     platform::Socket s = listener.accept();
     if (!s.isOpen()) continue;
+    // A client from outside --allow is closed before it can say anything.
+    if (!options_.allow.allows(s.peerText())) {
+      log("refused " + s.peerText() + ": not an allowed address");
+      continue;
+    }
     if (active_.load() >= options_.maxClients) {
       log("refused " + s.peerText() + ": too many clients");
       continue;

@@ -16,10 +16,11 @@ bool endsWith(const std::string& s, const std::string& suffix) {
 
 }  // namespace
 
-LogStore::LogStore(std::string storeDir, std::string incomingDir, bool refuse)
+LogStore::LogStore(std::string storeDir, std::string incomingDir, bool refuse, int64_t maxStore)
     : storeDir_(std::move(storeDir)),
       incomingDir_(std::move(incomingDir)),
       refuse_(refuse),
+      maxStore_(maxStore),
       startMillis_(platform::clock().currentTimeMillis()) {
   // A directory that cannot be made is reported by CollectorServer::run.
   if (!platform::isDirectory(incomingDir_) && !platform::makeDirectory(incomingDir_)) return;
@@ -32,6 +33,34 @@ LogStore::LogStore(std::string storeDir, std::string incomingDir, bool refuse)
     }
   } catch (const base::IOError&) {
   }
+}
+
+std::unique_ptr<LogStore::Room> LogStore::reserve(int64_t size, std::string* error) {
+  std::lock_guard<std::mutex> lock(roomMutex_);
+  if (maxStore_ >= 0) {
+    int64_t used = reserved_;
+    try {
+      for (const std::string& name : platform::listDirectory(storeDir_)) {
+        std::string path = storeDir_ + "/" + name;
+        if (platform::isFile(path)) used += platform::fileSize(path);
+      }
+    } catch (const base::IOError& e) {
+      *error = std::string("cannot measure the store: ") + e.what();
+      return nullptr;
+    }
+    if (size > maxStore_ - used) {
+      *error = "the store is full (" + std::to_string(used) + " of " + std::to_string(maxStore_) +
+               " bytes in use or being received)";
+      return nullptr;
+    }
+  }
+  reserved_ += size;
+  return std::make_unique<Room>(*this, size);
+}
+
+LogStore::Room::~Room() {
+  std::lock_guard<std::mutex> lock(store_.roomMutex_);
+  store_.reserved_ -= size_;
 }
 
 std::unique_ptr<LogStore::Incoming> LogStore::begin(std::string* error) {

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstddef>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -39,10 +40,32 @@ class LogStore {
     bool committed_ = false;
   };
 
+  // Room in the store held for a log being received, so that logs received
+  // at the same time cannot pass the size limit together. Dropping it gives
+  // the room back.
+  class Room {
+   public:
+    Room(LogStore& store, int64_t size) : store_(store), size_(size) {}
+    Room(const Room&) = delete;
+    Room& operator=(const Room&) = delete;
+    ~Room();
+
+   private:
+    LogStore& store_;
+    int64_t size_;
+  };
+
   // Creates the incoming directory when it is missing and removes what a
   // crashed earlier server left in it. `refuse` makes every store fail, as
-  // on a full disk.
-  LogStore(std::string storeDir, std::string incomingDir, bool refuse);
+  // on a full disk. `maxStore` limits the total size of the files in the
+  // store directory (-1: no limit).
+  LogStore(std::string storeDir, std::string incomingDir, bool refuse, int64_t maxStore = -1);
+
+  // Holds room for a log of `size` bytes; nullptr (with `*error` set) when
+  // the files in the store, the logs being received and this one together
+  // would pass the size limit. The store is measured anew each time, since
+  // a statistics run empties it.
+  std::unique_ptr<Room> reserve(int64_t size, std::string* error);
 
   // Starts a new log; nullptr (with `*error` set) when it cannot be created.
   std::unique_ptr<Incoming> begin(std::string* error);
@@ -53,6 +76,9 @@ class LogStore {
   std::string storeDir_;
   std::string incomingDir_;
   bool refuse_;
+  int64_t maxStore_;
+  std::mutex roomMutex_;
+  int64_t reserved_ = 0;  // the room held by logs being received
   std::atomic<uint64_t> counter_{0};
   int64_t startMillis_;
 };

@@ -3,6 +3,9 @@
 // logs ever appear in the store.
 #include "tools/collector/CollectorServer.h"
 
+#include <chrono>
+#include <thread>
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -133,6 +136,90 @@ TEST_F(CollectorServerTest, BadClientsAreDroppedAndOthersServed) {
   EXPECT_NE(log.find("dropped: more data than announced"), std::string::npos) << log;
   EXPECT_NE(log.find("dropped: bad compressed data"), std::string::npos) << log;
   EXPECT_NE(log.find("dropped: receive failed or idle too long"), std::string::npos) << log;
+}
+
+// --allow: a client from outside the allowed networks is closed before any
+// exchange, with a log line; one from inside is served as usual.
+TEST_F(CollectorServerTest, AllowServesOnlyTheGivenNetworks) {
+  {
+    CollectorProcess c(store_, {"--allow", "10.0.0.0/8", "--allow", "192.168.1.1"});
+    ASSERT_NE(c.port(), 0) << c.log();
+    Client outsider(c.port());
+    ASSERT_TRUE(outsider.ok());
+    outsider.send(hello(4));
+    EXPECT_EQ(outsider.reply(), "");
+    std::string log = c.log();
+    EXPECT_NE(log.find("refused 127.0.0.1:"), std::string::npos) << log;
+    EXPECT_NE(log.find("not an allowed address"), std::string::npos) << log;
+    EXPECT_EQ(log.find("HELLO"), std::string::npos) << log;
+  }
+  // A store of its own, so that the first server's port file is not read.
+  std::string store = dir_.mkdir("inside");
+  CollectorProcess c(store, {"--allow", "10.0.0.0/8", "--allow", "127.0.0.0/8"});
+  ASSERT_NE(c.port(), 0) << c.log();
+  Client insider(c.port());
+  insider.send(hello(4));
+  EXPECT_EQ(insider.reply(), "READY\n");
+  insider.send(deflated("good"));
+  EXPECT_EQ(insider.reply(), "ACK\n");
+  EXPECT_EQ(platform::listDirectory(store).size(), 1u);
+  EXPECT_EQ(stored(), 0u);
+}
+
+// --max-store: a log that would take the store past its limit is refused
+// before any of it is sent, so neither the store nor the incoming directory
+// ever holds part of it. Logs still being received count against the limit,
+// and room comes back when a statistics run empties the store.
+TEST_F(CollectorServerTest, MaxStoreRefusesWholeLogs) {
+  CollectorProcess c(store_, {"--max-store", "100"});
+  ASSERT_NE(c.port(), 0) << c.log();
+  const std::string sixty(60, 'a');
+  Client a(c.port());
+  a.send(hello(sixty.size()));
+  EXPECT_EQ(a.reply(), "READY\n");
+  // While a's 60 bytes are on their way, 50 more would not fit.
+  Client b(c.port());
+  b.send(hello(50));
+  EXPECT_EQ(b.reply(), "STORE_FAILED\n");
+  EXPECT_EQ(b.reply(), "");
+  a.send(deflated(sixty));
+  EXPECT_EQ(a.reply(), "ACK\n");
+  a.send("NEXTFILE\t40\n");  // exactly up to the limit
+  EXPECT_EQ(a.reply(), "READY\n");
+  a.send(deflated(std::string(40, 'b')));
+  EXPECT_EQ(a.reply(), "ACK\n");
+  a.send("NEXTFILE\t1\n");
+  EXPECT_EQ(a.reply(), "STORE_FAILED\n");
+  EXPECT_EQ(a.reply(), "");
+  EXPECT_EQ(stored(), 2u);
+  EXPECT_TRUE(platform::listDirectory(store_ + ".incoming").empty());
+  EXPECT_NE(c.log().find("refused a log of 1 bytes: the store is full"), std::string::npos)
+      << c.log();
+
+  // A statistics run takes the logs away: there is room again.
+  for (const std::string& name : platform::listDirectory(store_))
+    ASSERT_TRUE(platform::removePath(store_ + "/" + name));
+  Client cut(c.port());
+  cut.send(hello(100));
+  EXPECT_EQ(cut.reply(), "READY\n");
+  cut.send(deflated(std::string(100, 'c')).substr(0, 10));
+  { Client gone = std::move(cut); }
+  // The abandoned log gives its room back once the server has noticed.
+  std::string answer;
+  for (int i = 0; i < 200 && answer != "READY\n"; ++i) {
+    if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    Client d(c.port());
+    d.send(hello(100));
+    answer = d.reply();
+    if (answer == "READY\n") {
+      d.send(deflated(std::string(100, 'd')));
+      EXPECT_EQ(d.reply(), "ACK\n");
+    }
+  }
+  EXPECT_EQ(answer, "READY\n");
+  ASSERT_EQ(stored(), 1u);
+  EXPECT_EQ(platform::readFile(store_ + "/" + platform::listDirectory(store_)[0]),
+            std::string(100, 'd'));
 }
 
 // A start refused for a missing store, or for an address the server cannot
