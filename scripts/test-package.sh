@@ -78,6 +78,14 @@ run() {  # run EXPECTED_STATUS COMMAND...: the command ends with that status
   "$@" >"$scratch/out" 2>&1 </dev/null || got=$?
   [ "$got" = "$want" ] || fail "$* ended with $got, not $want: $(head -c 2000 "$scratch/out")"
 }
+# Each program answers --version with its name and the package's version,
+# and has its manual page.
+version=$(dpkg-deb -f "$deb" Version)
+for p in vardobf tessaly uploadstarter palvex zephgo collector loggen matchdump dbdump; do
+  run 0 "$bin/$p" --version
+  [ "$(cat "$scratch/out")" = "$p $version" ] || fail "$p --version: $(head -c 200 "$scratch/out")"
+  [ -s "$root/usr/share/man/man1/$p.1.gz" ] || fail "no manual page for $p"
+done
 run 0 "$bin/vardobf" -u
 run 255 "$bin/uploadstarter"
 run 2 "$bin/zephgo"
