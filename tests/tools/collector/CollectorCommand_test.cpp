@@ -1,9 +1,13 @@
 // The collector's reading of commands and options, and its store.
 #include "tools/collector/CollectorCommand.h"
 
+#include <regex>
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include "TestDir.h"
+#include "help/collector.h"
 #include "platform/FileSystem.h"
 #include "tools/collector/CollectorOptions.h"
 #include "tools/collector/LogStore.h"
@@ -126,6 +130,25 @@ TEST(CollectorLogStore, PartialLogsNeverReachTheStore) {
   LogStore full(store, incoming, true);
   EXPECT_FALSE(full.begin(&error));
   EXPECT_FALSE(error.empty());
+}
+
+// The manual page (which --help prints) describes every option the usage
+// names, so that a new option cannot be left out of it.
+TEST(CollectorOptionsParse, TheManualPageDescribesEveryOptionOfTheUsage) {
+  const std::string usage = CollectorOptions::kUsage;
+  const std::string page = help::kCollector;
+  const std::regex option("--[a-z-]+");
+  int found = 0;
+  for (auto it = std::sregex_iterator(usage.begin(), usage.end(), option);
+       it != std::sregex_iterator(); ++it) {
+    ++found;
+    const std::string entry = "\n    " + it->str() + "\n";
+    const std::string entryWithValue = "\n    " + it->str() + " ";
+    EXPECT_TRUE(page.find(entry) != std::string::npos ||
+                page.find(entryWithValue) != std::string::npos)
+        << it->str() << " has no entry in the manual page";
+  }
+  EXPECT_GE(found, 13);
 }
 
 }  // namespace
