@@ -104,7 +104,7 @@ TEST(FileSystemEnsureDirectory, MakesOneLevelAcceptsAnExistingOneAndRefusesAFile
     ensureDirectory(dir / "missing/deeper");
     ADD_FAILURE() << "a missing parent should fail";
   } catch (const base::IOError& e) {
-    EXPECT_NE(std::string(e.what()).find("missing/deeper"), std::string::npos);
+    EXPECT_NE(std::string(e.what()).find(dir / "missing/deeper"), std::string::npos);
   }
 }
 

@@ -146,7 +146,7 @@ TEST_F(TessalyRun, NoCollectorIsMinus117AndTouchesNothing) {
 
 TEST_F(TessalyRun, MissingEmptyAndOnlyEmptyLogs) {
   EXPECT_EQ(run({"-d", dir_ / "missing"}), -100);
-  EXPECT_TRUE(has("[E34]: *** Invalid logfile path \"" + dir_.path() + "/missing" + kSep + "*.log\""));
+  EXPECT_TRUE(has("[E34]: *** Invalid logfile path \"" + (dir_ / "missing") + kSep + "*.log\""));
   EXPECT_EQ(run(inDir()), 2);
   EXPECT_TRUE(has("[E01]: *** No log files found, exiting..."));
   dir_.write("a.log", "");
