@@ -36,6 +36,12 @@ class TestDir {
     platform::writeFile(p, data);
     return p;
   }
+  // write(), making the folders on the way first.
+  std::string put(const std::string& name, const std::string& data) const {
+    const size_t slash = name.rfind('/');
+    if (slash != std::string::npos && slash > 0) mkdir(name.substr(0, slash));
+    return write(name, data);
+  }
   std::string read(const std::string& name) const { return platform::readFile(*this / name); }
   // Creates the directory `name` (which may hold "/") with the ones above it.
   std::string mkdir(const std::string& name) const {

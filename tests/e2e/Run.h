@@ -31,12 +31,8 @@ struct RunResult {
   std::string output;  // standard output and standard error
 };
 
-// Runs a program in `cwd` with the arguments given and collects its output.
-inline RunResult runProgram(const std::string& cwd, const std::string& program,
-                            const std::vector<std::string>& args, const std::string& env = "") {
-  std::string cmd = "cd " + shellQuote(cwd) + " && exec env " + env + " " + shellQuote(program);
-  for (const auto& a : args) cmd += " " + shellQuote(a);
-  cmd += " 2>&1 </dev/null";
+// Runs a shell command line and collects what it writes on standard output.
+inline RunResult runShell(const std::string& cmd) {
   RunResult r;
   std::FILE* p = ::popen(cmd.c_str(), "r");
   if (p == nullptr) return r;
@@ -46,6 +42,14 @@ inline RunResult runProgram(const std::string& cwd, const std::string& program,
   int st = ::pclose(p);
   if (WIFEXITED(st)) r.status = WEXITSTATUS(st);
   return r;
+}
+
+// Runs a program in `cwd` with the arguments given and collects its output.
+inline RunResult runProgram(const std::string& cwd, const std::string& program,
+                            const std::vector<std::string>& args, const std::string& env = "") {
+  std::string cmd = "cd " + shellQuote(cwd) + " && exec env " + env + " " + shellQuote(program);
+  for (const auto& a : args) cmd += " " + shellQuote(a);
+  return runShell(cmd + " 2>&1 </dev/null");
 }
 
 // The text as the game server writes it: 16-bit little-endian units.

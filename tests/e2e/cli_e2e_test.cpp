@@ -8,7 +8,6 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include "TestDir.h"
 #include "base/Version.h"
@@ -45,14 +44,10 @@ Outcome run(const std::string& cwd, const std::string& program,
                     shellQuote(binDir() + "/" + program);
   for (const std::string& a : args) cmd += " " + shellQuote(a);
   cmd += " 2>" + shellQuote(scratch / "err") + " </dev/null";
+  const testing_support::RunResult r = testing_support::runShell(cmd);
   Outcome o;
-  std::FILE* p = ::popen(cmd.c_str(), "r");
-  if (p == nullptr) return o;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) o.out.append(buf, n);
-  const int st = ::pclose(p);
-  if (WIFEXITED(st)) o.status = WEXITSTATUS(st);
+  o.status = r.status;
+  o.out = r.output;
   if (platform::exists(scratch / "err")) o.err = platform::readFile(scratch / "err");
   return o;
 }

@@ -16,12 +16,6 @@
 namespace zephgo {
 namespace {
 
-std::string put(const testing_support::TestDir& d, const std::string& name,
-                const std::string& data) {
-  std::filesystem::create_directories(std::filesystem::path(d / name).parent_path());
-  return d.write(name, data);
-}
-
 class ZephgoInstallerSearchTest : public ::testing::Test {
  protected:
   testing_support::TestDir dir_;
@@ -36,15 +30,15 @@ TEST_F(ZephgoInstallerSearchTest, Links) {
   fs::create_symlink(dir_ / "nowhere", dir_ / "cd/a/dangling");
   EXPECT_EQ(findInstaller(root_), std::nullopt) << "looping links end";
   // A link to a folder elsewhere is followed.
-  std::string outside = put(dir_, "other/zeph7777.exe", "x");
+  std::string outside = dir_.put("other/zeph7777.exe", "x");
   fs::create_directory_symlink(dir_ / "other", dir_ / "cd/a/b/other");
   EXPECT_EQ(findInstaller(root_), dir_ / "cd/a/b/other/zeph7777.exe");
 }
 
 TEST_F(ZephgoInstallerSearchTest, UnreadableDirectoryIsPassedOver) {
   if (::geteuid() == 0) GTEST_SKIP() << "root reads every directory";
-  put(dir_, "cd/a/zeph0001.exe", "x");
-  std::string found = put(dir_, "cd/b/zeph0002.exe", "x");
+  dir_.put("cd/a/zeph0001.exe", "x");
+  std::string found = dir_.put("cd/b/zeph0002.exe", "x");
   std::filesystem::permissions(dir_ / "cd/a", std::filesystem::perms::none);
   EXPECT_EQ(findInstaller(root_), found);
   std::filesystem::permissions(dir_ / "cd/a", std::filesystem::perms::owner_all);
@@ -61,7 +55,7 @@ TEST_F(ZephgoInstallerSearchTest, TreeDeeperThanAPathCanName) {
   }
   ASSERT_GE(fds.back(), 0);
   ::close(::openat(fds.back(), "zeph0001.exe", O_CREAT | O_WRONLY, 0644));
-  std::string reachable = put(dir_, "cd/b/zeph0002.exe", "x");
+  std::string reachable = dir_.put("cd/b/zeph0002.exe", "x");
   EXPECT_EQ(findInstaller(root_), reachable);
   ::unlinkat(fds.back(), "zeph0001.exe", 0);
   for (size_t i = fds.size() - 1; i > 0; --i) {

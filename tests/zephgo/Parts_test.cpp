@@ -28,13 +28,6 @@ namespace {
   if (!platform::EventLoop::timersFollowThePlatformClock()) \
   GTEST_SKIP() << "the window's timers are the system's here (20 s of real time)"
 
-// Writes a file, making the folders on its way.
-std::string put(const testing_support::TestDir& d, const std::string& name,
-                const std::string& data) {
-  std::filesystem::create_directories(std::filesystem::path(d / name).parent_path());
-  return d.write(name, data);
-}
-
 TEST(ZephgoArgumentTest, NumericRule) {
   for (const char* yes :
        {"0", "00", "0abc", "12", "12abc", " 7", "-3", "+4", "99999999999999999999"})
@@ -60,7 +53,7 @@ constexpr const char* kCommand =
 class ZephgoClientCheckTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    client_ = put(dir_, "zeph client/client.bin", "x");
+    client_ = dir_.put("zeph client/client.bin", "x");
     reg_.setString(kSpi, "", "Zeph.Client");
   }
   testing_support::TestDir dir_;
@@ -121,19 +114,19 @@ class ZephgoInstallerSearchTest : public ::testing::Test {
 
 TEST_F(ZephgoInstallerSearchTest, OrderOfTheSearch) {
   EXPECT_EQ(findInstaller(root_), std::nullopt);
-  put(dir_, "cd/b/zeph0001.exe", "x");
-  std::string deep = put(dir_, "cd/a/b/zeph0003.exe", "x");
+  dir_.put("cd/b/zeph0001.exe", "x");
+  std::string deep = dir_.put("cd/a/b/zeph0003.exe", "x");
   EXPECT_EQ(findInstaller(root_), deep) << "depth first, in name order";
-  std::string top = put(dir_, "cd/zeph0009.exe", "x");
+  std::string top = dir_.put("cd/zeph0009.exe", "x");
   EXPECT_EQ(findInstaller(root_), top) << "the root's files before its subdirectories";
 }
 
 TEST_F(ZephgoInstallerSearchTest, SkippedEntries) {
-  put(dir_, "cd/.hidden/zeph0001.exe", "x");
-  put(dir_, "cd/Recycled/zeph0002.exe", "x");
+  dir_.put("cd/.hidden/zeph0001.exe", "x");
+  dir_.put("cd/Recycled/zeph0002.exe", "x");
   dir_.mkdir("cd/zeph0003.exe");  // a directory, not an installer
   EXPECT_EQ(findInstaller(root_), std::nullopt);
-  std::string inside = put(dir_, "cd/zeph0003.exe/zeph0004.exe", "x");
+  std::string inside = dir_.put("cd/zeph0003.exe/zeph0004.exe", "x");
   EXPECT_EQ(findInstaller(root_), inside);
   EXPECT_EQ(findInstaller(dir_ / "missing"), std::nullopt);
   EXPECT_EQ(findInstaller(inside), std::nullopt) << "a file as root";
@@ -142,15 +135,15 @@ TEST_F(ZephgoInstallerSearchTest, SkippedEntries) {
 TEST_F(ZephgoInstallerSearchTest, DeepTrees) {
   std::string path = "deep";
   for (int i = 0; i < 300; ++i) path += "/d";
-  std::string bottom = put(dir_, path + "/zeph0001.exe", "x");
+  std::string bottom = dir_.put(path + "/zeph0001.exe", "x");
   EXPECT_EQ(findInstaller(dir_ / "deep"), bottom) << "300 levels deep";
 }
 
 TEST_F(ZephgoInstallerSearchTest, DrivesInOrder) {
-  std::string second = put(dir_, "cd2/sub/zeph0002.exe", "x");
+  std::string second = dir_.put("cd2/sub/zeph0002.exe", "x");
   platform::FakeCdDrives drives({dir_ / "none", root_, dir_ / "cd2"});
   EXPECT_EQ(searchDrives(drives), second);
-  std::string first = put(dir_, "cd/zeph0001.exe", "x");
+  std::string first = dir_.put("cd/zeph0001.exe", "x");
   EXPECT_EQ(searchDrives(drives), first);
   platform::FakeCdDrives empty;
   EXPECT_EQ(searchDrives(empty), std::nullopt);

@@ -31,13 +31,6 @@ using platform::Dialogs;
 using testing_support::FakeDialogs;
 using Kind = FakeDialogs::Event::Kind;
 
-// Writes a file, making the folders on its way.
-std::string put(const testing_support::TestDir& d, const std::string& name,
-                const std::string& data) {
-  std::filesystem::create_directories(std::filesystem::path(d / name).parent_path());
-  return d.write(name, data);
-}
-
 constexpr const char* kSpiKey = "HKEY_LOCAL_MACHINE\\Software\\Classes\\.spi";
 constexpr const char* kCommandKey =
     "HKEY_LOCAL_MACHINE\\Software\\Classes\\ZephClient\\Shell\\Open\\command";
@@ -48,7 +41,7 @@ class ZephgoRunTest : public ::testing::Test {
 
   // What an installer leaves behind: the client's program and its keys.
   void installClient() {
-    std::string client = put(dir_, "client/zephclient", "#!/bin/sh\n");
+    std::string client = dir_.put("client/zephclient", "#!/bin/sh\n");
     registry_.setString(kSpiKey, "", "ZephClient");
     registry_.setString(kCommandKey, "", "\"" + client + "\" \"%1\"");
   }
@@ -133,7 +126,7 @@ TEST_F(ZephgoRunTest, InstalledClientOpensThePageWithoutLookingAtDrives) {
 
 TEST_F(ZephgoRunTest, InstallerInASubdirectoryIsRunAndThePageOpened) {
   SKIP_WHERE_TIMERS_ARE_THE_SYSTEMS();
-  std::string installer = put(dir_, "cd/disk1/setup/ZEPH0100.EXE", "x");
+  std::string installer = dir_.put("cd/disk1/setup/ZEPH0100.EXE", "x");
   int noticesDuringInstall = -1;
   programs_ = platform::FakeProgramRunner([&](const std::vector<std::string>&) {
     noticesDuringInstall = dialogs_.openNotices();
@@ -166,7 +159,7 @@ TEST_F(ZephgoRunTest, NotFoundAndCancelGivesOne) {
 
 TEST_F(ZephgoRunTest, OkSearchesAgainAndAClientStillMissingGivesFour) {
   dialogs_.setAnswers({Dialogs::Answer::Ok});
-  dialogs_.onOkCancel([this] { put(dir_, "cd/zeph2000.exe", "x"); });
+  dialogs_.onOkCancel([this] { dir_.put("cd/zeph2000.exe", "x"); });
   EXPECT_EQ(run({"7"}), 4);
   EXPECT_EQ(drives_.calls(), 2);
   EXPECT_EQ(programs_.runs.size(), 1u);
@@ -179,7 +172,7 @@ TEST_F(ZephgoRunTest, OkSearchesAgainAndAClientStillMissingGivesFour) {
 
 TEST_F(ZephgoRunTest, InstallerOutcomes) {
   SKIP_WHERE_TIMERS_ARE_THE_SYSTEMS();
-  put(dir_, "cd/zeph2000.exe", "x");
+  dir_.put("cd/zeph2000.exe", "x");
   // One that cannot be started counts as not installed.
   programs_ = platform::FakeProgramRunner([](const std::vector<std::string>&) -> int {
     throw base::IOError("Cannot run program: Exec format error");
@@ -213,7 +206,7 @@ TEST_F(ZephgoRunTest, BrowserThatCannotStartGivesFive) {
 }
 
 TEST_F(ZephgoRunTest, RecycledFolderIsSkipped) {
-  put(dir_, "cd/Recycled/zeph0001.exe", "x");
+  dir_.put("cd/Recycled/zeph0001.exe", "x");
   EXPECT_EQ(run({"7"}), 1);
   EXPECT_TRUE(programs_.runs.empty());
 }
@@ -280,7 +273,7 @@ TEST_F(ZephgoRunTest, UnexpectedFailureInTheWorkerEndsWithSix) {
 }
 
 TEST_F(ZephgoRunTest, AutoPlayComesBackAfterAnUnexpectedFailure) {
-  put(dir_, "cd/zeph0001.exe", "x");
+  dir_.put("cd/zeph0001.exe", "x");
   BrokenRegistry failsAfterInstall(2);
   Services s{failsAfterInstall,
              drives_,

@@ -14,17 +14,10 @@ using testing_support::runProgram;
 using testing_support::shellQuote;
 using testing_support::TestDir;
 
-// Writes a file, making the folders on its way.
-std::string put(const testing_support::TestDir& d, const std::string& name,
-                const std::string& data) {
-  std::filesystem::create_directories(std::filesystem::path(d / name).parent_path());
-  return d.write(name, data);
-}
-
 class ZephgoE2eTest : public ::testing::Test {
  protected:
   std::string script(const std::string& name, const std::string& body) {
-    std::string p = put(dir_, name, "#!/bin/sh\n" + body);
+    std::string p = dir_.put(name, "#!/bin/sh\n" + body);
     ::chmod(p.c_str(), 0755);
     return p;
   }
@@ -44,7 +37,7 @@ class ZephgoE2eTest : public ::testing::Test {
 // client's keys into the registry file; the page opens and the program ends
 // with 0 once its 20 seconds are over.
 TEST_F(ZephgoE2eTest, InstallsFromCdAndOpensThePage) {
-  put(dir_, "registry.reg", "REGEDIT4\r\n\r\n");
+  dir_.put("registry.reg", "REGEDIT4\r\n\r\n");
   dir_.mkdir("cd1");
   std::string client = dir_ / "client/zephclient";
   script("cd2/disk/ZEPH0100.EXE",
@@ -91,7 +84,7 @@ TEST_F(ZephgoE2eTest, ScriptedAnswersAndExitStatuses) {
 // A broken registry file is reported and read as far as it goes; with
 // standard input not a terminal the CD prompt is answered Cancel.
 TEST_F(ZephgoE2eTest, BrokenRegistryFileAndNoTerminal) {
-  put(dir_, "registry.reg", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\Classes\\.spi]\n@=\"x\n");
+  dir_.put("registry.reg", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\Classes\\.spi]\n@=\"x\n");
   dir_.mkdir("cd");
   auto r = run({"1"}, "ZEPHGO_CDROMS=" + shellQuote(dir_ / "cd"));
   EXPECT_EQ(r.status, 1);
