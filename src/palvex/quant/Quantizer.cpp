@@ -14,9 +14,9 @@ Palette Quantizer::quantize(Sampler& sampler, int target, bool reserved,
   // The palette has 256 entries; targets outside 1..256 are held to them.
   const int t = std::clamp(target, 1, 256);
   std::printf("Quantizing...Colors: %i -> %i ", sampler.count(), t);
-  // The merge changes the bins in place; refinement needs them as sampled.
+  // The bins as sampled, before the merge changes them.
   std::vector<Refiner::Colour> sampled;
-  if (settings.refine) sampled = Refiner::colours(sampler.bins(), settings.rgb);
+  if (settings.refine) sampled = Refiner::colours(sampler.rgbSums());
   Merger::merge(sampler.bins(), t, settings.method == 2, settings.debug);
   std::printf("Done.\n");
   Palette p = PaletteBuilder::build(sampler.bins(), reserved, settings);

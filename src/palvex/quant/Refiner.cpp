@@ -74,27 +74,15 @@ double assign(const Palette& palette, int first, const std::vector<Refiner::Colo
 
 }  // namespace
 
-std::vector<Refiner::Colour> Refiner::colours(const std::vector<Bin>& bins, bool rgb) {
+std::vector<Refiner::Colour> Refiner::colours(const std::vector<std::array<double, 4>>& sums) {
   std::vector<Colour> out;
-  out.reserve(bins.size());
-  for (size_t n = 1; n < bins.size(); ++n) {
-    const Bin& b = bins[n];
-    if (!(b.weight > 0)) continue;
+  out.reserve(sums.size());
+  for (size_t n = 1; n < sums.size(); ++n) {
+    const std::array<double, 4>& s = sums[n];
+    if (!(s[3] > 0)) continue;
     Colour c;
-    c.weight = b.weight;
-    if (rgb) {
-      for (size_t k = 0; k < 3; ++k) c.rgb[k] = b.sum[k] / b.weight;
-    } else {
-      // The palette builder's conversion, in the same precision, so that a
-      // bin of one colour gives that colour's entry exactly.
-      const float y = b.sum[0] / (b.weight * 2.625f);
-      const float cb = b.sum[1] / b.weight - 127.5f;
-      const float cr = b.sum[2] / b.weight - 127.5f;
-      c.rgb[0] = y + 1.402 * cr;
-      c.rgb[1] = y - 0.714136 * cr - 0.344136 * cb;
-      c.rgb[2] = y + 1.772 * cb;
-    }
-    for (double& v : c.rgb) v = std::clamp(v, 0.0, 255.0);
+    c.weight = s[3];
+    for (size_t k = 0; k < 3; ++k) c.rgb[k] = std::clamp(s[k] / s[3], 0.0, 255.0);
     out.push_back(c);
   }
   return out;

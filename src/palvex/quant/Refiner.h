@@ -1,9 +1,9 @@
 #pragma once
 
+#include <array>
 #include <vector>
 
 #include "palvex/Palette.h"
-#include "palvex/quant/Bin.h"
 
 namespace palvex::quant {
 
@@ -22,10 +22,10 @@ class Refiner {
   // lower the total error.
   static constexpr int kRounds = 12;
 
-  // The mean colours of `bins` (numbered from 1, before merging) in RGB:
-  // the means themselves when `rgb`, else converted from the sampling
-  // space as the palette builder does. Bins of weight 0 are left out.
-  static std::vector<Colour> colours(const std::vector<Bin>& bins, bool rgb);
+  // The mean colours of sampled bins from their RGB sums (R, G, B weighted
+  // sums and weight per bin, numbered from 1; Sampler::rgbSums). Bins of
+  // weight 0 are left out.
+  static std::vector<Colour> colours(const std::vector<std::array<double, 4>>& sums);
 
   // Runs the rounds on `palette` (entries 0 .. size − 1). Entries below
   // `fixed` never move; colours are only assigned to entries from `first`
