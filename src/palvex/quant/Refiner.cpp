@@ -105,8 +105,11 @@ void Refiner::refine(Palette& palette, const std::vector<Colour>& colours, int f
       s[3] += colours[c].weight;
     }
     Palette next = palette;
-    // Worst-served colours first, for entries that serve none.
+    // Entries that serve no colour take the worst-served ones: colours by
+    // falling error (lowest number on ties), ranked when first needed.
     std::vector<size_t> worst;
+    bool ranked = false;
+    size_t taken = 0;
     for (int i = fixed; i < palette.size; ++i) {
       const double* s = &sums[static_cast<size_t>(i) * 4];
       if (s[3] > 0) {
@@ -114,19 +117,15 @@ void Refiner::refine(Palette& palette, const std::vector<Colour>& colours, int f
         continue;
       }
       if (i < first) continue;
-      if (worst.empty()) {
+      if (!ranked) {
         for (size_t c = 0; c < colours.size(); ++c)
           if (error[c] > 0) worst.push_back(c);
-        // Largest error first, lowest colour number on ties.
         std::stable_sort(worst.begin(), worst.end(),
                          [&](size_t a, size_t b) { return error[a] > error[b]; });
-        std::reverse(worst.begin(), worst.end());
-        if (worst.empty()) worst.push_back(colours.size());  // none to take
+        ranked = true;
       }
-      if (worst.back() == colours.size()) continue;
-      const Colour& c = colours[worst.back()];
-      worst.pop_back();
-      if (worst.empty()) worst.push_back(colours.size());
+      if (taken == worst.size()) continue;
+      const Colour& c = colours[worst[taken++]];
       next.set(i, toByte(c.rgb[0]), toByte(c.rgb[1]), toByte(c.rgb[2]));
     }
     if (next.entries == palette.entries) break;
