@@ -360,6 +360,27 @@ TEST(PalvexTgaDamage, EachDamageGivesItsMessage) {
             " Colour-mapped Targa files must have 8-bit pixels. ");
 }
 
+// A colour-mapped file whose pixels index past its colour map was read with
+// those pixels black; it is refused, raw or run-length coded.
+TEST(PalvexTgaDamage, PixelsIndexingPastTheColourMapAreRefused) {
+  const std::string message = " Targa pixel indexes past the end of its colour map. ";
+  Bytes past = tgaHeader(1, 2, 1, 8, 2, 24);
+  past.insert(past.end(), {10, 20, 30, 40, 50, 60, 1, 2});
+  EXPECT_EQ(decodeError(past), message);
+  Bytes lastFits = past;
+  lastFits.back() = 1;
+  Image im;
+  TgaCodec::decode(lastFits, im);
+  EXPECT_EQ(im.pixels, (std::vector<uint8_t>{60, 50, 40, 60, 50, 40}));
+  Bytes run = tgaHeader(9, 3, 1, 8, 1, 24);
+  run.insert(run.end(), {10, 20, 30, 0x82, 1});
+  EXPECT_EQ(decodeError(run), message);
+  // No colour map at all: every index is past it.
+  Bytes noMap = tgaHeader(1, 1, 1, 8);
+  noMap.push_back(0);
+  EXPECT_EQ(decodeError(noMap), message);
+}
+
 // --- the output buffer ---
 
 TEST(PalvexOutputBuffer, PiecesAreGatheredUpTo8192Bytes) {

@@ -236,18 +236,25 @@ TEST_F(PalvexE2e, CommonPaletteModeGivesEveryFileTheSamePalette) {
 TEST_F(PalvexE2e, APinkKeyColourBecomesEntryZero) {
   convert(shellQuote(dir / "tex.png") + " -fill '#ff00ff' -draw 'rectangle 0,0 20,39' " +
           "-type TrueColor BMP3:" + shellQuote(dir / "key.bmp"));
-  const RunResult r = palvex(dir, {"key.bmp", "key.pcx", "-pinkmask"});
-  EXPECT_TRUE(contains(r.output, "Quantizing with special mask color.\n")) << r.output;
-  palvex::Image im;
-  im.inputName = dir / "key.pcx";
-  im.keepIndexPlane = true;
-  ASSERT_TRUE(palvex::files::ImageFiles::load(im, true));
-  EXPECT_EQ(im.sourcePalette[0], 255);
-  EXPECT_EQ(im.sourcePalette[1], 0);
-  EXPECT_EQ(im.sourcePalette[2], 255);
-  for (int y = 0; y < 40; ++y)
-    for (int x = 0; x < 48; ++x)
-      ASSERT_EQ(im.indexPlane[static_cast<size_t>(y * 48 + x)] == 0, x <= 20) << x << "," << y;
+  // The same with the refined palette and plain RGB mapping, dithered or not.
+  for (const std::vector<std::string>& extra :
+       {std::vector<std::string>{}, {"-refine"}, {"-refine", "-dither", "100"}}) {
+    std::vector<std::string> args = {"key.bmp", "key.pcx", "-o", "-pinkmask"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    SCOPED_TRACE(extra.empty() ? "designed" : extra.back());
+    const RunResult r = palvex(dir, args);
+    EXPECT_TRUE(contains(r.output, "Quantizing with special mask color.\n")) << r.output;
+    palvex::Image im;
+    im.inputName = dir / "key.pcx";
+    im.keepIndexPlane = true;
+    ASSERT_TRUE(palvex::files::ImageFiles::load(im, true));
+    EXPECT_EQ(im.sourcePalette[0], 255);
+    EXPECT_EQ(im.sourcePalette[1], 0);
+    EXPECT_EQ(im.sourcePalette[2], 255);
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 48; ++x)
+        ASSERT_EQ(im.indexPlane[static_cast<size_t>(y * 48 + x)] == 0, x <= 20) << x << "," << y;
+  }
 }
 
 TEST_F(PalvexE2e, BadInputEndsTheRunWithoutLeavingAnOutput) {

@@ -64,6 +64,7 @@ enum class Id {
   kPreDepth,
   kColours,
   kPng,
+  kRefine,
 };
 
 struct Keyword {
@@ -128,6 +129,7 @@ constexpr Keyword kKeywords[] = {
     {"colours", 1, Id::kColours},
     // Added after the others, so that no earlier abbreviation changes.
     {"png", 3, Id::kPng},
+    {"refine", 4, Id::kRefine},
 };
 
 constexpr const char* kUsage[] = {
@@ -168,6 +170,9 @@ constexpr const char* kUsage[] = {
     " \n",
     "  Please read the manual for detailed instructions. \n",
     "  Switches can be abbreviated to any non-ambiguous size. \n",
+    // Added after the designed text, which stays as it was.
+    "  -refine        k-means palette refinement and nearest colours in plain RGB; \n",
+    "                 better quality, but changes the output. \n",
 };
 
 // The arguments after a switch, consumed one by one; a missing one reads
@@ -243,6 +248,9 @@ void apply(Id id, Values& v, Settings& s, bool report) {
       break;
     case Id::kPng:
       s.format = files::OutputFormat::kPng;
+      break;
+    case Id::kRefine:
+      s.refine = true;
       break;
     case Id::kAuto:
       s.autoCommon = v.integer();

@@ -33,6 +33,9 @@ struct Settings {
   int method = 1;
   int colours = 256;
   int dither = 0;
+  // -refine: k-means refinement of the palette and nearest colours in plain
+  // RGB; changes the output, so it is off unless asked for.
+  bool refine = false;
 
   // Masks and scaling.
   bool masking = false;

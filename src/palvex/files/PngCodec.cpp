@@ -96,7 +96,7 @@ bool PngCodec::recognises(std::span<const uint8_t> data) {
   return data.size() >= sizeof kSignature && std::memcmp(data.data(), kSignature, 8) == 0;
 }
 
-void PngCodec::decode(std::span<const uint8_t> data, Image& image) {
+void PngCodec::decode(std::span<const uint8_t> data, Image& image, Checksums checksums) {
   Reader reader{data.data(), data.size(), 0, "damaged"};
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &reader, onError, onWarning);
   if (png == nullptr) throw std::bad_alloc();
@@ -108,6 +108,12 @@ void PngCodec::decode(std::span<const uint8_t> data, Image& image) {
   } release{&png, &info};
   if (info == nullptr) throw std::bad_alloc();
   png_set_read_fn(png, &reader, readBytes);
+  if (checksums == Checksums::kIgnore) {
+    png_set_crc_action(png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
+#ifdef PNG_IGNORE_ADLER32
+    png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+#endif
+  }
 
   Header h;
   if (!readHeader(png, info, &h)) throw DecodeError(failure(reader));

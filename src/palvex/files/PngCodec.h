@@ -15,12 +15,17 @@ class PngCodec {
   // Whether `data` starts with the PNG signature.
   static bool recognises(std::span<const uint8_t> data);
 
+  // Whether chunk checksums are checked. Only the fuzz harness ignores
+  // them, so that its mutations reach the decoder; the program checks.
+  enum class Checksums { kCheck, kIgnore };
+
   // Fills the image as PcxCodec::decode does: RGB pixels (16-bit samples
   // v become v ÷ 257 rounded down, alpha dropped, grey spread to three channels); a
   // paletted file also gives its palette (size 256) and, when asked, its
   // index plane. Interlaced files are refused. Throws DecodeError with the
   // message to print; the image is then left as it was.
-  static void decode(std::span<const uint8_t> data, Image& image);
+  static void decode(std::span<const uint8_t> data, Image& image,
+                     Checksums checksums = Checksums::kCheck);
 
   // An 8-bit paletted file of `indices` whose palette holds the entries up
   // to the palette's size and the highest index written.

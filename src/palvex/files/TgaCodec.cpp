@@ -129,6 +129,10 @@ void TgaCodec::decode(std::span<const uint8_t> data, Image& image) {
   const size_t bpp = depth / 8u;
   const bool rle = type == kTypeMappedRle || type == kTypeTrueRle;
   const std::vector<uint8_t> raw = readValues(data, pos, count, bpp, rle);
+  // An index past the colour map has no colour; refused rather than read
+  // as black.
+  if (mappedType && std::any_of(raw.begin(), raw.end(), [&](uint8_t v) { return v >= mapLength; }))
+    throw DecodeError(" Targa pixel indexes past the end of its colour map. ");
 
   std::vector<uint8_t> pixels = toRgb(raw, count, bpp, map, mapLength > 0);
   // Stored bottom-up.

@@ -1,6 +1,7 @@
 #include "palvex/quant/Mapper.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -12,10 +13,16 @@
 namespace palvex::quant {
 namespace {
 
+// The designed channel weights of the distance, and the plain RGB ones of
+// -refine.
+constexpr std::array<int64_t, 3> kDesigned{17, 32, 9};
+constexpr std::array<int64_t, 3> kPlain{1, 1, 1};
+
 // The palette in the weighted form the distance uses, with the searched
 // entries ordered by their weighted green so that a search can stop once the
 // green difference alone exceeds the best distance found.
 struct Weighted {
+  std::array<int64_t, 3> k = kDesigned;
   int first = 0;
   int size = 0;
   int64_t c[256][3] = {};
@@ -24,14 +31,14 @@ struct Weighted {
   int64_t green[256] = {};  // weighted green of order[k]
 };
 
-Weighted weigh(const Palette& palette, int first) {
+Weighted weigh(const Palette& palette, int first, const std::array<int64_t, 3>& scale) {
   Weighted w;
+  w.k = scale;
   w.first = first;
   w.size = std::clamp(palette.size, 0, 256);
   for (int i = 0; i < 256; ++i) {
-    w.c[i][0] = 17 * palette.entries[static_cast<size_t>(i)][0];
-    w.c[i][1] = 32 * palette.entries[static_cast<size_t>(i)][1];
-    w.c[i][2] = 9 * palette.entries[static_cast<size_t>(i)][2];
+    for (size_t ch = 0; ch < 3; ++ch)
+      w.c[i][ch] = scale[ch] * palette.entries[static_cast<size_t>(i)][ch];
   }
   for (int i = first; i < w.size; ++i) w.order[w.count++] = i;
   std::stable_sort(w.order, w.order + w.count, [&](int a, int b) { return w.c[a][1] < w.c[b][1]; });
@@ -43,7 +50,7 @@ Weighted weigh(const Palette& palette, int first) {
 // a scan of all entries in index order.
 int nearestWeighted(const Weighted& w, int r, int g, int b) {
   if (w.count == 0) return 0;
-  const int64_t wr = 17 * int64_t{r}, wg = 32 * int64_t{g}, wb = 9 * int64_t{b};
+  const int64_t wr = w.k[0] * r, wg = w.k[1] * g, wb = w.k[2] * b;
   int best = -1;
   int64_t bestDistance = INT64_MAX;
   auto consider = [&](int k) {
@@ -134,7 +141,7 @@ void mapDithered(Image& image, const Palette& palette, const Weighted& w, int st
 }  // namespace
 
 int Mapper::nearest(const Palette& palette, int first, int r, int g, int b) {
-  return nearestWeighted(weigh(palette, first), r, g, b);
+  return nearestWeighted(weigh(palette, first, kDesigned), r, g, b);
 }
 
 void Mapper::map(Image& image, const Palette& palette, bool reserved,
@@ -146,7 +153,8 @@ void Mapper::map(Image& image, const Palette& palette, bool reserved,
   image.outIndices.assign(
       static_cast<size_t>(image.outWidth) * static_cast<size_t>(image.outHeight), 0);
   image.outPalette = palette;
-  const auto w = std::make_unique<Weighted>(weigh(palette, reserved ? 1 : 0));
+  const auto w = std::make_unique<Weighted>(
+      weigh(palette, reserved ? 1 : 0, settings.refine ? kPlain : kDesigned));
   // Strengths above 100 would feed back more error than was made.
   const int strength = std::clamp(settings.dither, 0, 100);
   if (strength > 0)

@@ -16,7 +16,9 @@ class Mapper {
   static int nearest(const Palette& palette, int first, int r, int g, int b);
 
   // Scales the image to level 0 and fills its output size, indices and
-  // palette. Entry 0 is left out of the search when `reserved`, or when
+  // palette. With `settings.refine` the nearest entry is the one at the
+  // smallest plain squared RGB distance (lowest index on ties), dithered or
+  // not. Entry 0 is left out of the search when `reserved`, or when
   // masking is on and the image has a mask plane; masked level pixels of an
   // image with a found mask colour become entry 0.
   static void map(Image& image, const Palette& palette, bool reserved,

@@ -5,6 +5,7 @@
 
 #include "palvex/quant/Merger.h"
 #include "palvex/quant/PaletteBuilder.h"
+#include "palvex/quant/Refiner.h"
 
 namespace palvex::quant {
 
@@ -13,9 +14,19 @@ Palette Quantizer::quantize(Sampler& sampler, int target, bool reserved,
   // The palette has 256 entries; targets outside 1..256 are held to them.
   const int t = std::clamp(target, 1, 256);
   std::printf("Quantizing...Colors: %i -> %i ", sampler.count(), t);
+  // The bins as sampled, before the merge changes them.
+  std::vector<Refiner::Colour> sampled;
+  if (settings.refine) sampled = Refiner::colours(sampler.rgbSums());
   Merger::merge(sampler.bins(), t, settings.method == 2, settings.debug);
   std::printf("Done.\n");
   Palette p = PaletteBuilder::build(sampler.bins(), reserved, settings);
+  if (settings.refine) {
+    // Entry 0 stays when the builder put it there (black or the mask
+    // colour) and is not searched when masked pixels hold it.
+    const int fixed = p.size > sampler.count() || settings.forcedColour ? 1 : 0;
+    const int first = reserved || settings.forcedColour ? 1 : 0;
+    Refiner::refine(p, sampled, fixed, first);
+  }
   PaletteBuilder::sort(p, settings);
   return p;
 }

@@ -12,6 +12,8 @@ class Quantizer {
   // Merges the sampler's bins down to `target` colours (taken as 1 to 256)
   // and returns the sorted palette. `reserved` keeps entry 0 for masked
   // pixels. Prints "Quantizing...Colors: bins -> target " and "Done.".
+  // With `settings.refine` the built palette is refined (Refiner) from the
+  // bins as sampled before it is sorted.
   static Palette quantize(Sampler& sampler, int target, bool reserved,
                           const cli::Settings& settings);
 };

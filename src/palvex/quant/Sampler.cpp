@@ -34,6 +34,7 @@ Sampler::Sampler(const cli::Settings& settings) : settings_(settings) { clear();
 void Sampler::clear() {
   bins_.assign(1, Bin{});
   heads_.assign(kCells, 0);
+  rgbSums_.assign(settings_.refine ? 1 : 0, {0, 0, 0, 0});
 }
 
 int Sampler::ceiling() const {
@@ -99,7 +100,13 @@ void Sampler::sampleLevel(Image& image, int level, float weight, bool ownBins,
       c[1] = 0.5 * b - 0.33126 * g - 0.16874 * r + 127.5;
       c[2] = 0.5 * r - 0.41869 * g - 0.08131 * b + 127.5;
     }
-    add(c, wgt, depths, ownBins);
+    const size_t bin = add(c, wgt, depths, ownBins);
+    if (settings_.refine) {
+      if (rgbSums_.size() <= bin) rgbSums_.resize(bin + 1, {0, 0, 0, 0});
+      std::array<double, 4>& sum = rgbSums_[bin];
+      for (size_t k = 0; k < 3; ++k) sum[k] += double{wgt} * p[k];
+      sum[3] += wgt;
+    }
   }
   if (emphasis && settings_.debug) {
     std::printf("Total emphasized:  %i  percent. \n", static_cast<int>(smooth * 100 / n));
@@ -111,7 +118,8 @@ void Sampler::sampleLevel(Image& image, int level, float weight, bool ownBins,
   }
 }
 
-void Sampler::add(const double c[3], float weight, const std::array<int, 3>& depths, bool ownBin) {
+size_t Sampler::add(const double c[3], float weight, const std::array<int, 3>& depths,
+                    bool ownBin) {
   const int c0 = clampRound(c[0]), c1 = clampRound(c[1]), c2 = clampRound(c[2]);
   auto top = [](int v, int bits) { return v & ((0xFF << (8 - bits)) & 0xFF); };
   // The second digit applies to component 2, the third to component 1.
@@ -128,7 +136,7 @@ void Sampler::add(const double c[3], float weight, const std::array<int, 3>& dep
       if (bin.key != key) continue;
       for (int k = 0; k < 3; ++k) bin.sum[k] = static_cast<float>(bin.sum[k] + weight * v[k]);
       bin.weight += weight;
-      return;
+      return static_cast<size_t>(b);
     }
   }
   Bin bin;
@@ -141,6 +149,7 @@ void Sampler::add(const double c[3], float weight, const std::array<int, 3>& dep
     heads_[cell] = static_cast<int32_t>(bins_.size());
   }
   bins_.push_back(bin);
+  return bins_.size() - 1;
 }
 
 }  // namespace palvex::quant

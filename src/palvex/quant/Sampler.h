@@ -26,6 +26,10 @@ class Sampler {
   // Bins are numbered from 1; entry 0 is unused.
   int count() const { return static_cast<int>(bins_.size()) - 1; }
   std::vector<Bin>& bins() { return bins_; }
+  // With -refine: per bin (numbered as the bins), the weighted sums of its
+  // pixels' R, G and B and its weight, in double precision, so that a bin
+  // of one colour gives that colour exactly. Empty without -refine.
+  const std::vector<std::array<double, 4>>& rgbSums() const { return rgbSums_; }
   // Sampling of a level stops when the bins reach this number.
   int ceiling() const;
   // The number of further levels sampled for an image.
@@ -34,11 +38,13 @@ class Sampler {
  private:
   void sampleLevel(Image& image, int level, float weight, bool ownBins,
                    const std::array<int, 3>& depths);
-  void add(const double c[3], float weight, const std::array<int, 3>& depths, bool ownBin);
+  // Returns the number of the bin the colour went to.
+  size_t add(const double c[3], float weight, const std::array<int, 3>& depths, bool ownBin);
 
   const cli::Settings& settings_;
   std::vector<Bin> bins_;
   std::vector<int32_t> heads_;
+  std::vector<std::array<double, 4>> rgbSums_;
 };
 
 }  // namespace palvex::quant
