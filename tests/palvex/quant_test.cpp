@@ -1,5 +1,6 @@
 // The colour engine: sampling, depth adaptation, merging, palette building
 // and sorting, and mapping.
+#include <cmath>
 #include <random>
 #include <set>
 
@@ -226,6 +227,86 @@ TEST(PalvexMerger, ChoosesTheSameMergesAsTheStatedRule) {
         ASSERT_EQ(fast[i].weight, slow[i].weight) << "seed " << seed << " bin " << i;
         for (int k = 0; k < 3; ++k) ASSERT_EQ(fast[i].sum[k], slow[i].sum[k]);
       }
+    }
+  }
+}
+
+// The merge as a full scan: every bin's neighbour among the higher-numbered
+// bins, recomputed by scanning them all whenever it may have changed.
+void fullScanMerge(std::vector<Bin>& bins, int target) {
+  int count = static_cast<int>(bins.size()) - 1;
+  for (int x = 1; x <= count; ++x)
+    for (int k = 0; k < 3; ++k) bins[x].mean[k] = bins[x].sum[k] / bins[x].weight;
+  auto find = [&](int x) {
+    bins[x].neighbour = 0;
+    bins[x].cost = 1e30f;
+    for (int y = x + 1; y <= count; ++y) {
+      const float c = Merger::cost(bins[x], bins[y]);
+      if (bins[x].neighbour == 0 || c < bins[x].cost) {
+        bins[x].cost = c;
+        bins[x].neighbour = y;
+      }
+    }
+  };
+  for (int x = 1; x <= count; ++x) find(x);
+  while (count > target) {
+    int a = 1;
+    for (int x = 2; x <= count; ++x)
+      if (bins[x].cost < bins[a].cost) a = x;
+    const int b = bins[a].neighbour, h = count;
+    for (int k = 0; k < 3; ++k) bins[b].sum[k] += bins[a].sum[k];
+    bins[b].weight += bins[a].weight;
+    for (int k = 0; k < 3; ++k) bins[b].mean[k] = bins[b].sum[k] / bins[b].weight;
+    bins[a] = bins[h];
+    bins.pop_back();
+    --count;
+    for (int x = 1; x <= count; ++x) {
+      const int nb = bins[x].neighbour;
+      if (x == a || x == b || nb == a || nb == b || nb == h) {
+        find(x);
+        continue;
+      }
+      for (int y : {a, b}) {
+        if (y <= x || y > count) continue;
+        const float c = Merger::cost(bins[x], bins[y]);
+        if (c < bins[x].cost || (c == bins[x].cost && y < bins[x].neighbour)) {
+          bins[x].cost = c;
+          bins[x].neighbour = y;
+        }
+      }
+    }
+  }
+}
+
+// Thousands of bins whose weights span four orders of magnitude, in tight
+// clusters with far outliers and exact duplicates of means: the searches
+// that pass over far cells must still choose every merge as a full scan.
+TEST(PalvexMerger, SkippingFarBinsChoosesAsAFullScan) {
+  for (uint32_t seed = 1; seed <= 3; ++seed) {
+    std::mt19937 rng(seed);
+    std::vector<Bin> bins(1);
+    for (int i = 0; i < 1500; ++i) {
+      Bin b;
+      b.weight = static_cast<float>(std::pow(10.0, static_cast<double>(rng() % 4000) / 1000.0));
+      const int cluster = static_cast<int>(rng() % 6);
+      const bool outlier = rng() % 50 == 0;
+      for (int k = 0; k < 3; ++k) {
+        const float centre = static_cast<float>(cluster * 40 + k * 7);
+        const float spread = outlier ? 255.0f : (seed == 3 ? 2.0f : 9.0f);
+        const float v = (k == 0 ? 2.625f : 1.0f) *
+                        (centre + spread * static_cast<float>(rng() % 1000) / 1000.0f);
+        b.sum[k] = v * b.weight;
+      }
+      bins.push_back(b);
+      if (rng() % 20 == 0) bins.push_back(b);
+    }
+    std::vector<Bin> slow = bins;
+    Merger::merge(bins, 64, false, false);
+    fullScanMerge(slow, 64);
+    ASSERT_EQ(bins.size(), slow.size());
+    for (size_t i = 1; i < bins.size(); ++i) {
+      ASSERT_EQ(bins[i].weight, slow[i].weight) << "seed " << seed << " bin " << i;
+      for (int k = 0; k < 3; ++k) ASSERT_EQ(bins[i].sum[k], slow[i].sum[k]);
     }
   }
 }

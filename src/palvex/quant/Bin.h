@@ -5,8 +5,8 @@
 namespace palvex::quant {
 
 // One distinct sampled colour: weighted component sums, their means, the
-// weight, the recorded nearest neighbour (among higher-numbered bins) with
-// its merge cost, the identity key and the next bin of the same coarse cell.
+// weight, the nearest neighbour recorded while merging with its merge cost,
+// the identity key and the next bin of the same coarse cell.
 struct Bin {
   float sum[3] = {0, 0, 0};
   float mean[3] = {0, 0, 0};

@@ -20,9 +20,6 @@ class Merger {
   // highest bin into the freed number. With `squareRootWeights` (method 2)
   // weights are first replaced by their square roots, keeping the means.
   static void merge(std::vector<Bin>& bins, int target, bool squareRootWeights, bool debug);
-
- private:
-  static void findNeighbour(std::vector<Bin>& bins, int x, int count);
 };
 
 }  // namespace palvex::quant
