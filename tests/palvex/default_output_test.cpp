@@ -104,8 +104,13 @@ Picture photo(int32_t w, int32_t h, uint32_t seed) {
       const int dx = x - w / 3;
       const int dy = y - h / 2;
       const int blob = 120 - (dx * dx + dy * dy) * 480 / (w * w + h * h);
-      p.set(x, y, 40 + x * 160 / w + (blob > 0 ? blob : 0) + n.around(6),
-            60 + y * 120 / h + n.around(6), 200 - (x + y) * 150 / (w + h) + n.around(6));
+      // The noise is drawn blue, green, red, in statements of their own:
+      // as arguments of one call their order would be the compiler's.
+      const int nb = n.around(6);
+      const int ng = n.around(6);
+      const int nr = n.around(6);
+      p.set(x, y, 40 + x * 160 / w + (blob > 0 ? blob : 0) + nr, 60 + y * 120 / h + ng,
+            200 - (x + y) * 150 / (w + h) + nb);
     }
   return p;
 }
@@ -136,7 +141,10 @@ Picture maskedSprite(int32_t size, uint32_t seed) {
         p.set(x, y, 255, 0, 255);
       } else {
         const int shade = 255 - d2 * 200 / (c * c);
-        p.set(x, y, shade / 3 + n.around(4), shade + n.around(4), shade / 2 + n.around(4));
+        const int nb = n.around(4);  // blue, green, red, as in photo()
+        const int ng = n.around(4);
+        const int nr = n.around(4);
+        p.set(x, y, shade / 3 + nr, shade + ng, shade / 2 + nb);
       }
     }
   return p;
