@@ -219,7 +219,7 @@ for fault in "drop-after 1000" "drop-after 10" "fault garbage" "fault no-ack" "f
   case $status_sound in 50 | none) ;; *) ok=1 ;; esac
   ls "$logs_dir" | grep -q '\.log$' && ok=1
   check "tessaly.exe: nothing lost under the collector's $fault" $ok \
-    "status $status then $status_sound; lost $lost_bad then $lost_sound; the first run ended: $(tail -4 "$work/fault-$name.out.crlf" | tr -d '\r' | tr '\n' ' ')"
+    "status $status then $status_sound; lost $lost_bad then $lost_sound; the first run ended: $(tail -4 "$work/fault-$name.out.crlf" | tr -d '\r\0' | tr '\n' ' ')"
 done
 
 # --- uploadstarter ---
