@@ -187,6 +187,14 @@ missing_logs() {
   for dir in "$@"; do sums "$dir"; done | sort -u >"$work/found.sums"
   sums "$work/sent" | sort -u | comm -23 - "$work/found.sums" | wc -l
 }
+# tessaly_to_collector DIR OUTPUT: tessaly.exe delivers the logs of DIR to
+# the collector on $fault_port, its output in OUTPUT; its status is returned.
+tessaly_to_collector() {
+  (cd "$work" && TESSALY_COLLECTORS=127.0.0.1:$fault_port timeout 120 "$wine" \
+    "$win/bin/tessaly.exe" -v -d "$(basename "$1")" >"$2" 2>&1)
+}
+# run_end OUTPUT: the last lines of a run's output, on one line.
+run_end() { tail -4 "$1" | tr -d '\r\0' | tr '\n' ' '; }
 for fault in "drop-after 1000" "drop-after 10" "fault garbage" "fault no-ack" "fault full-disk" \
   "fault no-newline" "fault early-ack"; do
   name=${fault#* }-${fault%% *}
@@ -194,17 +202,15 @@ for fault in "drop-after 1000" "drop-after 10" "fault garbage" "fault no-ack" "f
   mkdir -p "$logs_dir"
   cp "$work/sent"/*.log "$logs_dir/"
   start_collector "$name" --${fault%% *} ${fault#* }
-  (cd "$work" && TESSALY_COLLECTORS=127.0.0.1:$fault_port timeout 120 "$wine" "$win/bin/tessaly.exe" \
-    -v -d "$(basename "$logs_dir")" >"$work/fault-$name.out.crlf" 2>&1)
+  tessaly_to_collector "$logs_dir" "$work/fault-$name.out.crlf"
   status=$?
   # Once in a few runs under Wine a run against a connection reset ends
   # with status 1, which is none of tessaly's codes; the run is tried once
   # more (its logs are still there) and the first status is reported.
   if [ $status -ne 50 ] && [ "${fault%% *}" = drop-after ]; then
-    echo "          tessaly.exe under $fault ended with status $status ($(tail -4 \
-      "$work/fault-$name.out.crlf" | tr -d '\r\0' | tr '\n' ' ')); tried once more"
-    (cd "$work" && TESSALY_COLLECTORS=127.0.0.1:$fault_port timeout 120 "$wine" \
-      "$win/bin/tessaly.exe" -v -d "$(basename "$logs_dir")" >"$work/fault-$name.out.crlf" 2>&1)
+    echo "          tessaly.exe under $fault ended with status $status" \
+      "($(run_end "$work/fault-$name.out.crlf")); tried once more"
+    tessaly_to_collector "$logs_dir" "$work/fault-$name.out.crlf"
     status=$?
   fi
   kill "$fault_pid" 2>/dev/null
@@ -216,8 +222,7 @@ for fault in "drop-after 1000" "drop-after 10" "fault garbage" "fault no-ack" "f
   status_sound=none
   if ls "$logs_dir" | grep -q '\.log$'; then
     start_collector "$name-sound"
-    (cd "$work" && TESSALY_COLLECTORS=127.0.0.1:$fault_port timeout 120 "$wine" \
-      "$win/bin/tessaly.exe" -v -d "$(basename "$logs_dir")" >"$work/fault-$name-sound.out.crlf" 2>&1)
+    tessaly_to_collector "$logs_dir" "$work/fault-$name-sound.out.crlf"
     status_sound=$?
     kill "$fault_pid" 2>/dev/null
     wait "$fault_pid" 2>/dev/null
@@ -229,7 +234,7 @@ for fault in "drop-after 1000" "drop-after 10" "fault garbage" "fault no-ack" "f
   case $status_sound in 50 | none) ;; *) ok=1 ;; esac
   ls "$logs_dir" | grep -q '\.log$' && ok=1
   check "tessaly.exe: nothing lost under the collector's $fault" $ok \
-    "status $status then $status_sound; lost $lost_bad then $lost_sound; the first run ended: $(tail -4 "$work/fault-$name.out.crlf" | tr -d '\r\0' | tr '\n' ' ')"
+    "status $status then $status_sound; lost $lost_bad then $lost_sound; the first run ended: $(run_end "$work/fault-$name.out.crlf")"
 done
 
 # --- uploadstarter ---
