@@ -9,9 +9,9 @@ dir=${1:-build-windows}
 [ $# -gt 0 ] && shift
 
 # The cross compiler, zlib and the GoogleTest sources for the programs and
-# their tests; Wine and Xvfb to run them (scripts/test-windows.sh); dpkg-dev
-# unpacks libpng's source.
-PACKAGES=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest cmake ninja-build wine64 xvfb dpkg-dev)
+# their tests; the JSON library's headers; Wine and Xvfb to run them
+# (scripts/test-windows.sh); dpkg-dev unpacks libpng's source.
+PACKAGES=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest nlohmann-json3-dev cmake ninja-build wine64 xvfb dpkg-dev)
 missing=()
 for p in "${PACKAGES[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

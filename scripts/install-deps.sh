@@ -4,12 +4,13 @@
 set -euo pipefail
 
 # install-deps.sh --demo installs only what scripts/demo.sh builds with.
-PACKAGES=(g++ cmake ninja-build zlib1g-dev libpng-dev)
+PACKAGES=(g++ cmake ninja-build zlib1g-dev libpng-dev nlohmann-json3-dev)
 if [ "${1:-}" != "--demo" ]; then
 PACKAGES+=(make libgtest-dev libgmock-dev libbenchmark-dev
           clang libclang-rt-14-dev python3 imagemagick giflib-tools)
-# The page checks: the HTML checker and the headless browser.
-PACKAGES+=(tidy chromium)
+# The page checks: the HTML checker and the headless browser; the site data
+# checks: the JSON Schema validator.
+PACKAGES+=(tidy chromium python3-jsonschema)
 # The palvex quality benchmark compares with pngquant.
 PACKAGES+=(pngquant bc)
 # palvex reads and writes PNG files.
