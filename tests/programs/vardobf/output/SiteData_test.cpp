@@ -145,21 +145,21 @@ TEST_F(SiteDataTest, TextsAreStoredAsTextAndFiguresAsPlainNumbers) {
 }
 
 TEST_F(SiteDataTest, ARunRewritesOnlyThePartsOfTheListItChanged) {
-  for (int i = 0; i < 1500; ++i) add("P" + std::to_string(i), i % 2 == 0, i);
+  for (int i = 0; i <= SiteData::kChunkSize; ++i) add("P" + std::to_string(i), i % 2 == 0, i);
   write(3);
   ASSERT_EQ(read("totals")["players"]["chunks"], 2);
   ageFiles();
 
   nextRun();
-  t.plist.find(HashEntry::key("P1200", true))->modified = true;
-  setFrags(1200, 5000);
+  t.plist.find(HashEntry::key("P1000", true))->modified = true;
+  setFrags(1000, 5000);
   // Changed in the database without the run knowing: a changed list would
   // show it.
   setFrags(5, 999);
   write(1);
-  EXPECT_EQ(row(1200)["frags"], 5000);
+  EXPECT_EQ(row(1000)["frags"], 5000);
   EXPECT_TRUE(rewritten("players-1.json"));
-  EXPECT_TRUE(rewritten("player/1200.js"));
+  EXPECT_TRUE(rewritten("player/1000.js"));
   EXPECT_FALSE(rewritten("players-0.json"));
   EXPECT_FALSE(rewritten("player/5.json"));
   EXPECT_EQ(row(5)["frags"], 5);
