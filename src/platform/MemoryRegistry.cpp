@@ -2,15 +2,12 @@
 
 #include <utility>
 
+#include "base/Text.h"
+
 namespace platform {
 namespace {
 
-std::string lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
+using base::asciiLower;
 
 }  // namespace
 
@@ -34,20 +31,20 @@ std::string MemoryRegistry::normalKey(std::string_view key) {
     out += c;
   }
   if (!out.empty() && out.back() == '\\') out.pop_back();
-  return lower(out);
+  return asciiLower(out);
 }
 
 std::optional<RegistryValue> MemoryRegistry::value(std::string_view key,
                                                    std::string_view name) const {
   auto k = keys_.find(normalKey(key));
   if (k == keys_.end()) return std::nullopt;
-  auto v = k->second.find(lower(name));
+  auto v = k->second.find(asciiLower(name));
   if (v == k->second.end()) return std::nullopt;
   return v->second;
 }
 
 void MemoryRegistry::set(std::string_view key, std::string_view name, RegistryValue v) {
-  keys_[normalKey(key)][lower(name)] = std::move(v);
+  keys_[normalKey(key)][asciiLower(name)] = std::move(v);
 }
 
 void MemoryRegistry::setString(std::string_view key, std::string_view name, std::string_view text) {
@@ -62,7 +59,7 @@ void MemoryRegistry::createKey(std::string_view key) { keys_[normalKey(key)]; }
 bool MemoryRegistry::remove(std::string_view key, std::string_view name) {
   auto k = keys_.find(normalKey(key));
   if (k == keys_.end()) return false;
-  return k->second.erase(lower(name)) > 0;
+  return k->second.erase(asciiLower(name)) > 0;
 }
 
 bool MemoryRegistry::hasKey(std::string_view key) const { return keys_.count(normalKey(key)) > 0; }

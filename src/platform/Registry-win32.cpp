@@ -3,19 +3,14 @@
 #include <cstring>
 #include <vector>
 
+#include "base/Text.h"
 #include "platform/LauncherWin32.h"
 #include "platform/WideText.h"
 
 namespace platform::detail {
 namespace {
 
-bool sameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  auto low = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  for (size_t i = 0; i < a.size(); ++i)
-    if (low(a[i]) != low(b[i])) return false;
-  return true;
-}
+bool sameName(std::string_view a, std::string_view b) { return base::equalsIgnoreCase(a, b); }
 
 // The root key a path begins with; null when it names none.
 HKEY rootKey(std::string_view name) {

@@ -3,6 +3,7 @@
 #include <optional>
 #include <utility>
 
+#include "base/Text.h"
 #include "base/Failure.h"
 #include "platform/FileSystem.h"
 
@@ -58,13 +59,7 @@ std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
   return out;
 }
 
-bool isSpace(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && isSpace(s.front())) s.remove_prefix(1);
-  while (!s.empty() && isSpace(s.back())) s.remove_suffix(1);
-  return s;
-}
+using base::trim;
 
 int hexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';

@@ -1,23 +1,14 @@
 #include "platform/TerminalDialogs.h"
 
+#include "base/Text.h"
+
 namespace platform {
 namespace {
 
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() &&
-         (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
-    s.remove_suffix(1);
-  return s;
-}
+// A line without blanks before it and without blanks and its end after it.
+std::string_view trim(std::string_view s) { return base::trim(s, " \t", " \t\r\n"); }
 
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  auto low = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  for (size_t i = 0; i < a.size(); ++i)
-    if (low(a[i]) != low(b[i])) return false;
-  return true;
-}
+using base::equalsIgnoreCase;
 
 class TerminalNotice : public Notice {};
 

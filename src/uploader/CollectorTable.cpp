@@ -1,5 +1,6 @@
 #include "uploader/CollectorTable.h"
 
+#include "base/Text.h"
 #include "platform/FileSystem.h"
 #include "base/Failure.h"
 
@@ -15,13 +16,7 @@ const char* const kBuiltInHosts[CollectorTable::kMaxEntries] = {
     "collector8.worldstats.example", "collector9.worldstats.example",
 };
 
-std::string_view trimmed(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r'))
-    s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-    s.remove_suffix(1);
-  return s;
-}
+std::string_view trimmed(std::string_view s) { return base::trim(s, " \t\r", " \t\r"); }
 
 void checkCount(size_t n) {
   if (n == 0) throw base::FormatError("no collector entries");

@@ -1,5 +1,6 @@
 #include "uploader/LogDirectory.h"
 
+#include "base/Text.h"
 #include "platform/FileSystem.h"
 #include "base/Failure.h"
 
@@ -11,10 +12,7 @@ constexpr int kDaysBefore[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 30
 
 int daysBefore(int month) { return month >= 1 && month <= 12 ? kDaysBefore[month - 1] : 0; }
 
-bool endsWith(const std::string& s, std::string_view suffix) {
-  return s.size() >= suffix.size() &&
-         s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
+using base::endsWith;
 
 }  // namespace
 

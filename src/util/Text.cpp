@@ -24,8 +24,6 @@ uint64_t magnitude(std::string_view s, size_t from, uint64_t limit) {
   return v;
 }
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 }  // namespace
 
 int32_t parseInt32(std::string_view s) {
@@ -40,22 +38,6 @@ int64_t parseInt64(std::string_view s) {
       magnitude(s, negative ? 1 : 0, negative ? 9223372036854775808ULL : 9223372036854775807ULL);
   if (negative) return v == 9223372036854775808ULL ? INT64_MIN : -static_cast<int64_t>(v);
   return static_cast<int64_t>(v);
-}
-
-bool startsWith(std::string_view s, std::string_view prefix) {
-  return s.size() >= prefix.size() && s.compare(0, prefix.size(), prefix) == 0;
-}
-
-bool endsWith(std::string_view s, std::string_view suffix) {
-  return s.size() >= suffix.size() &&
-         s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (lower(a[i]) != lower(b[i])) return false;
-  return true;
 }
 
 std::string groupDigits(std::string_view digits, char separator, int size) {

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/Text.h"
+
 namespace util {
 
 // Small text helpers shared by the readers of outside data.
@@ -14,13 +16,12 @@ namespace util {
 int32_t parseInt32(std::string_view s);
 int64_t parseInt64(std::string_view s);
 
-bool startsWith(std::string_view s, std::string_view prefix);
+using base::startsWith;
 // A run of decimal digits with `separator` between groups of `size` digits
 // counted from the right; unchanged when `separator` is 0 or `size` below 1.
 std::string groupDigits(std::string_view digits, char separator, int size);
-bool endsWith(std::string_view s, std::string_view suffix);
-// ASCII letters compared without regard to case.
-bool equalsIgnoreCase(std::string_view a, std::string_view b);
+using base::endsWith;
+using base::equalsIgnoreCase;
 
 // The 8-bit text of a log written in 16-bit little-endian units: the low byte
 // of each unit, in order. A trailing odd byte is dropped; the high bytes are

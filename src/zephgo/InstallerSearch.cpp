@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/Text.h"
 #include "base/Failure.h"
 #include "platform/DirectoryEntries.h"
 #include "platform/FileSystem.h"
@@ -15,7 +16,7 @@ namespace {
 using platform::DirectoryEntry;
 using Identity = std::pair<uint64_t, uint64_t>;
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr char lower(char c) { return base::asciiLower(c); }
 
 // dir + the system's separator + name; a root such as "D:\\" or "/" keeps
 // its own separator.

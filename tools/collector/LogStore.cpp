@@ -1,5 +1,6 @@
 #include "tools/collector/LogStore.h"
 
+#include "base/Text.h"
 #include "base/Failure.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -9,10 +10,7 @@ namespace {
 
 constexpr const char* kPartSuffix = ".part";
 
-bool endsWith(const std::string& s, const std::string& suffix) {
-  return s.size() >= suffix.size() &&
-         s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
+using base::endsWith;
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "base/Text.h"
 #include "games/bf/GameData.h"
 #include "util/Debug.h"
 
@@ -408,10 +409,7 @@ bool isOneOf(const std::string& s, std::initializer_list<std::string_view> texts
 
 // ASCII letters without regard to case.
 bool sameIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-           return lower(x) == lower(y);
-         });
+  return base::equalsIgnoreCase(a, b);
 }
 
 }  // namespace

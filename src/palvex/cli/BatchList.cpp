@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/Text.h"
 #include "platform/FileSystem.h"
 #include "base/Failure.h"
 #include "util/Text.h"
@@ -9,7 +10,7 @@
 namespace palvex::cli {
 namespace {
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr char lower(char c) { return base::asciiLower(c); }
 
 // Splits "dir/name" into "dir/" and "name" (at either separator of Windows).
 std::pair<std::string, std::string> split(const std::string& given) {

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <tuple>
 
+#include "base/Text.h"
 #include "platform/ProgramArguments.h"
 
 namespace palvex::cli {
@@ -391,7 +392,7 @@ void apply(Id id, Values& v, Settings& s, bool report) {
   }
 }
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr char lower(char c) { return base::asciiLower(c); }
 
 }  // namespace
 
