@@ -13,9 +13,9 @@
 #include "programs/vardo/SiteFiles.h"
 #include "programs/vardo/config.h"
 #include "programs/vardobf/PlayerDB.h"
-#include "programs/vardobf/Sorts.h"
 #include "programs/vardobf/output/GameHtml.h"
 #include "programs/vardobf/output/GameTablesDetail.h"
+#include "programs/vardobf/output/RecordKinds.h"
 #include "util/Debug.h"
 
 namespace programs::vardobf::output {
@@ -95,36 +95,6 @@ std::string plain(std::string label) {
   return label;
 }
 
-template <class R>
-std::vector<std::pair<std::string, const R*>> ranked(
-    std::vector<std::pair<std::string, const R*>> kinds) {
-  std::vector<SortInt> order;
-  for (size_t k = 0; k < kinds.size(); ++k)
-    if (kinds[k].second->score > 0)
-      order.push_back({kinds[k].second->score, static_cast<int32_t>(k)});
-  detail::sortAll<SortInt::By>(order);
-  std::vector<std::pair<std::string, const R*>> out;
-  for (const SortInt& s : order) out.push_back(kinds[static_cast<size_t>(s.num)]);
-  return out;
-}
-
-template <class R, size_t N>
-std::vector<std::pair<std::string, const R*>> perWeapon(const std::array<R, N>& records) {
-  std::vector<std::pair<std::string, const R*>> out;
-  for (size_t w = 0; w < N && w < Specs::kWeapons; ++w)
-    out.emplace_back(detail::weaponName(w), &records[w]);
-  return out;
-}
-
-template <class R, size_t W, size_t S>
-std::vector<std::pair<std::string, const R*>> perSuicide(const std::array<R, W>& weapons,
-                                                         const std::array<R, S>& causes) {
-  std::vector<std::pair<std::string, const R*>> out = perWeapon(weapons);
-  for (size_t c = 0; c < S && c < Specs::kSuicides; ++c)
-    out.emplace_back(Specs::suicides[c], &causes[c]);
-  return out;
-}
-
 Json careerRecord(const std::string& key, const std::string& label, const CareerRecord& r) {
   Json j = Json::object();
   j[key] = text(label);
@@ -147,9 +117,9 @@ Json gameRecord(const std::string& key, const std::string& label, const GameReco
 }
 
 template <class R, class F>
-Json kindList(const std::vector<std::pair<std::string, const R*>>& kinds, F one) {
+Json kindList(const RecordKinds<R>& kinds, F one) {
   Json list = Json::array();
-  for (const auto& [name, rec] : ranked(kinds)) list.push_back(one("weapon", name, *rec));
+  for (const auto& [name, rec] : heldByScore(kinds)) list.push_back(one("weapon", name, *rec));
   return list;
 }
 
@@ -411,21 +381,12 @@ void SiteData::writeMatches() {
 Json SiteData::playerRow(const HashEntry& h, const Player& p,
                          const std::optional<int64_t>& firstSeen,
                          const std::optional<int64_t>& lastSeen) {
-  const PStats& s = p.all;
   Json j = Json::object();
   j["uid"] = h.uid;
   j["name"] = text(h.name);
   j["bot"] = h.isABot;
-  j["frags"] = s.frags;
-  j["kills"] = s.kills;
-  j["deaths"] = s.deaths;
-  j["suicides"] = s.suicides;
-  j["teamKills"] = s.tkills;
-  j["teamDeaths"] = s.tdeaths;
-  j["efficiency"] = detail::careerEfficiency(s.kills, s.deaths, s.suicides);
-  j["fragsPerHour"] = perHour(s.frags, s.totalTime);
-  j["time"] = s.totalTime;
-  j["matches"] = s.uses;
+  Json all = figures(p.all);
+  for (auto& [key, value] : all.items()) j[key] = std::move(value);
   Json matches = Json::array(), wins = Json::array(), losses = Json::array();
   for (size_t k = 0; k < Specs::kGames; ++k) {
     const bool has = k < p.games.size();

@@ -8,6 +8,7 @@
 #include "programs/vardobf/PlayerDB.h"
 #include "programs/vardobf/Sorts.h"
 #include "programs/vardobf/output/GameTablesDetail.h"
+#include "programs/vardobf/output/RecordKinds.h"
 #include "programs/vardobf/output/TableHtml.h"
 #include "util/Debug.h"
 #include "util/QuickSort.h"
@@ -174,64 +175,27 @@ void TotalsTables::mCHighs() {
 Table TotalsTables::careerKinds(
     const char* kind, const char* valueName,
     const std::vector<std::pair<std::string, const CareerRecord*>>& kinds) const {
-  std::vector<SortInt> order;
-  for (size_t k = 0; k < kinds.size(); ++k)
-    if (kinds[k].second->score > 0)
-      order.push_back({kinds[k].second->score, static_cast<int32_t>(k)});
-  sortAll<SortInt::By>(order);
   Table t{{{heading(kind)},
            {heading("Player")},
            {heading(valueName)},
            {heading("Games<br>Played")},
            {heading("Hours<br>Played")}}};
-  for (const SortInt& s : order) {
-    const auto& [name, rec] = kinds[static_cast<size_t>(s.num)];
-    t.push_back(careerRow(name, *rec));
-  }
+  for (const auto& [name, rec] : heldByScore(kinds)) t.push_back(careerRow(name, *rec));
   return t;
 }
 
 Table TotalsTables::gameKinds(
     const char* valueName,
     const std::vector<std::pair<std::string, const GameRecord*>>& kinds) const {
-  std::vector<SortInt> order;
-  for (size_t k = 0; k < kinds.size(); ++k)
-    if (kinds[k].second->score > 0)
-      order.push_back({kinds[k].second->score, static_cast<int32_t>(k)});
-  sortAll<SortInt::By>(order);
   Table t{{{heading("Weapon")},
            {heading("Player")},
            {heading(valueName)},
            {heading("Time<br>(min)")},
            {heading("Map")},
            {heading("Date")}}};
-  for (const SortInt& s : order) {
-    const auto& [name, rec] = kinds[static_cast<size_t>(s.num)];
-    t.push_back(gameRow(name, *rec));
-  }
+  for (const auto& [name, rec] : heldByScore(kinds)) t.push_back(gameRow(name, *rec));
   return t;
 }
-
-namespace {
-
-template <class R, size_t N>
-std::vector<std::pair<std::string, const R*>> perWeapon(const std::array<R, N>& records) {
-  std::vector<std::pair<std::string, const R*>> out;
-  for (size_t w = 0; w < N && w < Specs::kWeapons; ++w)
-    out.emplace_back(weaponName(w), &records[w]);
-  return out;
-}
-
-template <class R, size_t W, size_t S>
-std::vector<std::pair<std::string, const R*>> perSuicide(const std::array<R, W>& weapons,
-                                                         const std::array<R, S>& causes) {
-  std::vector<std::pair<std::string, const R*>> out = perWeapon(weapons);
-  for (size_t c = 0; c < S && c < Specs::kSuicides; ++c)
-    out.emplace_back(Specs::suicides[c], &causes[c]);
-  return out;
-}
-
-}  // namespace
 
 void TotalsTables::mCKills() {
   build("mCKills",
