@@ -16,7 +16,9 @@
   const LINE_COLOURS = [
     '#408CFF', '#FF4646', '#3CD250', '#FFCD28', '#FF871E', '#28DCE6', '#EB46DC', '#AAF03C',
     '#966EFF', '#FF96C8', '#96D2FF', '#D2A064', '#00AA8C', '#96FFBE', '#BEBEBE', '#CD5F3C'];
-  const TEAM_COLOURS = ['#D64541', '#3A6FD8', '#2E9E57', '#E8B92E'];
+  // The data does not say which team is red and which blue, so the teams get
+  // colours of their own.
+  const TEAM_COLOURS = ['#00AA8C', '#966EFF', '#D2A064', '#BEBEBE'];
 
   const view = document.getElementById('xp-view');
 
@@ -57,6 +59,7 @@
   function loadPlayers() {
     if (!playersPromise) {
       playersPromise = load('totals').then((totals) => {
+        overlayType = totals.gameTypes.indexOf('SinglePlayer');
         const chunks = [];
         for (let k = 0; k < totals.players.chunks; ++k) chunks.push(load('players-' + k));
         return Promise.all(chunks).then((parts) => {
@@ -149,6 +152,12 @@
 
   function sum(list) { return list.reduce((a, b) => a + (b || 0), 0); }
 
+  // A single-player match counts under its own game type and again under
+  // the single-player type: the sum of a per-type array over all types
+  // leaves that row out.
+  let overlayType = -1;
+  function sumOfTypes(list) { return sum(list.filter((v, i) => i !== overlayType)); }
+
   // ---- Routing ------------------------------------------------------------------
 
   let redraw = null;  // draws the charts of the view again (after a resize)
@@ -194,7 +203,7 @@
   const COLUMNS = [
     {key: 'name', title: 'Player', text: true, value: (p) => p.key},
     {key: 'matches', title: 'Matches', value: (p, t) => t < 0 ? p.matches : p.matchesByType[t]},
-    {key: 'wins', title: 'Wins', value: (p, t) => t < 0 ? sum(p.winsByType) : p.winsByType[t]},
+    {key: 'wins', title: 'Wins', value: (p, t) => t < 0 ? sumOfTypes(p.winsByType) : p.winsByType[t]},
     {key: 'frags', title: 'Frags', value: (p) => p.frags},
     {key: 'kills', title: 'Kills', value: (p) => p.kills, wide: true},
     {key: 'deaths', title: 'Deaths', value: (p) => p.deaths, wide: true},
@@ -336,12 +345,30 @@
   function playerView(uid) {
     show(el('h1', {class: 's xp-title'}, 'Player ' + uid), el('p', {class: 'i'}, 'Loading\u2026'));
     const here = location.hash;
-    return Promise.all([load('totals'), load('player/' + uid)]).then(([totals, p]) => {
-      if (location.hash !== here) return;
-      return load('matches').catch(() => ({matches: []})).then((m) => {
+    return load('totals').then((totals) => {
+      if (!(uid < totals.players.count)) throw new Error('There is no player ' + uid + ' in the statistics.');
+      return load('player/' + uid).catch(() => fromList(totals, uid)).then((p) => {
         if (location.hash !== here) return;
-        buildPlayer(totals, p, m.matches);
+        return load('matches').catch(() => ({matches: []})).then((m) => {
+          if (location.hash !== here) return;
+          buildPlayer(totals, p, m.matches);
+        });
       });
+    });
+  }
+
+  // A player whose career file is missing (his matches were all counted
+  // before the data was first written): what the player list knows of him.
+  function fromList(totals, uid) {
+    return load('players-' + Math.floor(uid / totals.players.chunkSize)).then((part) => {
+      const p = part.players.find((x) => x.uid === uid);
+      if (!p) throw new Error('There is no player ' + uid + ' in the statistics.');
+      const all = Object.assign({}, p, {wins: sumOfTypes(p.winsByType), losses: sumOfTypes(p.lossesByType),
+                                        score: null});
+      return {uid, name: p.name, bot: p.bot, firstSeen: p.firstSeen, lastSeen: p.lastSeen, all, partial: true,
+              byType: p.matchesByType.map((n, i) => ({matches: n, wins: p.winsByType[i],
+                                                       losses: p.lossesByType[i]})),
+              weapons: [], special: null};
     });
   }
 
@@ -360,8 +387,9 @@
     const figures = el('dl', {class: 'xp-figures'},
                        FIGURES.map(([k, label, f]) => el('div', null, el('dt', null, label),
                                                          el('dd', null, f(all[k])))),
-                       SPECIAL.map(([k, label]) => el('div', null, el('dt', null, label),
-                                                      el('dd', null, int((p.special || {})[k])))));
+                       p.special ? SPECIAL.map(([k, label]) => el('div', null, el('dt', null, label),
+                                                                  el('dd', null, int(p.special[k])))) : null);
+    const later = 'Shown once his career file is written, when he next plays.';
     const types = totals.gameTypes;
     const byType = p.byType || [];
     const played = types.map((g, i) => ({label: g, f: byType[i] || {}})).filter((r) => r.f.matches > 0);
@@ -382,12 +410,12 @@
                                                      note: int(w.kills)})),
                          [{name: 'Share of kills', colour: '#B03226'}],
                          (v) => v.toFixed(1) + '%', 'Share of kills by weapon', 100)
-              : null, 'No kills with any weapon.'),
-          chartBox('Efficiency by game type', played.length
+              : null, p.partial ? later : 'No kills with any weapon.'),
+          chartBox('Efficiency by game type', played.length && !p.partial
               ? barChart(width, played.map((r) => ({label: r.label, values: [r.f.efficiency]})),
                          [{name: 'Efficiency %', colour: '#1F4FA0'}], dec,
                          'Efficiency in percent by game type', 100)
-              : null, 'No matches counted.'));
+              : null, p.partial ? later : 'No matches counted.'));
     };
 
     const mine = [];
@@ -410,6 +438,9 @@
             el('span', null, 'first seen ' + day(p.firstSeen) + ', last seen ' + day(p.lastSeen)),
             el('a', {href: careerHref(p.uid)}, 'Career page'),
             el('a', {href: '#players'}, 'All players')),
+         p.partial ? el('p', {class: 'i xp-notice'}, 'The data has no career file of this player yet ' +
+                                         '(his matches were counted before the data was first written): ' +
+                                         'these are the figures of the player list.') : null,
          el('h2', {class: 'xp-h2'}, 'Career'), figures, charts,
          el('h2', {class: 'xp-h2'}, 'Kept matches'),
          mine.length
@@ -454,7 +485,7 @@
     rows.forEach((r, i) => {
       const y0 = top + i * (groupH + groupGap);
       svg.appendChild(svgEl('text', {x: labelW - 6, y: y0 + groupH / 2 + 4, 'text-anchor': 'end',
-                                     class: 'xp-svg-text'}, clip(r.label, Math.floor(labelW / 7))));
+                                     class: 'xp-svg-text'}, clip(r.label, Math.floor((labelW - 10) / 7))));
       r.values.forEach((v, j) => {
         const y = y0 + j * (barH + gap);
         const w = Math.max(v > 0 ? 1 : 0, Math.round(plotW * Math.min(v, top_) / top_));
@@ -558,7 +589,7 @@
     }
 
     function draw() {
-      const width = Math.max(260, Math.min(chartBoxEl.clientWidth || view.clientWidth, 900));
+      const width = Math.max(260, Math.min(chartBoxEl.clientWidth || view.clientWidth, 1100));
       const height = Math.round(Math.max(220, Math.min(width * 0.5, 380)));
       const shown = lines.map((l, i) => ({values: l.values, colour: colour(i), cls: 'pline', name: l.name}));
       if (withTeams)
@@ -573,7 +604,7 @@
         el('table', {class: 'xp-table', id: 'xp-match-players'},
            el('thead', null, el('tr', null, ['Rank', 'Player', m.teamGame ? 'Team' : null,
                                              m.players.some((p) => p.score !== null) ? 'Score' : null,
-                                             'Frags', 'Kills', 'Deaths', 'Eff. %', 'Ping', 'Time']
+                                             'Frags', 'Kills', 'Deaths', 'Eff. %', 'Ping', 'Time', 'Page']
                .filter(Boolean).map((h) => el('th', {class: 'r', scope: 'col'}, h)))),
            el('tbody', null, players.map((p) => el('tr', null,
                el('td', {class: 'w'}, int(p.rank)),
@@ -583,7 +614,9 @@
                m.players.some((q) => q.score !== null) ? el('td', {class: 'w'}, int(p.score)) : null,
                el('td', {class: 'w'}, int(p.frags)), el('td', {class: 'w'}, int(p.kills)),
                el('td', {class: 'w'}, int(p.deaths)), el('td', {class: 'w'}, dec(p.efficiency)),
-               el('td', {class: 'w'}, int(p.ping)), el('td', {class: 'w'}, duration(p.time)))))));
+               el('td', {class: 'w'}, int(p.ping)), el('td', {class: 'w'}, duration(p.time)),
+               el('td', {class: 'w'}, !Number.isInteger(p.number) ? '\u2013'
+                   : el('a', {href: 'Individual_Game_Stats/' + time + '/' + p.number + '.html'}, 'page')))))));
 
     const teamLine = m && m.teamGame && m.teams.length
         ? el('p', {class: 'i xp-teams'}, m.teams.map((t, i) => el('span', null,

@@ -99,74 +99,29 @@ def list_entry(uid, name, bot, by_type, first, last):
     return entry
 
 
-def write_fixture(site, names, chunk_size=1000, careers=True, seed=7):
-    """A site's data following the format, for the given player names
-    (uid = index). Matches and careers only for small sets."""
+def write_fixture(site, names, chunk_size=1000, seed=7):
+    """A player list following the format, for the given player names (uid =
+    index), with no matches."""
     rng = random.Random(seed)
-    players, by_types = [], []
+    players = []
     for uid, name in enumerate(names):
         by_type = [figures(rng, rng.choice([0, 0, 1, 3, 8])) for _ in GAME_TYPES]
-        if not any(t["matches"] for t in by_type):
-            by_type[uid % len(GAME_TYPES)] = figures(rng, 1)
         first = None if uid % 5 == 0 else 1700000000000 + uid * 1000
         players.append(list_entry(uid, name, uid % 3 == 2, by_type, first,
                                   None if first is None else first + 86400000))
-        by_types.append(by_type)
     chunks = (len(players) + chunk_size - 1) // chunk_size
     for k in range(chunks):
         write_data(site, "players-%d" % k, {"format": 1, "chunk": k,
                                            "players": players[k * chunk_size:(k + 1) * chunk_size]})
-    kept = []
-    if careers:
-        for p, by_type in zip(players, by_types):
-            weapons = [{"weapon": w, "frags": n, "kills": n, "deaths": rng.randint(0, 9),
-                        "suicides": 0}
-                       for w, n in ((w, rng.randint(0, 30)) for w in WEAPONS) if n]
-            write_data(site, "player/%d" % p["uid"], {
-                "format": 1, "uid": p["uid"], "name": p["name"], "bot": p["bot"],
-                "firstSeen": p["firstSeen"], "lastSeen": p["lastSeen"],
-                "all": dict({k: p[k] for k in ("matches", "frags", "kills", "deaths", "suicides",
-                                               "teamKills", "teamDeaths", "efficiency",
-                                               "fragsPerHour", "time")},
-                            wins=sum(p["winsByType"]), losses=sum(p["lossesByType"]), score=0),
-                "byType": by_type, "weapons": weapons,
-                "special": {"firstBlood": 1, "headShots": 2, "doubleKills": 3, "multiKills": 0,
-                            "ultraKills": 0, "monsterKills": 0}})
-        for i in range(3):
-            t = 1700000000000 + i * 3600000
-            team = i == 1
-            who = players[i:i + min(6, len(players))]
-            lines = [{"rank": r + 1, "uid": p["uid"], "name": p["name"], "bot": p["bot"],
-                      "team": (r % 2 if team else None),
-                      "values": [k * (len(who) - r) // 3 for k in range(40)]}
-                     for r, p in enumerate(who)]
-            teams = ([{"name": n, "score": s, "frags": 10, "won": s == 5}
-                      for n, s in (("Red Team", 5), ("Blue Team", 2))] if team else [])
-            kept.append({"time": t, "date": "2023-11-14 %02d:13" % (22 + i), "server": names[0],
-                         "map": names[-1] if i == 0 else "Crucible",
-                         "gameType": GAME_TYPES[1 if team else 0], "teamGame": team, "teams": teams,
-                         "winner": None if team else {"uid": who[0]["uid"], "name": who[0]["name"],
-                                                      "bot": who[0]["bot"]},
-                         "players": [{"rank": l["rank"], "uid": l["uid"], "name": l["name"],
-                                      "bot": l["bot"], "team": l["team"], "score": None,
-                                      "frags": l["values"][-1], "kills": l["values"][-1],
-                                      "deaths": 3, "suicides": 0, "teamKills": 0, "teamDeaths": 0,
-                                      "efficiency": 50.0, "fragsPerHour": 12.5, "timeToLive": 60,
-                                      "ping": None if l["bot"] else 40, "time": 900,
-                                      "sprees": [0, 0, 0, 0, 0]} for l in lines]})
-            write_data(site, "match/%d" % t, {"format": 1, "time": t, "interval": 22.5,
-                                              "label": "Frags", "lines": lines,
-                                              "teams": [{"name": x["name"], "values": list(range(40))}
-                                                        for x in teams]})
-    write_data(site, "matches", {"format": 1, "matches": kept})
+    write_data(site, "matches", {"format": 1, "matches": []})
     humans = sum(1 for p in players if not p["bot"])
     write_data(site, "totals", {
-        "format": 1, "matchesCounted": len(kept), "matchesListed": len(kept),
+        "format": 1, "matchesCounted": 0, "matchesListed": 0,
         "gameTypes": GAME_TYPES, "matchesByType": [0] * 7, "weapons": WEAPONS,
         "highestScoringMatch": None, "lastMatch": None,
         "players": {"count": len(players), "humans": humans, "bots": len(players) - humans,
                     "chunkSize": chunk_size, "chunks": chunks},
-        "aggregates": [], "keptMatches": len(kept)})
+        "aggregates": [], "keptMatches": 0})
 
 
 def lay_in_site_files(bin_dir, site):
@@ -355,6 +310,15 @@ def check_list(page, site, width):
     check(links and links[0] == ["#player/%d" % rows[0], "Total_Game_Stats/%d.html" % rows[0]],
           "%s: a row links to %s" % (where, links[:1]))
 
+    # A row's figures are the player's career figures (wins: a single-player
+    # match counts under its type and again as single-player, but once).
+    cells = page.js("""Array.from(document.querySelectorAll('#xp-list tbody tr')).map(r =>
+        [Number(r.dataset.uid)].concat(Array.from(r.cells).slice(1, 4).map(c => c.textContent)))""")
+    for uid, *shown in cells:
+        career = read_data(site, "player/%d" % uid)["all"]
+        want = [str(career[k]) for k in ("matches", "wins", "frags")]
+        check(shown == want, "%s: player %d shows matches, wins, frags %s, want %s" % (where, uid, shown, want))
+
     # Search: a name's part in another case and without its accents, and a
     # typed accent that finds only the accented names.
     queries = []
@@ -531,6 +495,30 @@ def check_hostile(page, site, width, hostile):
     settle_problems(page, where)
 
 
+def check_without_career(page, site):
+    """A player whose career file is missing shows what the list knows."""
+    players = read_data(site, "players-0")["players"]
+    p = max(players, key=lambda p: p["matches"])
+    where = "player %d without a career file" % p["uid"]
+    for ext in (".js", ".json"):
+        os.remove(os.path.join(site, "data", "player", "%d%s" % (p["uid"], ext)))
+    page.open(explorer_url(site) + "#player/%d" % p["uid"])
+    page.wait("document.querySelectorAll('.xp-chart').length === 3", where)
+    got = page.js("""({title: document.querySelector('h1').textContent,
+        notice: !!document.querySelector('p.xp-notice'),
+        bars: document.querySelector('.xp-chart svg') ? document.querySelector('.xp-chart svg')
+            .querySelectorAll('rect').length : 0,
+        matches: document.querySelector('.xp-figures dd').textContent})""")
+    played = sum(1 for n in p["matchesByType"] if n > 0)
+    check(got == {"title": p["name"], "notice": True, "bars": 2 * played + 2, "matches": str(p["matches"])},
+          "%s: shows %s" % (where, got))
+    page.collect()
+    # The one request that fails is the missing file's.
+    check(len(page.problems) == 2 and "player/%d.js" % p["uid"] in page.problems[0],
+          "%s: problems %s" % (where, page.problems))
+    page.problems.clear()
+
+
 def check_many(page, site):
     """100,000 players: quick to list and to search, few rows in the DOM."""
     where = "100000 players"
@@ -554,6 +542,63 @@ def check_many(page, site):
 
 # ---- Sites --------------------------------------------------------------------------
 
+def run(args, cwd):
+    r = subprocess.run(args, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, check=False)
+    if r.returncode != 0:
+        raise RuntimeError("%s ended with %d: %s" % (os.path.basename(args[0]), r.returncode,
+                                                     r.stdout.decode("latin-1")[-400:]))
+
+
+def generated_site(bin_dir, home, logs):
+    """Runs vardobf in `home` on the logs in `logs`; returns its page directory."""
+    with open(os.path.join(home, "VardoBF.cfg"), "w") as f:
+        f.write("SpawnBrowser\tfalse\nDebugType\tNone\nMax_Most_Recent\t6\n")
+    run([os.path.join(bin_dir, "vardobf"), "-j", home, logs], home)
+    site = os.path.join(home, "html")
+    if not os.path.isfile(os.path.join(site, "data", "totals.js")):
+        raise RuntimeError("vardobf wrote no data into " + site)
+    return site
+
+
+def demo_site(bin_dir, home):
+    logs = os.path.join(home, "logs")
+    run([os.path.join(bin_dir, "loggen"), "-t", "all", "-n", "14", "-o", logs], home)
+    return generated_site(bin_dir, home, logs)
+
+
+def with_names(log, replace):
+    """A log (16-bit little-endian text) with every field equal to a key of
+    `replace` replaced by its value: player names, the server, the map."""
+    with open(log, "rb") as f:
+        text = f.read().decode("utf-16-le")
+    lines = [[replace.get(field, field) for field in line.split("\t")] for line in text.split("\r\n")]
+    with open(log, "wb") as f:
+        f.write("\r\n".join("\t".join(line) for line in lines).encode("utf-16-le"))
+
+
+def hostile_site(bin_dir, home):
+    """Logs whose players, server and map carry markup and script."""
+    logs = os.path.join(home, "logs")
+    os.makedirs(logs)
+    for n, kind in enumerate(("ctf", "dm")):
+        log = os.path.join(logs, "%d.log" % n)
+        run([os.path.join(bin_dir, "loggen"), "-t", kind, "-s", str(n + 5), "-d",
+             "2001-03-0%dT10:00" % (n + 4), "-o", log], home)
+        with open(log, "rb") as f:
+            text = f.read().decode("utf-16-le")
+        names = []
+        for line in text.split("\r\n"):
+            fields = line.split("\t")
+            if fields[1:3] == ["player", "Connect"] and fields[3] not in names:
+                names.append(fields[3])
+        server = next(l.split("\t")[3] for l in text.split("\r\n") if "\tServer_ServerName\t" in l)
+        title = next(l.split("\t")[3] for l in text.split("\r\n") if "\tmap\tTitle\t" in l)
+        replace = dict(zip(names, HOSTILE))
+        replace[server] = HOSTILE[1 + n]
+        replace[title] = HOSTILE[3 - n]
+        with_names(log, replace)
+    return generated_site(bin_dir, home, logs)
+
 def fixture_names(n, rng):
     base = ["Jos\u00e9", "JOSE", "Jos\u00e9phine", "Ren\u00e9e", "Gr\u00fcnwald", "Bj\u00f6rn",
             "Fran\u00e7ois", "Zo\u00eb", "Kyra", "Wren", "[QX]Marrow", "El Ni\u00f1o", "Anvil", "Basalt"]
@@ -568,20 +613,23 @@ def run_checks(bin_dir):
     if not os.path.isfile(CHROMIUM):
         print("SKIP chromium is not installed (scripts/install-deps.sh)")
         return SKIP
-    if not os.path.isfile(os.path.join(bin_dir, "..", "share", "vardobf", "html", "Explorer.html")):
-        print("SKIP no installed Explorer.html beside %s" % bin_dir)
-        return SKIP
+    for program in ("vardobf", "loggen"):
+        if not os.path.isfile(os.path.join(bin_dir, program)):
+            print("SKIP %s is not built in %s" % (program, bin_dir))
+            return SKIP
     with tempfile.TemporaryDirectory(prefix="brim-explorer-") as home:
-        rng = random.Random(3)
-        demo = os.path.join(home, "demo")
-        lay_in_site_files(bin_dir, demo)
-        write_fixture(demo, fixture_names(120, rng))
-        hostile = os.path.join(home, "hostile")
-        lay_in_site_files(bin_dir, hostile)
-        write_fixture(hostile, HOSTILE + fixture_names(10, rng))
+        try:
+            for d in ("demo", "hostile"):
+                os.mkdir(os.path.join(home, d))
+            demo = demo_site(bin_dir, os.path.join(home, "demo"))
+            hostile = hostile_site(bin_dir, os.path.join(home, "hostile"))
+        except (OSError, RuntimeError, StopIteration) as e:
+            print("FAIL the sites could not be made: %s" % e)
+            return 1
+        # The list of 100,000 players is written here, as the format says.
         many = os.path.join(home, "many")
         lay_in_site_files(bin_dir, many)
-        write_fixture(many, fixture_names(100000, rng), careers=False)
+        write_fixture(many, fixture_names(100000, random.Random(3)))
 
         with tempfile.TemporaryDirectory(prefix="brim-chromium-") as profile:
             browser = DialogBrowser(CHROMIUM, profile)
@@ -596,6 +644,7 @@ def run_checks(bin_dir):
                     for uid in sorted({l["uid"] for m in kept[:1] for l in m["players"]})[:2]:
                         check_player(page, demo, width, uid)
                     check_hostile(page, hostile, width, HOSTILE)
+                check_without_career(Page(browser, 1280), demo)
                 check_many(Page(browser, 1280), many)
             except (OSError, EOFError, TimeoutError, RuntimeError, KeyError, ValueError) as e:
                 failures.append("the browser could not be driven: %s" % e)
