@@ -240,7 +240,7 @@
     const tbody = el('tbody');
     const table = el('table', {class: 'xp-table xp-list', id: 'xp-list'}, el('thead', null, head), tbody);
     const note = el('p', {class: 'h', id: 'xp-type-note'});
-    const pager = el('div', {class: 'xp-pager'});
+    const pager = makePager(() => render());
 
     for (const c of COLUMNS) {
       const button = el('button', {type: 'button', class: 'xp-sort', 'data-key': c.key}, c.title);
@@ -289,10 +289,11 @@
       list.rows = rows;
       const pages = Math.max(1, Math.ceil(rows.length / PAGE_SIZE));
       list.page = Math.min(list.page, pages - 1);
-      render(pages);
+      render();
     }
 
-    function render(pages) {
+    function render() {
+      const pages = Math.max(1, Math.ceil(list.rows.length / PAGE_SIZE));
       const t = list.type;
       const first = list.page * PAGE_SIZE;
       const shown = list.rows.slice(first, first + PAGE_SIZE);
@@ -316,12 +317,7 @@
       count.textContent = n === players.length ? players.length + ' players'
                                               : n + ' of ' + players.length + ' players';
       note.textContent = t >= 0 ? 'Matches and wins of ' + totals.gameTypes[t] + '.' : '';
-      const prev = el('button', {type: 'button', disabled: list.page === 0}, 'Previous');
-      const next = el('button', {type: 'button', disabled: list.page >= pages - 1}, 'Next');
-      prev.addEventListener('click', () => { list.page--; render(pages); });
-      next.addEventListener('click', () => { list.page++; render(pages); });
-      pager.replaceChildren(prev, el('span', {class: 'i'}, 'Page ' + (list.page + 1) + ' of ' + pages),
-                            next);
+      pager.set(list.page, pages, (page) => { list.page = page; });
     }
 
     search.addEventListener('input', () => { list.query = search.value; list.page = 0; update(); });
@@ -334,7 +330,7 @@
             el('label', null, el('span', null, 'Game type'), typeSel),
             el('label', null, el('span', null, 'Show'), kindSel)),
          count, note,
-         el('div', {class: 'xp-scroll'}, table), pager,
+         el('div', {class: 'xp-scroll'}, table), pager.box,
          el('p', {class: 'h'}, 'Click a heading to sort by it, again to reverse. A name opens the ' +
                                'player; "page" opens his career page.'));
     update();
@@ -503,6 +499,29 @@
     return text.length > n ? text.slice(0, Math.max(1, n - 1)) + '\u2026' : text;
   }
 
+  // Previous and next buttons that stay in place (and keep the keyboard
+  // focus) from page to page. set(page, pages, go): shows page `page` of
+  // `pages`; a button calls go(new page) and then `changed`.
+  function makePager(changed) {
+    const prev = el('button', {type: 'button'}, 'Previous');
+    const next = el('button', {type: 'button'}, 'Next');
+    const label = el('span', {class: 'i', 'aria-live': 'polite'});
+    const box = el('div', {class: 'xp-pager'}, prev, label, next);
+    let at = 0, go = null;
+    prev.addEventListener('click', () => { if (go && at > 0) { go(at - 1); changed(); } });
+    next.addEventListener('click', () => { if (go) { go(at + 1); changed(); } });
+    return {box, set(page, pages, goTo) {
+      at = page;
+      go = goTo;
+      prev.disabled = page === 0;
+      next.disabled = page >= pages - 1;
+      label.textContent = 'Page ' + (page + 1) + ' of ' + pages;
+      // A button that gives out hands the focus to the other one.
+      if (document.activeElement === next && next.disabled && !prev.disabled) prev.focus();
+      if (document.activeElement === prev && prev.disabled && !next.disabled) next.focus();
+    }};
+  }
+
   // ---- The kept matches -----------------------------------------------------------
 
   function matchesView() {
@@ -513,7 +532,7 @@
       const ms = data.matches;
       const pages = Math.max(1, Math.ceil(ms.length / PAGE_SIZE));
       const tbody = el('tbody');
-      const pager = el('div', {class: 'xp-pager'});
+      const pager = makePager(() => render());
       const render = () => {
         tbody.replaceChildren(...ms.slice(page * PAGE_SIZE, (page + 1) * PAGE_SIZE).map((m) => {
           const winner = m.teamGame ? (m.teams.find((t) => t.won) || {}).name : m.winner && m.winner.name;
@@ -527,11 +546,7 @@
                     el('td', {class: 'w xp-left'}, winner === undefined || winner === null ? '\u2013' : winner),
                     el('td', {class: 'w'}, el('a', {href: matchHref(m.time)}, 'page')));
         }));
-        const prev = el('button', {type: 'button', disabled: page === 0}, 'Previous');
-        const next = el('button', {type: 'button', disabled: page >= pages - 1}, 'Next');
-        prev.addEventListener('click', () => { page--; render(); });
-        next.addEventListener('click', () => { page++; render(); });
-        pager.replaceChildren(prev, el('span', {class: 'i'}, 'Page ' + (page + 1) + ' of ' + pages), next);
+        pager.set(page, pages, (p) => { page = p; });
       };
       render();
       show(el('h1', {class: 's xp-title'}, 'Matches'),
@@ -543,7 +558,7 @@
                     ['Date', 'Type', 'Map', 'Server', 'Players', 'Winner', 'Match'].map((h) =>
                         el('th', {class: 'r' + (h === 'Server' ? ' xp-wide' : ''), scope: 'col'}, h)))),
                  tbody)),
-           pager);
+           pager.box);
     });
   }
 

@@ -218,11 +218,16 @@ class Page:
             f.write(base64.b64decode(png["data"]))
         self.b.call("Emulation.setDeviceMetricsOverride", self.metrics, self.s)
 
-    def key(self, key, code):
-        for kind in ("keyDown", "keyUp"):
-            self.b.call("Input.dispatchKeyEvent", {"type": kind, "key": key, "code": code,
-                                                   "windowsVirtualKeyCode": {"ArrowLeft": 37, "ArrowRight": 39,
-                                                                             "Enter": 13}[key]}, self.s)
+    def key(self, key):
+        """Presses and releases a key, as the keyboard does."""
+        code = {"ArrowLeft": 37, "ArrowRight": 39, "Enter": 13, "Tab": 9}[key]
+        down = {"type": "rawKeyDown" if key != "Enter" else "keyDown", "key": key, "code": key,
+                "windowsVirtualKeyCode": code}
+        if key == "Enter":
+            down["text"] = "\r"
+        self.b.call("Input.dispatchKeyEvent", down, self.s)
+        self.b.call("Input.dispatchKeyEvent", {"type": "keyUp", "key": key, "code": key,
+                                               "windowsVirtualKeyCode": code}, self.s)
 
 
 # Page expressions.
@@ -365,6 +370,27 @@ def check_list(page, site, width):
             state = page.js("document.querySelector('th[data-key=%s]').getAttribute('aria-sort')" % key)
             check(state == ("descending" if desc else "ascending"),
                   "%s: the heading of %s says %s" % (where, key, state))
+    # The keyboard: Tab moves on from the search with a visible focus; Enter
+    # on a heading sorts by it and leaves the focus there; a second Enter on
+    # the pager's Next shows the next page.
+    page.js("(() => { document.getElementById('xp-search').focus(); return 1; })()")
+    page.key("Tab")
+    focus = page.js("[document.activeElement.id, getComputedStyle(document.activeElement).outlineStyle]")
+    check(focus == ["xp-type", "solid"], "%s: Tab from the search gives %s" % (where, focus))
+    page.js("(() => { document.querySelector('button.xp-sort[data-key=matches]').focus(); return 1; })()")
+    page.key("Enter")
+    got = page.js("[document.activeElement.dataset.key, getComputedStyle(document.activeElement).outlineStyle, "
+                  + LIST_UIDS + "]")
+    check(got[:2] == ["matches", "solid"] and got[2] == expected_order(players, "matches", True)[:PAGE_SIZE],
+          "%s: Enter on the Matches heading: focus %s, rows %s" % (where, got[:2], got[2][:10]))
+    if len(players) > PAGE_SIZE:
+        page.js("(() => { document.querySelectorAll('.xp-pager button')[1].focus(); return 1; })()")
+        page.key("Enter")
+        got = page.js("[document.activeElement.textContent, " + LIST_UIDS + "]")
+        want = ["Next" if len(players) > 2 * PAGE_SIZE else "Previous",
+                expected_order(players, "matches", True)[PAGE_SIZE:2 * PAGE_SIZE]]
+        check(got == want, "%s: Enter on Next: focus %r, rows %s" % (where, got[0][:20], got[1][:10]))
+
     # The sort stays while searching: the search narrows the sorted rows.
     q = players[0]["name"][:2]
     type_search(page, q)
@@ -443,7 +469,7 @@ def check_match(page, site, width, time_):
     check("sample %d of %d" % (n, n) in read and best["name"] in read,
           "%s: the readout at the last sample reads %r" % (where, read[:200]))
     page.js("(() => { document.querySelector('svg.xp-lines').focus(); return 1; })()")
-    page.key("ArrowLeft", "ArrowLeft")
+    page.key("ArrowLeft")
     read = page.js("document.getElementById('xp-readout').textContent")
     check("sample %d of %d" % (n - 1, n) in read, "%s: after ArrowLeft the readout reads %r" % (where, read[:120]))
     if samples["teams"]:
