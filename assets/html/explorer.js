@@ -392,7 +392,11 @@
 
     const charts = el('div', {class: 'xp-charts'});
     const drawCharts = () => {
-      const width = Math.max(240, Math.min(charts.clientWidth || view.clientWidth, 620));
+      // As wide as a column of the charts' grid (columns of at least 420
+      // pixels, 20 apart).
+      const room = charts.clientWidth || view.clientWidth;
+      const columns = Math.max(1, Math.floor((room + 20) / 440));
+      const width = Math.max(240, Math.floor((room - 20 * (columns - 1)) / columns));
       const weapons = (p.weapons || []).filter((w) => w.kills > 0).sort((a, b) => b.kills - a.kills);
       const kills = sum(weapons.map((w) => w.kills));
       charts.replaceChildren(
@@ -610,6 +614,7 @@
       if (withTeams)
         teams.forEach((t, i) => shown.push({values: t.values, colour: TEAM_COLOURS[i % 4], cls: 'tline',
                                             name: t.name}));
+      for (const li of legend.querySelectorAll('li[data-team]')) li.hidden = !withTeams;
       chartBoxEl.replaceChildren(lineChart(width, height, shown, s.interval, s.label || 'Value',
                                            title, readout, () => cursor, (k) => { cursor = k; }));
     }
