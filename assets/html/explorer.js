@@ -165,7 +165,8 @@
 
   function route() {
     redraw = null;
-    const hash = decodeURIComponent(location.hash.replace(/^#/, ''));
+    let hash = location.hash.replace(/^#/, '');
+    try { hash = decodeURIComponent(hash); } catch (e) { /* a stray "%": taken as it stands */ }
     let m;
     let shown;
     if ((m = /^player\/(\d{1,15})$/.exec(hash))) shown = playerView(Number(m[1]));
@@ -219,8 +220,9 @@
 
   function listView() {
     show(el('h1', {class: 's xp-title'}, 'Players'), el('p', {class: 'i'}, 'Loading the players\u2026'));
+    const here = location.hash;
     return loadPlayers().then(({totals, players}) => {
-      if (!location.hash.match(/^#?(players)?$/)) return;  // the user went on meanwhile
+      if (location.hash !== here) return;  // the user went on meanwhile
       buildList(totals, players);
     });
   }

@@ -545,6 +545,20 @@ def check_without_career(page, site):
     page.problems.clear()
 
 
+def check_bad_addresses(page, site):
+    """Addresses that name nothing: a notice or the list, no request for a
+    file that cannot exist, no error."""
+    count = read_data(site, "totals")["players"]["count"]
+    page.open(explorer_url(site) + "#player/%d" % (count + 5))
+    page.wait("document.querySelector('.xp-notice')", "the notice of a player that is not there")
+    text = page.js("document.querySelector('.xp-notice').textContent")
+    check("no player %d" % (count + 5) in text, "an unknown player shows %r" % text)
+    for hash_ in ("#player/..%2F..%2Fx", "#%E0%A4%A", "#match/1e3"):
+        page.js("(() => { location.hash = %s; return 1; })()" % json.dumps(hash_))
+        page.wait("document.querySelector('#xp-list tbody tr')", "the list at " + hash_)
+    settle_problems(page, "addresses that name nothing")
+
+
 def check_many(page, site):
     """100,000 players: quick to list and to search, few rows in the DOM."""
     where = "100000 players"
@@ -671,6 +685,7 @@ def run_checks(bin_dir):
                     for uid in sorted({l["uid"] for m in kept[:1] for l in m["players"]})[:2]:
                         check_player(page, demo, width, uid)
                     check_hostile(page, hostile, width, HOSTILE)
+                check_bad_addresses(Page(browser, 1280), demo)
                 check_without_career(Page(browser, 1280), demo)
                 check_many(Page(browser, 1280), many)
             except (OSError, EOFError, TimeoutError, RuntimeError, KeyError, ValueError) as e:
