@@ -33,6 +33,9 @@
     const id = 'brimfall_' + name.replace(/[/-]/g, '_');
     const promise = new Promise((resolve, reject) => {
       const script = document.createElement('script');
+      // The data is UTF-8; the page, like every page of the site, is
+      // ISO-8859-1, whose encoding a script would otherwise be read in.
+      script.charset = 'utf-8';
       script.src = 'data/' + name + '.js';
       script.onload = () => {
         script.remove();
@@ -78,7 +81,7 @@
     return playersPromise;
   }
 
-  // Case and accents do not count: "José" and "JOSE" read alike.
+  // Case and accents do not count: "Jos\u00e9" and "JOSE" read alike.
   function searchKey(text) {
     return String(text).normalize('NFD').replace(/[\u0300-\u036f]/g, '').toLowerCase();
   }
@@ -672,7 +675,7 @@
   }
 
   // The score lines: one polyline per entry of `shown`, sample k at
-  // k × interval seconds. The value under the pointer (or at the sample the
+  // k * interval seconds. The value under the pointer (or at the sample the
   // arrow keys chose) is shown in `readout` and marked on the chart.
   function lineChart(width, height, shown, interval, label, title, readout, getCursor, setCursor) {
     const left = 40, right = 12, top = 12, bottom = 30;
