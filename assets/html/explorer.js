@@ -704,7 +704,9 @@
       const px = left + plotW * (mins * 60) / (total || 1);
       if (px > width - right + 0.5) continue;
       svg.appendChild(svgEl('line', {x1: px, x2: px, y1: top, y2: top + plotH, class: 'xp-grid'}));
-      svg.appendChild(svgEl('text', {x: px, y: height - 10, 'text-anchor': 'middle', class: 'xp-axis'},
+      const anchor = px > width - right - 18 ? 'end' : 'middle';  // the last one stays whole
+      svg.appendChild(svgEl('text', {x: anchor === 'end' ? width - 2 : px, y: height - 10,
+                                     'text-anchor': anchor, class: 'xp-axis'},
                             duration(mins * 60)));
     }
     for (const l of shown) {
