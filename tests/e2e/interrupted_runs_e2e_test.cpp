@@ -320,6 +320,16 @@ std::vector<KillPoint> killPoints() {
              },
              last + 1);
        }},
+      {"writing the site's player list", false,
+       [](const Trace& t) {
+         return t.nth(1, on(isWrite, t.home + "/html/data/players-0.json.new"));
+       }},
+      {"putting the site's totals in place", false,
+       [](const Trace& t) {
+         const std::string fresh = t.home + "/html/data/totals.js.new";
+         return t.nth(1,
+                      [fresh](const Call& c) { return isRename(c) && c.renamedFrom() == fresh; });
+       }},
       {"writing bf_records.db.new", false,
        [=](const Trace& t) { return t.nth(1, on(isWrite, dataFile(t, "bf_records.db.new"))); }},
       {"flushing the player database's redo file", false,
@@ -525,6 +535,15 @@ void expectAsTheUninterruptedRun(const std::string& home, const Outcome& run,
       << "processedLogs differs from the uninterrupted run's:"
       << differences(saved, contentsOf(ref.home() + "/processedLogs"));
   EXPECT_EQ(platform::listDirectory(home + "/in"), platform::listDirectory(ref.home() + "/in"));
+  // The site's data is the uninterrupted run's, without files left half
+  // written.
+  for (const char* dir : {"/html/data", "/html/data/match", "/html/data/player"}) {
+    const auto data = contentsOf(home + dir);
+    const auto expected = contentsOf(ref.home() + dir);
+    EXPECT_FALSE(expected.empty()) << dir;
+    EXPECT_TRUE(data == expected) << dir << " differs from the uninterrupted run's:"
+                                  << differences(data, expected) << " /" << differences(expected, data);
+  }
 }
 
 // ---- Killed runs -----------------------------------------------------------

@@ -306,14 +306,15 @@ Json SiteData::matchEntry(const Game& g) const {
   return j;
 }
 
-Json SiteData::matchSamples(const Game& g) const {
+Json SiteData::matchSamples(const Game& g) const { return matchSamples(g, matchEntry(g)); }
+
+Json SiteData::matchSamples(const Game& g, const Json& entry) {
   static const char* const kLabels[] = {"Frags", "Score", "Lives"};
   Json j = Json::object();
   j["format"] = kFormat;
   j["time"] = g.time;
   j["interval"] = g.gameInt;
   j["label"] = kLabels[std::clamp(GameHtml::bigGraphLabel(g), 0, 2)];
-  const Json entry = matchEntry(g);
   const std::vector<std::vector<double>> lines = GameHtml::bigGraphLines(g);
   Json list = Json::array();
   for (size_t i = 0; i < lines.size() && i < entry["players"].size(); ++i) {
@@ -340,9 +341,12 @@ Json SiteData::matchSamples(const Game& g) const {
 void SiteData::addMatch(const Game& g) {
   Debug::print("I SiteData.addMatch", 2);
   try {
-    newMatches_[g.time] = matchEntry(g);
+    const Json& entry = newMatches_[g.time] = matchEntry(g);
     programs::vardo::SiteFiles::makeDirectories(folder() + "match");
-    writeSet("match/" + std::to_string(g.time), matchSamples(g));
+    writeSet("match/" + std::to_string(g.time), matchSamples(g, entry));
+    // Only the newest can still be among the kept matches at the end.
+    const auto keep = static_cast<size_t>(std::max(config::numGamesToSave(), 0));
+    while (newMatches_.size() > keep) newMatches_.erase(newMatches_.begin());
   } catch (const std::exception& e) {
     Debug::print("Error in SiteData.addMatch: " + base::failureText(e), 0);
   }
@@ -354,9 +358,11 @@ void SiteData::writeMatches() {
       std::clamp<int64_t>(config::numGamesToSave(), 0, static_cast<int64_t>(totals_.gameList.size())));
   std::map<int64_t, Json> earlier;
   if (std::optional<Json> previous = readSet("matches")) {
-    for (Json& m : (*previous)["matches"])
-      if (m.is_object() && m.contains("time") && m["time"].is_number_integer())
-        earlier[m["time"].get<int64_t>()] = std::move(m);
+    for (Json& m : (*previous)["matches"]) {
+      if (!m.is_object() || !m.contains("time") || !m["time"].is_number_integer()) continue;
+      const auto time = m["time"].get<int64_t>();
+      earlier.emplace(time, std::move(m));
+    }
   }
   Json list = Json::array();
   std::set<std::string> keptNames;
@@ -494,8 +500,10 @@ void SiteData::writePlayers(const TotalsTables::PlayerSource& players) {
                                      byUid.begin() + static_cast<ptrdiff_t>(last),
                                      [](const HashEntry* e) { return e && e->modified; });
     const std::string name = "players-" + std::to_string(c);
+    if (current && !changed && platform::isFile(folder() + name + ".json") &&
+        platform::isFile(folder() + name + ".js"))
+      continue;
     std::optional<Json> previous = readSet(name);
-    if (current && !changed && previous) continue;
 
     // The previous rows by uid: kept for unchanged players, and their times
     // seen for everyone.

@@ -57,6 +57,7 @@ class SiteData {
   // match and the totals' uids.
   Json matchEntry(const games::bf::Game& g) const;
   Json matchSamples(const games::bf::Game& g) const;
+  static Json matchSamples(const games::bf::Game& g, const Json& entry);
   // A player's row in the list and his career file.
   static Json playerRow(const HashEntry& h, const games::bf::Player& p,
                         const std::optional<int64_t>& firstSeen,

@@ -271,10 +271,18 @@ TEST_F(SiteDataTest, KeptMatchesAreListedNewestFirstWithTheirSamples) {
   EXPECT_FALSE(platform::exists(dir() + "match/1000000.json"));
   EXPECT_TRUE(platform::exists(dir() + "match/notes.txt"));
 
-  // The next run keeps the entries of the earlier one.
+  // The next run keeps the entries of the earlier one beside its own.
+  t.gameList.insert(t.gameList.begin(), 5000000);
+  t.gameDateList.insert(t.gameDateList.begin(), "D-new");
+  t.gameMapList.insert(t.gameMapList.begin(), "M-new");
+  t.gameTypeList.insert(t.gameTypeList.begin(), "T-new");
+  config::numGames = 4;
   SiteData later(t);
   later.writeTotals([](int32_t) { return std::optional<Player>(Player(0.0)); });
-  EXPECT_EQ(read("matches")["matches"], list);
+  const Json next = read("matches")["matches"];
+  ASSERT_EQ(next.size(), 4u);
+  EXPECT_EQ(next[0]["date"], "D-new");
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(next[i + 1], list[i]) << i;
 }
 
 }  // namespace
