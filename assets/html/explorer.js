@@ -57,12 +57,18 @@
 
   let playersPromise = null;
 
+  function loadTotals() {
+    return load('totals').then((totals) => {
+      overlayType = totals.gameTypes.indexOf('SinglePlayer');
+      return totals;
+    });
+  }
+
   // The whole player list, in uid order, each player with `key`, his name as
   // the search and the name sort see it.
   function loadPlayers() {
     if (!playersPromise) {
-      playersPromise = load('totals').then((totals) => {
-        overlayType = totals.gameTypes.indexOf('SinglePlayer');
+      playersPromise = loadTotals().then((totals) => {
         const chunks = [];
         for (let k = 0; k < totals.players.chunks; ++k) chunks.push(load('players-' + k));
         return Promise.all(chunks).then((parts) => {
@@ -190,7 +196,6 @@
         if (h) { h.setAttribute('tabindex', '-1'); h.focus({preventScroll: false}); }
       }
       firstView = false;
-      document.dispatchEvent(new CustomEvent('xp-shown'));
     });
   }
 
@@ -202,8 +207,9 @@
 
   // ---- The player list ----------------------------------------------------------
 
-  // The columns: key, heading, value of a player (type: the chosen game type
-  // or -1), text or number, shown on narrow screens.
+  // The columns: key, heading, value of a player (t: the chosen game type or
+  // -1), whether it is text (sorted up first; numbers down first), how a
+  // value is shown, and `wide` for those left out on narrow screens.
   const COLUMNS = [
     {key: 'name', title: 'Player', text: true, value: (p) => p.key},
     {key: 'matches', title: 'Matches', value: (p, t) => t < 0 ? p.matches : p.matchesByType[t]},
@@ -346,7 +352,7 @@
   function playerView(uid) {
     show(el('h1', {class: 's xp-title'}, 'Player ' + uid), el('p', {class: 'i'}, 'Loading\u2026'));
     const here = location.hash;
-    return load('totals').then((totals) => {
+    return loadTotals().then((totals) => {
       if (!(uid < totals.players.count)) throw new Error('There is no player ' + uid + ' in the statistics.');
       return load('player/' + uid).catch(() => fromList(totals, uid)).then((p) => {
         if (location.hash !== here) return;
