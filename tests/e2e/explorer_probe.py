@@ -25,7 +25,7 @@ import time
 import unicodedata
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from browser_probe import Browser  # noqa: E402
+from browser_probe import Browser, measure  # noqa: E402
 
 CHROMIUM = "/usr/bin/chromium"
 SKIP = 77
@@ -263,6 +263,15 @@ def expected_order(players, key, desc):
     return [p["uid"] for p in ordered]
 
 
+def check_contrast(page, where):
+    """Every text, links in their hover colour too, at 4.5:1 or more with
+    what it stands on, as browser_probe measures the other pages."""
+    layout, hover = measure(page.b, page.s)
+    for m in (layout, hover):
+        check(m["contrast_min"] is None or m["contrast_min"] >= 4.5,
+              "%s: text of low contrast: %s" % (where, m["low_contrast"][:3]))
+
+
 def settle_problems(page, where):
     page.collect()
     for p in page.problems:
@@ -289,6 +298,7 @@ def check_list(page, site, width):
     check(rows == [p["uid"] for p in sorted(players, key=lambda p: p["uid"])][:PAGE_SIZE],
           "%s: the first page is not the first %d players by uid: %s" % (where, PAGE_SIZE, rows[:10]))
     check(page.js(OVERFLOW) <= 0, where + ": the page scrolls sideways")
+    check_contrast(page, where)
     links = page.js("""Array.from(document.querySelectorAll('#xp-list tbody tr')).slice(0, 3).map(r =>
         Array.from(r.querySelectorAll('a')).map(a => a.getAttribute('href')))""")
     check(links and links[0] == ["#player/%d" % rows[0], "Total_Game_Stats/%d.html" % rows[0]],
@@ -402,6 +412,7 @@ def check_player(page, site, width, uid):
     for (title, bars), want in zip(got["charts"], (2 * played + 2, weapons, played)):
         check(bars == want, "%s: chart %r has %d bars, want %d" % (where, title, bars, want))
     check(got["career"], where + ": no link to the career page")
+    check_contrast(page, where)
     kept = [m for m in read_data(site, "matches")["matches"]
             if any(l["uid"] == uid for l in m["players"])]
     check([m[0] for m in got["matches"]] == [m["time"] for m in kept],
@@ -432,6 +443,7 @@ def check_match(page, site, width, time_):
           all(l["name"] in text for l, text in zip(lines, got["legend"])),
           "%s: legend %s" % (where, got["legend"]))
     check(got["page"], where + ": no link to the match's pages")
+    check_contrast(page, where)
     check(got["overflow"] <= 0, where + ": the page scrolls sideways")
 
     # The value under the pointer: the pointer over the last sample, then a
