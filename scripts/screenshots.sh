@@ -32,3 +32,6 @@ python3 tests/e2e/browser_probe.py /usr/bin/chromium "file://$(realpath "$site/V
   1280 900 --screenshot "docs/screenshot_main_1280.png" | grep -E '^(screenshot|failed|error)='
 python3 tests/e2e/browser_probe.py /usr/bin/chromium "file://$(realpath "$site/Total_Game_Stats/0.html")" \
   1280 900 --screenshot "docs/screenshot_career_1280.png" | grep -E '^(screenshot|failed|error)=' 
+# The explorer: its player list, a player and a match, at both widths
+# (docs/explorer-*.png).
+python3 tests/e2e/explorer_probe.py screenshots "$site" docs
