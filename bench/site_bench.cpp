@@ -1,7 +1,8 @@
 // The cost of the match pages: 200 generated logs of mixed types (20 players,
 // 20 minutes each), first taken apart in this process (replay, page and graph
 // building in memory, file writing), then run end to end through the real
-// vardobf with graphs on and off.
+// vardobf with graphs on and off, and with the site's data (ExportData) on
+// and off.
 //
 // Usage: site_bench [logs] (default 200)
 #include <array>
@@ -41,11 +42,13 @@ std::string tempDir() {
 }
 
 // Milliseconds of the run's "Entire Program" stopwatch line, or -1.
-double runVardobf(const std::string& bin, const std::string& home, bool graphs) {
+double runVardobf(const std::string& bin, const std::string& home, bool graphs,
+                  bool data = true) {
   platform::writeFile(home + "/VardoBF.cfg",
                       std::string("SpawnBrowser\tfalse\nDebugType\tStdOut\nLogFileHandling\tsave\n"
                                   "Max_Most_Recent\t1000\nCreateGraphs\t") +
-                          (graphs ? "true" : "false") + "\n");
+                          (graphs ? "true" : "false") + "\nExportData\t" +
+                          (data ? "true" : "false") + "\n");
   std::string cmd = "cd '" + home + "' && '" + bin + "/vardobf' -j . logs 2>&1";
   std::FILE* p = ::popen(cmd.c_str(), "r");
   if (p == nullptr) return -1;
@@ -142,45 +145,58 @@ void inProcess(const Logs& logs, const std::string& bin) {
               logs.megabytes / total);
 }
 
-// End to end: the real program over the same logs, once with graphs and once
-// without. Its stopwatch covers the whole run but the final pause. Each
-// setting twice, in turns, keeping the faster run of each; every run starts in
-// a fresh folder and folders are removed only at the end. Milliseconds
-// without graphs and with them; -1 where no run gave a time.
-std::array<double, 2> endToEnd(const Logs& logs, const std::string& bin) {
-  std::array<double, 2> ms = {-1, -1};
+// End to end: the real program over the same logs with three settings: graphs
+// and data on, graphs off, data off. Its stopwatch covers the whole run but
+// the final pause. Each setting twice, in turns, keeping the faster run of
+// each; every run starts in a fresh folder and folders are removed only at
+// the end. Milliseconds of each setting; -1 where no run gave a time.
+struct Setting {
+  bool graphs, data;
+};
+constexpr std::array<Setting, 3> kSettings = {{{true, true}, {false, true}, {true, false}}};
+
+std::array<double, 3> endToEnd(const Logs& logs, const std::string& bin) {
+  std::array<double, 3> ms = {-1, -1, -1};
   std::vector<std::string> homes;
-  for (int round = 0; round < 4; ++round) {
-    const size_t graphs = static_cast<size_t>(round % 2);
+  for (size_t round = 0; round < 2 * kSettings.size(); ++round) {
+    const size_t k = round % kSettings.size();
     const std::string home = tempDir();
     homes.push_back(home);
     for (const char* d : {"data", "html", "processedLogs", "logs"})
       platform::ensureDirectory(home + "/" + d);
     for (size_t i = 0; i < logs.files.size(); ++i)
       platform::writeFile(home + "/logs/m" + std::to_string(1000 + i) + ".log", logs.files[i]);
-    const double t = runVardobf(bin, home, graphs == 1);
-    if (t >= 0 && (ms[graphs] < 0 || t < ms[graphs])) ms[graphs] = t;
+    const double t = runVardobf(bin, home, kSettings[k].graphs, kSettings[k].data);
+    if (t >= 0 && (ms[k] < 0 || t < ms[k])) ms[k] = t;
   }
   for (const std::string& home : homes) removeTree(home);
   return ms;
 }
 
 // One log added by a whole run to an empty database and to one of 20,000
-// matches and 5,000 players, totals pages included: milliseconds of each.
-std::array<double, 2> oneLogAdded(const Logs& logs, const std::string& bin) {
-  std::array<double, 2> added = {-1, -1};
+// matches and 5,000 players, totals pages included, with the site's data on
+// and off: milliseconds of each, [history][data]. The large history has the
+// data of one earlier run, as a site that writes its data has.
+std::array<std::array<double, 2>, 2> oneLogAdded(const Logs& logs, const std::string& bin) {
+  std::array<std::array<double, 2>, 2> added = {{{-1, -1}, {-1, -1}}};
   for (size_t history = 0; history < 2; ++history) {
     const std::string source = tempDir();
     for (const char* d : {"data", "html", "processedLogs", "logs"})
       platform::ensureDirectory(source + "/" + d);
-    if (history == 1) bench_support::buildHistory(source);
-    for (int round = 0; round < 3; ++round) {
+    if (history == 1) {
+      bench_support::buildHistory(source);
+      platform::writeFile(source + "/logs/earlier.log", logs.files.back());
+      runVardobf(bin, source, true, true);
+    }
+    for (int round = 0; round < 6; ++round) {
+      const size_t data = static_cast<size_t>(round % 2);
       const std::string home = tempDir();
       std::string copy = "cp -a '" + source + "/.' '" + home + "/' && sync";
       if (std::system(copy.c_str()) != 0) std::perror("cp");
       platform::writeFile(home + "/logs/new.log", logs.files.front());
-      const double t = runVardobf(bin, home, true);
-      if (t >= 0 && (added[history] < 0 || t < added[history])) added[history] = t;
+      const double t = runVardobf(bin, home, true, data == 1);
+      double& best = added[history][data];
+      if (t >= 0 && (best < 0 || t < best)) best = t;
       removeTree(home);
     }
     removeTree(source);
@@ -204,24 +220,27 @@ int main(int argc, char** argv) {
   if (!platform::isFile(bin + "/vardobf")) bin = ".";
 
   inProcess(logs, bin);
-  const std::array<double, 2> ms = endToEnd(logs, bin);
-  const std::array<double, 2> added = oneLogAdded(logs, bin);
-  if (ms[0] < 0 || ms[1] < 0) {
+  const std::array<double, 3> ms = endToEnd(logs, bin);
+  const std::array<std::array<double, 2>, 2> added = oneLogAdded(logs, bin);
+  if (ms[0] < 0 || ms[1] < 0 || ms[2] < 0) {
     std::printf("end to end: vardobf not found or no stopwatch line (set BRIM_BINARY_DIR)\n");
     return 1;
   }
   const double n = count, mb = logs.megabytes;
   std::printf("end to end (vardobf)  seconds   logs/s    MB/s\n");
-  std::printf("  graphs on           %7.3f  %7.1f  %6.2f\n", ms[1] / 1000, n / (ms[1] / 1000),
-              mb / (ms[1] / 1000));
-  std::printf("  graphs off          %7.3f  %7.1f  %6.2f\n", ms[0] / 1000, n / (ms[0] / 1000),
-              mb / (ms[0] / 1000));
-  std::printf("  on / off            %7.2f\n\n", ms[1] / ms[0]);
-  std::printf("one log added (vardobf, pages and totals pages)   ms\n");
-  std::printf("  empty database                             %8.1f\n", added[0]);
-  std::printf("  %d matches, %d players               %8.1f\n", bench_support::kMatches,
-              bench_support::kPlayers, added[1]);
-  std::printf("  ratio                                      %8.2f (target: at most 1.5)\n",
-              added[1] / added[0]);
+  const char* const names[] = {"graphs and data", "graphs off", "data off"};
+  for (size_t k = 0; k < kSettings.size(); ++k)
+    std::printf("  %-18s  %7.3f  %7.1f  %6.2f\n", names[k], ms[k] / 1000, n / (ms[k] / 1000),
+                mb / (ms[k] / 1000));
+  std::printf("  graphs on / off     %7.2f\n", ms[0] / ms[1]);
+  std::printf("  data on / off       %7.2f (target: at most 1.10)\n\n", ms[0] / ms[2]);
+  std::printf("one log added (vardobf, pages and totals pages)   data on   data off   on / off\n");
+  std::printf("  empty database                             %8.1f  %8.1f  %8.2f\n", added[0][1],
+              added[0][0], added[0][1] / added[0][0]);
+  std::printf("  %d matches, %d players               %8.1f  %8.1f  %8.2f\n",
+              bench_support::kMatches, bench_support::kPlayers, added[1][1], added[1][0],
+              added[1][1] / added[1][0]);
+  std::printf("  history / empty (data on)                  %8.2f (target: at most 1.5)\n",
+              added[1][1] / added[0][1]);
   return 0;
 }

@@ -175,3 +175,29 @@ TEST_F(VardobfRun, BadSettingsLinesAreReportedAndTheRunGoesOn) {
 }
 
 }  // namespace
+
+// The site's data and its explorer: on by default, with a link on the main
+// page; with ExportData false neither data nor explorer, and the main page as
+// designed.
+TEST_F(VardobfRun, SiteDataAndExplorerFollowTheExportSetting) {
+  for (const bool exported : {true, false}) {
+    SCOPED_TRACE(exported ? "ExportData true" : "ExportData false");
+    TestDir site;
+    site.mkdir("logs");
+    site.write("logs/one.log", matchLog("Alpha", "2026.01.02.10.00.00.000.+1"));
+    site.write("VardoBF.cfg", std::string("SpawnBrowser\tfalse\nDebugType\tNone\nExportData\t") +
+                                  (exported ? "true" : "false") + "\n");
+    RunResult r = runProgram(site.path(), vardobf(), {"-j", site.path(), "logs"});
+    ASSERT_EQ(r.status, 0) << r.output;
+    const bool explorer = platform::isFile(site / "html/Explorer.html");
+    const std::string main = site.read("html/Vardo_Main.html");
+    EXPECT_EQ(platform::isFile(site / "html/data/totals.json"), exported);
+    EXPECT_EQ(platform::isFile(site / "html/data/totals.js"), exported);
+    EXPECT_EQ(platform::isDirectory(site / "html/data"), exported);
+    EXPECT_EQ(contains(main, "<a href=\"Explorer.html\" class=w>Explorer</a>"), explorer);
+    if (!exported) {
+      EXPECT_FALSE(explorer);
+      EXPECT_FALSE(platform::exists(site / "html/explorer.js"));
+    }
+  }
+}

@@ -19,14 +19,16 @@ std::string withoutTrailingSeparators(std::string path) {
   return path;
 }
 
-int32_t copyMissing(const std::string& from, const std::string& to) {
+int32_t copyMissing(const std::string& from, const std::string& to,
+                    const std::set<std::string>& leaveOut) {
   SiteFiles::makeDirectories(to);
   int32_t copied = 0;
   for (const std::string& name : platform::listDirectory(from)) {
+    if (leaveOut.count(name) != 0) continue;
     const std::string source = from + kSep + name;
     const std::string target = to + kSep + name;
     if (platform::isDirectory(source)) {
-      copied += copyMissing(source, target);
+      copied += copyMissing(source, target, {});
       continue;
     }
     // Anything already there, whatever it is, belongs to the user.
@@ -53,8 +55,14 @@ std::string SiteFiles::installedDir(const std::string& installHome) {
   return platform::isDirectory(dir) ? platform::canonicalPath(dir) : dir;
 }
 
-int32_t SiteFiles::layInto(const std::string& from, const std::string& to) {
-  return copyMissing(withoutTrailingSeparators(from), withoutTrailingSeparators(to));
+int32_t SiteFiles::layInto(const std::string& from, const std::string& to,
+                           const std::set<std::string>& leaveOut) {
+  return copyMissing(withoutTrailingSeparators(from), withoutTrailingSeparators(to), leaveOut);
+}
+
+const std::set<std::string>& SiteFiles::explorerFiles() {
+  static const std::set<std::string> files = {"Explorer.html", "explorer.js", "explorer.css"};
+  return files;
 }
 
 void SiteFiles::makeDirectories(const std::string& dir) {

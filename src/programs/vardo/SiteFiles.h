@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 
 namespace programs::vardo {
@@ -26,7 +27,13 @@ class SiteFiles {
   // Returns the number of files copied. Throws base::IOError when `from`
   // cannot be listed or a copy cannot be made; files copied before the
   // failure stay.
-  static int32_t layInto(const std::string& from, const std::string& to);
+  // Files directly in `from` named in `leaveOut` are not copied.
+  static int32_t layInto(const std::string& from, const std::string& to,
+                         const std::set<std::string>& leaveOut = {});
+
+  // The explorer page and its files, which read the site's data (laid in
+  // only where the data is written).
+  static const std::set<std::string>& explorerFiles();
 
   // Creates the directory `dir` and every missing parent. Throws
   // base::IOError when `dir` is not a directory afterwards (for example

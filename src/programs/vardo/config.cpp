@@ -45,6 +45,7 @@ void config::resetToDefaults() {
   logTmp = Defaults::logTmp;
   browser = Defaults::browser;
   graph = Defaults::graph;
+  exportData_ = Defaults::exportData;
   tcsMode = Defaults::tcsMode;
   tcsHtml = Defaults::tcsHtml;
   tcsTDir.reset();
@@ -95,6 +96,8 @@ void config::apply(const std::string& key, const std::string& value) {
     browser = parseBool(value);
   } else if (key == "CreateGraphs") {
     graph = parseBool(value);
+  } else if (key == "ExportData") {
+    exportData_ = parseBool(value);
   } else if (key == "tcsMode") {
     tcsMode = parseBool(value);
   } else if (key == "tcsHtml") {

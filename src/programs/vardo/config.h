@@ -24,6 +24,8 @@ class config {
   static int32_t numGamesToSave() { return numGames; }
   static bool logTmpFiles() { return logTmp; }
   static bool createGraphs() { return graph; }
+  // Whether the site's data (html/data/) and its explorer page are written.
+  static bool exportData() { return exportData_; }
   static bool spawnBrowser();
   static void orBrowser(bool b) { browserOverride = b ? 1 : 0; }
   static void setVersion(const std::optional<std::string>& v) {
@@ -69,6 +71,7 @@ class config {
     static constexpr bool logTmp = true;
     static constexpr bool browser = true;
     static constexpr bool graph = true;
+    static constexpr bool exportData = true;
     static constexpr bool tcsMode = false;
     static constexpr std::string_view tcsHtml = "/usr/local/apache/htdocs/";
     static constexpr std::string_view tcsDBhost = "127.0.0.1";
@@ -105,6 +108,7 @@ class config {
   static inline bool logTmp = Defaults::logTmp;
   static inline bool browser = Defaults::browser;
   static inline bool graph = Defaults::graph;
+  static inline bool exportData_ = Defaults::exportData;
   static inline bool tcsMode = Defaults::tcsMode;
   static inline std::string tcsHtml{Defaults::tcsHtml};
   static inline std::optional<std::string> tcsTDir;  // none

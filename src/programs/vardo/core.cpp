@@ -221,7 +221,10 @@ void core::layInSiteFiles() {
       Debug::print("Warning: no installed page files in " + from, 0);
       return;
     }
-    int32_t n = SiteFiles::layInto(from, config::vdHtmlDir());
+    int32_t n = SiteFiles::layInto(
+        from, config::vdHtmlDir(),
+        config::exportData() && !config::tcsMode ? std::set<std::string>{}
+                                                  : SiteFiles::explorerFiles());
     if (n > 0)
       Debug::print(std::to_string(n) + " installed page files copied into " + config::vdHtmlDir(),
                    1);

@@ -349,6 +349,16 @@ void Totals::update(const games::Game& game) {
     auto nextUID = static_cast<int32_t>(plist.size());
     for (const auto& p : g.plist) foldPlayer(g, *p, singlePlayer, nextUID);
     rec.updateGameRecords(g, plist);
+    matchesThisRun += 1;
+    for (const auto& p : g.plist) {
+      const HashEntry* e = plist.find(HashEntry::key(p->name, p->isABot));
+      if (e == nullptr) continue;
+      auto [it, fresh] = seenThisRun.try_emplace(e->uid, t, t);
+      if (!fresh) {
+        it->second.first = std::min(it->second.first, t);
+        it->second.second = std::max(it->second.second, t);
+      }
+    }
 
     for (Player* a : {&allStats, &humanStats, &botStats}) {
       a->all.uses = totalGamesPlayed;

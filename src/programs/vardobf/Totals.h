@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "games/bf/Game.h"
@@ -105,6 +107,10 @@ class Totals : public programs::vardo::Totals {
   std::vector<const HashEntry*> sortedByName, sortedByFDS, sortedD, sortedCTF, sortedTT, sortedA,
       sortedTD, sortedFPH, sortedLMS;
   bool modified = false;
+  // What this run counted, for the site's data: the number of matches, and
+  // for each player it saw (by uid) the times of his first and last match.
+  int32_t matchesThisRun = 0;
+  std::unordered_map<int32_t, std::pair<int64_t, int64_t>> seenThisRun;
 
  private:
   void setAggregateIdentity();

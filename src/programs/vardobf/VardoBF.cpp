@@ -11,6 +11,7 @@
 #include "programs/vardo/core.h"
 #include "programs/vardobf/Totals.h"
 #include "programs/vardobf/output/GameHtml.h"
+#include "programs/vardobf/output/SiteData.h"
 #include "programs/vardobf/output/TotalsHtml.h"
 #include "util/Debug.h"
 #include "util/Text.h"
@@ -90,6 +91,9 @@ int VardoBF::main(const std::vector<std::string>& args) {
     output::GameHtml gameHtml;
     Totals totals;
     output::TotalsHtml totalsHtml;
+    output::SiteData siteData(totals);
+    gameHtml.setSiteData(&siteData);
+    totalsHtml.setSiteData(&siteData);
     games::bf::GameCreator creator;
     c.go("VardoBF", o.logPaths, o.configFile, gameHtml, totals, totalsHtml, creator);
     Debug::close();

@@ -7,6 +7,7 @@
 #include "games/bf/Specs.h"
 #include "platform/FileSystem.h"
 #include "programs/vardobf/output/FrameHtml.h"
+#include "programs/vardobf/output/SiteData.h"
 #include "programs/vardobf/output/TableHtml.h"
 #include "util/Debug.h"
 
@@ -82,6 +83,16 @@ std::vector<double> samples(const Game& g, const Player& p) {
   return pts;
 }
 
+// Whether one of `dirs` is the match's own page directory, named by its time
+// stamp (the other copies are Last_Game and Highest_Score).
+bool isKeptDirectory(const std::vector<std::string>& dirs, int64_t time) {
+  const std::string name = std::to_string(time);
+  return std::any_of(dirs.begin(), dirs.end(), [&](const std::string& d) {
+    return d.size() > name.size() && d.compare(d.size() - name.size(), name.size(), name) == 0 &&
+           (d[d.size() - name.size() - 1] == '/' || d[d.size() - name.size() - 1] == '\\');
+  });
+}
+
 }  // namespace
 
 GameHtml::GameHtml() { FrameHtml::init(); }
@@ -147,6 +158,8 @@ void GameHtml::writeGame(const games::Game& gm, const std::string& name,
       }
     }
     for (size_t x = 0; x < g->plist.size(); ++x) writePlayer(*g, name, static_cast<int32_t>(x));
+    if (siteData_ != nullptr && SiteData::enabled() && isKeptDirectory(dirs, g->time))
+      siteData_->addMatch(*g);
   } catch (const std::exception& e) {
     Debug::print("Error in GameHtml.writeGame: " + base::failureText(e), 0);
   }

@@ -13,6 +13,8 @@
 
 namespace programs::vardobf::output {
 
+class SiteData;
+
 // The match-page writer: the index page, the high and low page, a page per
 // player, the small score graph and, for larger or team matches, the large
 // graph with its page. Every page and image is built once in memory and
@@ -22,6 +24,9 @@ class GameHtml : public programs::vardo::GameHtml {
   GameHtml();
 
   void setGraphs(util::LineGraph& small, util::LineGraph& large) override;
+  // The site data that gets every kept match (its pages in the directory
+  // named by its time stamp); none: no data.
+  void setSiteData(SiteData* data) { siteData_ = data; }
   // `gm` must be a games::bf::Game; any other match is traced and skipped.
   void writeGame(const games::Game& gm, const std::string& name,
                  const std::vector<std::string>& dirs, int32_t type, bool graph) override;
@@ -72,6 +77,7 @@ class GameHtml : public programs::vardo::GameHtml {
   std::string frameHead_, frameFoot_;
   util::LineGraph* smallGraph_ = nullptr;
   util::LineGraph* largeGraph_ = nullptr;
+  SiteData* siteData_ = nullptr;
 };
 
 }  // namespace programs::vardobf::output

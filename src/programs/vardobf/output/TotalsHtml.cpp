@@ -7,6 +7,7 @@
 #include "platform/FileSystem.h"
 #include "programs/vardo/config.h"
 #include "programs/vardobf/output/FrameHtml.h"
+#include "programs/vardobf/output/SiteData.h"
 #include "programs/vardobf/output/TableHtml.h"
 #include "util/Debug.h"
 
@@ -49,7 +50,7 @@ void TotalsHtml::writeTotals(const Totals& t, TotalsTables::PlayerSource players
     theTotals_ = &t;
     MainDir = config::vdHtmlDir();
     NumRecentGames = config::numGamesToSave();
-    tables = std::make_unique<TotalsTables>(t, std::move(players));
+    tables = std::make_unique<TotalsTables>(t, players);
     writeMain();
     writeRecent();
     writeRecords();
@@ -58,6 +59,7 @@ void TotalsHtml::writeTotals(const Totals& t, TotalsTables::PlayerSource players
     for (int32_t uid : {-3, -2, -1}) writePlayerTotals(nullptr, uid);
     for (const HashEntry* h : t.sortedByFDS)
       if (h->modified) writePlayerTotals(h, h->uid);
+    if (siteData_ != nullptr && SiteData::enabled()) siteData_->writeTotals(players);
   } catch (const std::exception& e) {
     Debug::print("Error in TotalsHtml.writeTotals: " + base::failureText(e), 0);
   }
@@ -186,6 +188,10 @@ void TotalsHtml::writeMainBody(std::string& w) {
   w += navLink("Total_Game_Stats/Rankings.html", "Rankings");
   w += navLink("Total_Game_Stats/Total_Index.html", "High Scores");
   w += navLink("Total_Game_Stats/Player_Index.html", "Player List");
+  // The explorer, which reads the site's data, where the data is written and
+  // the page is there.
+  if (siteData_ != nullptr && SiteData::enabled() && platform::isFile(MainDir + "Explorer.html"))
+    w += navLink("Explorer.html", "Explorer");
   w += "</table>\n";
   w += "<br><span class=i>Thanks for playing Brimfall and using </span>";
   w += "<span class=a>Var</span><span class=c>do</span>";

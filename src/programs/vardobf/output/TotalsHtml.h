@@ -13,12 +13,17 @@
 
 namespace programs::vardobf::output {
 
+class SiteData;
+
 // The totals-page writer: the main page, the recent matches, the all-time
 // high scores, the rankings, the player index and the career pages of the
 // aggregates and of every player the run changed.
 class TotalsHtml : public programs::vardo::TotalsHtml {
  public:
   TotalsHtml();
+
+  // The site data written with the totals pages; none: no data.
+  void setSiteData(SiteData* data) { siteData_ = data; }
 
   // `t` must be a programs::vardobf::Totals; any other is traced and skipped.
   void writeTotals(programs::vardo::Totals& t) override;
@@ -54,6 +59,7 @@ class TotalsHtml : public programs::vardo::TotalsHtml {
                  const std::string& title, int32_t level, Body body);
 
   const Totals* theTotals_ = nullptr;
+  SiteData* siteData_ = nullptr;
 };
 
 }  // namespace programs::vardobf::output

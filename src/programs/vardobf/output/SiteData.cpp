@@ -1,0 +1,659 @@
+#include "programs/vardobf/output/SiteData.h"
+
+#include <algorithm>
+#include <exception>
+#include <set>
+#include <unordered_map>
+#include <vector>
+
+#include "base/Failure.h"
+#include "games/bf/HighScores.h"
+#include "games/bf/Specs.h"
+#include "platform/FileSystem.h"
+#include "programs/vardo/SiteFiles.h"
+#include "programs/vardo/config.h"
+#include "programs/vardobf/PlayerDB.h"
+#include "programs/vardobf/Sorts.h"
+#include "programs/vardobf/output/GameHtml.h"
+#include "programs/vardobf/output/GameTablesDetail.h"
+#include "util/Debug.h"
+
+namespace programs::vardobf::output {
+
+using games::bf::Game;
+using games::bf::Player;
+using games::bf::PStats;
+using games::bf::Specs;
+using programs::vardo::config;
+using util::Debug;
+using Json = SiteData::Json;
+
+namespace {
+
+constexpr int kFormat = 1;
+
+// A text of the logs (one character per byte) as UTF-8.
+std::string utf8(const std::string& latin1) {
+  std::string out;
+  out.reserve(latin1.size());
+  for (char ch : latin1) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x80) {
+      out += ch;
+    } else {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+Json text(const std::string& latin1) { return Json(utf8(latin1)); }
+Json text(const std::optional<std::string>& latin1) {
+  return latin1 ? text(*latin1) : Json(nullptr);
+}
+Json optionalTime(const std::optional<int64_t>& t) { return t ? Json(*t) : Json(nullptr); }
+
+double perHour(int64_t frags, double time) {
+  return time == 0.0 ? 0.0 : static_cast<double>(frags) * 3600.0 / time;
+}
+
+// The figures of one record of a player's career.
+Json figures(const PStats& s) {
+  Json j = Json::object();
+  j["matches"] = s.uses;
+  j["wins"] = s.teamWins;
+  j["losses"] = s.teamLosses;
+  j["score"] = s.score;
+  j["frags"] = s.frags;
+  j["kills"] = s.kills;
+  j["deaths"] = s.deaths;
+  j["suicides"] = s.suicides;
+  j["teamKills"] = s.tkills;
+  j["teamDeaths"] = s.tdeaths;
+  j["efficiency"] = detail::careerEfficiency(s.kills, s.deaths, s.suicides);
+  j["fragsPerHour"] = perHour(s.frags, s.totalTime);
+  j["time"] = s.totalTime;
+  return j;
+}
+
+Json byType(const Player& p) {
+  Json list = Json::array();
+  for (size_t k = 0; k < Specs::kGames; ++k)
+    list.push_back(figures(k < p.games.size() ? p.games[k] : PStats("games")));
+  return list;
+}
+
+Json holder(const std::string& name, int32_t uid, bool bot) {
+  if (uid < 0) return nullptr;
+  return Json{{"uid", uid}, {"name", text(name)}, {"bot", bot}};
+}
+
+// A category of the pages without its line breaks.
+std::string plain(std::string label) {
+  for (size_t at; (at = label.find("<br>")) != std::string::npos;) label.replace(at, 4, " ");
+  return label;
+}
+
+template <class R>
+std::vector<std::pair<std::string, const R*>> ranked(
+    std::vector<std::pair<std::string, const R*>> kinds) {
+  std::vector<SortInt> order;
+  for (size_t k = 0; k < kinds.size(); ++k)
+    if (kinds[k].second->score > 0)
+      order.push_back({kinds[k].second->score, static_cast<int32_t>(k)});
+  detail::sortAll<SortInt::By>(order);
+  std::vector<std::pair<std::string, const R*>> out;
+  for (const SortInt& s : order) out.push_back(kinds[static_cast<size_t>(s.num)]);
+  return out;
+}
+
+template <class R, size_t N>
+std::vector<std::pair<std::string, const R*>> perWeapon(const std::array<R, N>& records) {
+  std::vector<std::pair<std::string, const R*>> out;
+  for (size_t w = 0; w < N && w < Specs::kWeapons; ++w)
+    out.emplace_back(detail::weaponName(w), &records[w]);
+  return out;
+}
+
+template <class R, size_t W, size_t S>
+std::vector<std::pair<std::string, const R*>> perSuicide(const std::array<R, W>& weapons,
+                                                         const std::array<R, S>& causes) {
+  std::vector<std::pair<std::string, const R*>> out = perWeapon(weapons);
+  for (size_t c = 0; c < S && c < Specs::kSuicides; ++c)
+    out.emplace_back(Specs::suicides[c], &causes[c]);
+  return out;
+}
+
+Json careerRecord(const std::string& key, const std::string& label, const CareerRecord& r) {
+  Json j = Json::object();
+  j[key] = text(label);
+  j["holder"] = holder(r.name, r.uid, r.isABot);
+  j["score"] = r.score;
+  j["matches"] = r.games;
+  j["time"] = r.time;
+  return j;
+}
+
+Json gameRecord(const std::string& key, const std::string& label, const GameRecord& r) {
+  Json j = Json::object();
+  j[key] = text(label);
+  j["holder"] = holder(r.name, r.uid, r.isABot);
+  j["score"] = r.score;
+  j["time"] = r.time;
+  j["map"] = text(r.map);
+  j["date"] = text(r.date);
+  return j;
+}
+
+template <class R, class F>
+Json kindList(const std::vector<std::pair<std::string, const R*>>& kinds, F one) {
+  Json list = Json::array();
+  for (const auto& [name, rec] : ranked(kinds)) list.push_back(one("weapon", name, *rec));
+  return list;
+}
+
+bool isLMS(const Game& g) { return g.gameType == Specs::kLastManStanding; }
+bool isScored(const Game& g) {
+  return g.gameType == Specs::kCaptureTheFlag || g.gameType == Specs::kDomination;
+}
+
+// The values of (minutes, value) pairs.
+Json values(const std::vector<double>& pairs) {
+  Json list = Json::array();
+  for (size_t i = 1; i < pairs.size(); i += 2) list.push_back(pairs[i]);
+  return list;
+}
+
+// The data set's name as a script's global: "brimfall_" and the name with
+// "/" and "-" as "_".
+std::string globalName(const std::string& name) {
+  std::string id = "brimfall_" + name;
+  std::replace(id.begin(), id.end(), '/', '_');
+  std::replace(id.begin(), id.end(), '-', '_');
+  return id;
+}
+
+bool isDigits(const std::string& s) {
+  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+std::string SiteData::folder() { return config::vdHtmlDir() + "data/"; }
+
+bool SiteData::enabled() { return config::exportData() && !config::tcsMode; }
+
+std::string SiteData::jsonText(const Json& value) { return value.dump(); }
+
+std::string SiteData::scriptText(const std::string& name, const std::string& json) {
+  return "var " + globalName(name) + " = " + json + ";\n";
+}
+
+void SiteData::writeSet(const std::string& name, const Json& value) {
+  const std::string json = jsonText(value);
+  const std::string base = folder() + name;
+  for (const auto& [path, content] : {std::pair{base + ".json", json},
+                                      std::pair{base + ".js", scriptText(name, json)}}) {
+    if (platform::exists(path)) {
+      try {
+        if (platform::readFile(path) == content) continue;
+      } catch (const std::exception&) {
+        // Unreadable: written anew below.
+      }
+    }
+    const std::string temporary = path + ".new";
+    platform::writeFile(temporary, content);
+    if (!platform::replaceFile(temporary, path))
+      throw base::IOError("cannot replace " + path + " with " + temporary);
+  }
+}
+
+std::optional<Json> SiteData::readSet(const std::string& name) const {
+  const std::string path = folder() + name + ".json";
+  try {
+    if (!platform::exists(path)) return std::nullopt;
+    Json j = Json::parse(platform::readFile(path));
+    if (!j.is_object() || j.value("format", 0) != kFormat) return std::nullopt;
+    return j;
+  } catch (const std::exception& e) {
+    Debug::print("SiteData: " + path + " is not readable data (" + base::failureText(e) +
+                     "); it is written anew",
+                 1);
+    return std::nullopt;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Matches
+
+Json SiteData::matchEntry(const Game& g) const {
+  Json j = Json::object();
+  j["time"] = g.time;
+  j["date"] = text(g.date.value_or(""));
+  j["server"] = text(g.servername);
+  j["map"] = text(g.map.value_or(""));
+  j["gameType"] = text(Specs::games.at(static_cast<size_t>(g.gameType)));
+  j["teamGame"] = g.teamGame;
+
+  // The teams with players, and each team's index among them.
+  std::unordered_map<int32_t, size_t> teamIndex;
+  Json teams = Json::array();
+  if (g.teamGame) {
+    for (const auto& t : g.teamTotals) {
+      const bool hasPlayers = std::any_of(g.playersByRank.begin(), g.playersByRank.end(),
+                                          [&](const Player* p) { return p->team == t->uid; });
+      if (!hasPlayers) continue;
+      Json team = Json::object();
+      team["name"] = text(t->name);
+      if (g.gameType == Specs::kDomination)
+        team["score"] = t->all.score;
+      else if (g.gameType == Specs::kCaptureTheFlag)
+        team["score"] = t->all.flagCaptures;
+      else
+        team["score"] = t->all.frags;
+      team["frags"] = t->all.frags;
+      team["won"] = t->uid == g.winningTeam;
+      teamIndex[t->uid] = teams.size();
+      teams.push_back(std::move(team));
+    }
+  }
+  j["teams"] = std::move(teams);
+
+  auto careerUid = [&](const Player& p) -> Json {
+    const HashEntry* e = totals_.plist.find(HashEntry::key(p.name, p.isABot));
+    return e == nullptr ? Json(nullptr) : Json(e->uid);
+  };
+  if (!g.teamGame && !g.playersByRank.empty()) {
+    const Player& w = *g.playersByRank.front();
+    j["winner"] = Json{{"uid", careerUid(w)}, {"name", text(w.name)}, {"bot", w.isABot}};
+  } else {
+    j["winner"] = nullptr;
+  }
+
+  Json players = Json::array();
+  for (const Player* p : g.playersByRank) {
+    const PStats& s = p->all;
+    Json line = Json::object();
+    line["rank"] = p->rank;
+    line["uid"] = careerUid(*p);
+    line["number"] = p->uid;
+    line["name"] = text(p->name);
+    line["bot"] = p->isABot;
+    auto team = teamIndex.find(p->team);
+    line["team"] = team == teamIndex.end() ? Json(nullptr) : Json(team->second);
+    line["score"] = isScored(g) ? Json(s.score) : Json(nullptr);
+    line["frags"] = s.frags;
+    line["kills"] = s.kills;
+    line["deaths"] = s.deaths;
+    line["suicides"] = s.suicides;
+    line["teamKills"] = s.tkills;
+    line["teamDeaths"] = s.tdeaths;
+    line["efficiency"] = s.kills > 0 ? games::bf::HighScores::efficiency(s) : 0.0;
+    line["fragsPerHour"] = perHour(s.frags, s.totalTime);
+    line["timeToLive"] =
+        s.totalTime / (static_cast<double>(s.deaths) + s.suicides + s.tdeaths + 1);
+    line["ping"] =
+        p->isABot || s.pingNum == 0 ? Json(nullptr) : Json(s.pingTime / s.pingNum);
+    line["time"] = s.totalTime;
+    Json sprees = Json::array();
+    for (size_t k = 0; k < Specs::kSprees; ++k)
+      sprees.push_back(k < p->sprees.size() ? p->sprees[k].uses : 0);
+    line["sprees"] = std::move(sprees);
+    players.push_back(std::move(line));
+  }
+  j["players"] = std::move(players);
+  return j;
+}
+
+Json SiteData::matchSamples(const Game& g) const {
+  static const char* const kLabels[] = {"Frags", "Score", "Lives"};
+  Json j = Json::object();
+  j["format"] = kFormat;
+  j["time"] = g.time;
+  j["interval"] = g.gameInt;
+  j["label"] = kLabels[std::clamp(GameHtml::bigGraphLabel(g), 0, 2)];
+  const Json entry = matchEntry(g);
+  const std::vector<std::vector<double>> lines = GameHtml::bigGraphLines(g);
+  Json list = Json::array();
+  for (size_t i = 0; i < lines.size() && i < entry["players"].size(); ++i) {
+    const Json& p = entry["players"][i];
+    list.push_back(Json{{"rank", p["rank"]},
+                        {"uid", p["uid"]},
+                        {"name", p["name"]},
+                        {"bot", p["bot"]},
+                        {"team", p["team"]},
+                        {"values", values(lines[i])}});
+  }
+  j["lines"] = std::move(list);
+  Json teams = Json::array();
+  if (g.teamGame && !isLMS(g)) {
+    const std::vector<std::vector<double>> teamLines = GameHtml::smallGraphLines(g);
+    for (size_t i = 0; i < teamLines.size() && i < g.teamTotals.size(); ++i)
+      teams.push_back(
+          Json{{"name", text(g.teamTotals[i]->name)}, {"values", values(teamLines[i])}});
+  }
+  j["teams"] = std::move(teams);
+  return j;
+}
+
+void SiteData::addMatch(const Game& g) {
+  Debug::print("I SiteData.addMatch", 2);
+  try {
+    newMatches_[g.time] = matchEntry(g);
+    programs::vardo::SiteFiles::makeDirectories(folder() + "match");
+    writeSet("match/" + std::to_string(g.time), matchSamples(g));
+  } catch (const std::exception& e) {
+    Debug::print("Error in SiteData.addMatch: " + base::failureText(e), 0);
+  }
+  Debug::print("O SiteData.addMatch", 2);
+}
+
+void SiteData::writeMatches() {
+  const auto kept = static_cast<size_t>(
+      std::clamp<int64_t>(config::numGamesToSave(), 0, static_cast<int64_t>(totals_.gameList.size())));
+  std::map<int64_t, Json> earlier;
+  if (std::optional<Json> previous = readSet("matches")) {
+    for (Json& m : (*previous)["matches"])
+      if (m.is_object() && m.contains("time") && m["time"].is_number_integer())
+        earlier[m["time"].get<int64_t>()] = std::move(m);
+  }
+  Json list = Json::array();
+  std::set<std::string> keptNames;
+  for (size_t i = 0; i < kept; ++i) {
+    const int64_t time = totals_.gameList[i];
+    keptNames.insert(std::to_string(time));
+    if (auto m = newMatches_.find(time); m != newMatches_.end()) {
+      list.push_back(m->second);
+    } else if (auto e = earlier.find(time); e != earlier.end()) {
+      list.push_back(e->second);
+    } else {
+      // Counted before the data was written: what the game database keeps.
+      auto at = [&](const std::vector<std::string>& v) {
+        return i < v.size() ? text(v[i]) : Json("");
+      };
+      list.push_back(Json{{"time", time},
+                          {"date", at(totals_.gameDateList)},
+                          {"server", nullptr},
+                          {"map", at(totals_.gameMapList)},
+                          {"gameType", at(totals_.gameTypeList)},
+                          {"teamGame", false},
+                          {"teams", Json::array()},
+                          {"winner", nullptr},
+                          {"players", Json::array()}});
+    }
+  }
+  writeSet("matches", Json{{"format", kFormat}, {"matches", std::move(list)}});
+
+  // The samples of matches no longer kept go with their pages.
+  const std::string dir = folder() + "match";
+  if (!platform::isDirectory(dir)) return;
+  for (const std::string& entry : platform::listDirectory(dir)) {
+    const size_t dot = entry.find('.');
+    const std::string stem = entry.substr(0, dot);
+    const std::string suffix = dot == std::string::npos ? "" : entry.substr(dot);
+    if (!isDigits(stem) || (suffix != ".json" && suffix != ".js")) continue;
+    if (keptNames.count(stem) != 0) continue;
+    if (!platform::removePath(dir + "/" + entry))
+      Debug::print("Error in SiteData.writeMatches: cannot remove " + dir + "/" + entry, 0);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Players
+
+Json SiteData::playerRow(const HashEntry& h, const Player& p,
+                         const std::optional<int64_t>& firstSeen,
+                         const std::optional<int64_t>& lastSeen) {
+  const PStats& s = p.all;
+  Json j = Json::object();
+  j["uid"] = h.uid;
+  j["name"] = text(h.name);
+  j["bot"] = h.isABot;
+  j["frags"] = s.frags;
+  j["kills"] = s.kills;
+  j["deaths"] = s.deaths;
+  j["suicides"] = s.suicides;
+  j["teamKills"] = s.tkills;
+  j["teamDeaths"] = s.tdeaths;
+  j["efficiency"] = detail::careerEfficiency(s.kills, s.deaths, s.suicides);
+  j["fragsPerHour"] = perHour(s.frags, s.totalTime);
+  j["time"] = s.totalTime;
+  j["matches"] = s.uses;
+  Json matches = Json::array(), wins = Json::array(), losses = Json::array();
+  for (size_t k = 0; k < Specs::kGames; ++k) {
+    const bool has = k < p.games.size();
+    matches.push_back(has ? p.games[k].uses : 0);
+    wins.push_back(has ? p.games[k].teamWins : 0);
+    losses.push_back(has ? p.games[k].teamLosses : 0);
+  }
+  j["matchesByType"] = std::move(matches);
+  j["winsByType"] = std::move(wins);
+  j["lossesByType"] = std::move(losses);
+  j["firstSeen"] = optionalTime(firstSeen);
+  j["lastSeen"] = optionalTime(lastSeen);
+  return j;
+}
+
+Json SiteData::playerCareer(const HashEntry& h, const Player& p,
+                            const std::optional<int64_t>& firstSeen,
+                            const std::optional<int64_t>& lastSeen) {
+  const PStats& s = p.all;
+  Json j = Json::object();
+  j["format"] = kFormat;
+  j["uid"] = h.uid;
+  j["name"] = text(h.name);
+  j["bot"] = h.isABot;
+  j["firstSeen"] = optionalTime(firstSeen);
+  j["lastSeen"] = optionalTime(lastSeen);
+  j["all"] = figures(s);
+  j["byType"] = byType(p);
+  Json weapons = Json::array();
+  for (size_t w = 0; w < Specs::kWeapons; ++w) {
+    if (s.myFrags[w] == 0 && s.myKills[w] == 0 && s.myDeaths[w] == 0 && s.myWSuicides[w] == 0)
+      continue;
+    weapons.push_back(Json{{"weapon", text(detail::weaponName(w))},
+                           {"frags", s.myFrags[w]},
+                           {"kills", s.myKills[w]},
+                           {"deaths", s.myDeaths[w]},
+                           {"suicides", s.myWSuicides[w]}});
+  }
+  j["weapons"] = std::move(weapons);
+  j["special"] = Json{{"firstBlood", s.firstBlood},   {"headShots", s.headShots},
+                      {"doubleKills", s.dKills},      {"multiKills", s.muKills},
+                      {"ultraKills", s.uKills},       {"monsterKills", s.moKills}};
+  return j;
+}
+
+void SiteData::writePlayers(const TotalsTables::PlayerSource& players) {
+  // The entries by uid; uids are given out from 0 without gaps.
+  std::vector<const HashEntry*> byUid(totals_.plist.size(), nullptr);
+  for (const HashEntry& e : totals_.plist.entries())
+    if (e.uid >= 0 && static_cast<size_t>(e.uid) < byUid.size())
+      byUid[static_cast<size_t>(e.uid)] = &e;
+  const size_t chunks = (byUid.size() + kChunkSize - 1) / kChunkSize;
+
+  // The files of the previous run hold the rows of the players this run did
+  // not change only when they were written for the database as it was
+  // before this run.
+  bool current = false;
+  if (std::optional<Json> previous = readSet("totals")) {
+    const Json& counted = (*previous)["matchesCounted"];
+    const Json& split = (*previous)["players"];
+    current = counted.is_number_integer() &&
+              counted.get<int64_t>() ==
+                  int64_t{totals_.totalGamesPlayed} - totals_.matchesThisRun &&
+              split.is_object() && split.value("chunkSize", 0) == kChunkSize;
+  }
+
+  platform::ensureDirectory(folder() + "player");
+  for (size_t c = 0; c < chunks; ++c) {
+    const size_t first = c * kChunkSize;
+    const size_t last = std::min(byUid.size(), first + kChunkSize);
+    const bool changed = std::any_of(byUid.begin() + static_cast<ptrdiff_t>(first),
+                                     byUid.begin() + static_cast<ptrdiff_t>(last),
+                                     [](const HashEntry* e) { return e && e->modified; });
+    const std::string name = "players-" + std::to_string(c);
+    std::optional<Json> previous = readSet(name);
+    if (current && !changed && previous) continue;
+
+    // The previous rows by uid: kept for unchanged players, and their times
+    // seen for everyone.
+    std::unordered_map<int32_t, const Json*> rows;
+    if (previous && (*previous)["players"].is_array())
+      for (const Json& r : (*previous)["players"])
+        if (r.is_object() && r.contains("uid") && r["uid"].is_number_integer())
+          rows[r["uid"].get<int32_t>()] = &r;
+
+    Json list = Json::array();
+    for (size_t u = first; u < last; ++u) {
+      const HashEntry* e = byUid[u];
+      if (e == nullptr) continue;
+      auto row = rows.find(e->uid);
+      const bool named = row != rows.end() && (*row->second)["name"] == text(e->name) &&
+                         (*row->second)["bot"] == e->isABot;
+      if (current && !e->modified && named) {
+        list.push_back(*row->second);
+        continue;
+      }
+      std::optional<int64_t> firstSeen, lastSeen;
+      auto seenAt = [&](const char* key) -> std::optional<int64_t> {
+        if (!named) return std::nullopt;
+        const Json& v = (*row->second)[key];
+        return v.is_number_integer() ? std::optional<int64_t>(v.get<int64_t>()) : std::nullopt;
+      };
+      firstSeen = seenAt("firstSeen");
+      lastSeen = seenAt("lastSeen");
+      if (auto seen = totals_.seenThisRun.find(e->uid); seen != totals_.seenThisRun.end()) {
+        firstSeen = firstSeen ? std::min(*firstSeen, seen->second.first) : seen->second.first;
+        lastSeen = lastSeen ? std::max(*lastSeen, seen->second.second) : seen->second.second;
+      }
+      std::optional<Player> p = players(e->uid);
+      if (!p) {
+        Debug::print("Error in SiteData.writePlayers: player " + std::to_string(e->uid) +
+                         " is not in the player database",
+                     0);
+        p.emplace(0.0);
+      }
+      list.push_back(playerRow(*e, *p, firstSeen, lastSeen));
+      writeSet("player/" + std::to_string(e->uid), playerCareer(*e, *p, firstSeen, lastSeen));
+    }
+    writeSet(name, Json{{"format", kFormat}, {"chunk", c}, {"players", std::move(list)}});
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Totals and records
+
+Json SiteData::totalsValue() const {
+  const Totals& t = totals_;
+  Json j = Json::object();
+  j["format"] = kFormat;
+  j["matchesCounted"] = t.totalGamesPlayed;
+  j["matchesListed"] = t.gameList.size();
+  Json types = Json::array();
+  for (size_t k = 0; k < Specs::kGames; ++k) types.push_back(text(Specs::games[k]));
+  j["gameTypes"] = std::move(types);
+  j["matchesByType"] = t.gamesPlayed;
+  Json weapons = Json::array();
+  for (const std::string& w : detail::weaponNames()) weapons.push_back(text(w));
+  j["weapons"] = std::move(weapons);
+  j["highestScoringMatch"] =
+      t.highGameUID == 0 ? Json(nullptr)
+                         : Json{{"time", t.highGameUID}, {"frags", t.highGameFrags}};
+  j["lastMatch"] = t.gameList.empty() ? Json(nullptr)
+                                      : Json{{"map", text(t.rec.RecentGameMap)},
+                                             {"date", text(t.rec.RecentGameDate)}};
+  size_t bots = 0;
+  for (const HashEntry& e : t.plist.entries()) bots += e.isABot ? 1 : 0;
+  const size_t count = t.plist.size();
+  j["players"] = Json{{"count", count},
+                      {"humans", count - bots},
+                      {"bots", bots},
+                      {"chunkSize", kChunkSize},
+                      {"chunks", (count + kChunkSize - 1) / kChunkSize}};
+  Json aggregates = Json::array();
+  for (const Player* a : {&t.allStats, &t.humanStats, &t.botStats})
+    aggregates.push_back(Json{{"uid", a->uid},
+                              {"name", text(a->name)},
+                              {"bot", a->isABot},
+                              {"all", figures(a->all)},
+                              {"byType", byType(*a)}});
+  j["aggregates"] = std::move(aggregates);
+  j["keptMatches"] =
+      std::clamp<int64_t>(config::numGamesToSave(), 0, static_cast<int64_t>(t.gameList.size()));
+  return j;
+}
+
+Json SiteData::recordsValue(const TotalsTables::PlayerSource& players) const {
+  const Records& r = totals_.rec;
+  Json j = Json::object();
+  j["format"] = kFormat;
+
+  Json career = Json::array();
+  const std::pair<const char*, const CareerRecord*> first[] = {
+      {"Most Frags", &r.cMostFrags},     {"Most Kills", &r.cMostKills},
+      {"Most Deaths", &r.cMostDeaths},   {"Most Suicides", &r.cMostSuicides},
+      {"Most Head Shots", &r.cMostHS},   {"Most First Blood", &r.cMostFB},
+      {"Most Double Kills", &r.cMostDK}, {"Most Multi Kills", &r.cMostMuK},
+      {"Most Ultra Kills", &r.cMostUK},  {"Most Monster Kills", &r.cMostMoK}};
+  for (const auto& [label, rec] : first) career.push_back(careerRecord("category", label, *rec));
+  // The best frags an hour is no stored record: the first of that order.
+  if (!totals_.sortedFPH.empty()) {
+    const HashEntry& h = *totals_.sortedFPH.front();
+    if (std::optional<Player> p = players(h.uid)) {
+      const PStats& s = p->all;
+      career.push_back(Json{{"category", "Highest FPH"},
+                            {"holder", holder(h.name, h.uid, h.isABot)},
+                            {"score", perHour(s.frags, s.totalTime)},
+                            {"matches", s.uses},
+                            {"time", s.totalTime}});
+    }
+  }
+  const std::pair<const char*, const CareerRecord*> rest[] = {
+      {"Most Flag Captures", &r.cMostFCaptures},        {"Most Flag Kills", &r.cMostFKills},
+      {"Most Flag Assists", &r.cMostFAssists},          {"Most Flag Saves", &r.cMostFReturns},
+      {"Most Control<br>Point Captures", &r.cMostCPCs}, {"Most Wins", &r.cMostWins}};
+  for (const auto& [label, rec] : rest)
+    career.push_back(careerRecord("category", plain(label), *rec));
+  j["career"] = std::move(career);
+  j["careerKills"] = kindList(perWeapon(r.cKillsHoldingWeapon), careerRecord);
+  j["careerDeathsBy"] = kindList(perWeapon(r.cDeathsByWeapon), careerRecord);
+  j["careerDeathsHolding"] = kindList(perWeapon(r.cDeathsHoldingWeapon), careerRecord);
+  j["careerSuicides"] = kindList(perSuicide(r.cWeaponSuicides, r.cSuicides), careerRecord);
+
+  Json match = Json::array();
+  const std::pair<const char*, const GameRecord*> rows[] = {
+      {"Most Frags", &r.gMostFrags},
+      {"Most Kills", &r.gMostKills},
+      {"Most Deaths", &r.gMostDeaths},
+      {"Most Suicides", &r.gMostSuicides},
+      {"Most Flag<br>Captures", &r.gMostFCaptures},
+      {"Most Flag<br>Returns", &r.gMostFReturns},
+      {"Most Control<br>Point Captures", &r.gMostCPCs}};
+  for (const auto& [label, rec] : rows) match.push_back(gameRecord("category", plain(label), *rec));
+  j["match"] = std::move(match);
+  j["matchKills"] = kindList(perWeapon(r.gKillsHoldingWeapon), gameRecord);
+  j["matchDeathsBy"] = kindList(perWeapon(r.gDeathsByWeapon), gameRecord);
+  j["matchDeathsHolding"] = kindList(perWeapon(r.gDeathsHoldingWeapon), gameRecord);
+  j["matchSuicides"] = kindList(perSuicide(r.gWeaponSuicides, r.gSuicides), gameRecord);
+  return j;
+}
+
+void SiteData::writeTotals(TotalsTables::PlayerSource players) {
+  Debug::print("I SiteData.writeTotals", 2);
+  try {
+    if (!players) players = [](int32_t uid) { return PlayerDB::getPlayer(uid); };
+    programs::vardo::SiteFiles::makeDirectories(folder());
+    // The player files first: the totals name the state they belong to.
+    writePlayers(players);
+    writeMatches();
+    writeSet("records", recordsValue(players));
+    writeSet("totals", totalsValue());
+  } catch (const std::exception& e) {
+    Debug::print("Error in SiteData.writeTotals: " + base::failureText(e), 0);
+  }
+  Debug::print("O SiteData.writeTotals", 2);
+}
+
+}  // namespace programs::vardobf::output
