@@ -23,6 +23,7 @@ from site_pages import data_files, loggen, run, write_settings  # noqa: E402
 BIN = os.path.abspath(sys.argv[1])
 SCHEMAS = os.path.abspath(sys.argv[2])
 failures = []
+checked = [0]
 
 # Data set names and the schema that describes each.
 KINDS = [(r"totals", "totals"), (r"records", "records"), (r"matches", "matches"),
@@ -78,6 +79,7 @@ def check_files(files, validators, when):
         for e in errors[:5]:
             check(False, "%s: %s.json at /%s: %s" % (when, name, "/".join(map(str, e.absolute_path)), e.message[:300]))
         docs[name] = doc
+        checked[0] += 1
         ident = "brimfall_" + name.replace("/", "_").replace("-", "_")
         js = files.get(name + ".js", (0, None))[1]
         check(js == b"var " + ident.encode() + b" = " + text + b";\n",
@@ -133,6 +135,7 @@ with tempfile.TemporaryDirectory() as home:
             check(all(m["server"] is None and m["winner"] is None and m["teams"] == [] for m in old),
                   "%s: a match counted before the data has more than the game database knows" % when)
 
+print("checked %d data sets" % checked[0])
 for f in failures:
     print("FAIL:", f)
 print("%d problems" % len(failures))
