@@ -18,7 +18,7 @@ import tempfile
 import jsonschema
 
 sys.dont_write_bytecode = True  # no cache written into the source tree
-from site_pages import data_files, loggen, run, write_settings  # noqa: E402
+from site_pages import data_files, dbdump, loggen, run, write_settings  # noqa: E402
 
 BIN = os.path.abspath(sys.argv[1])
 SCHEMAS = os.path.abspath(sys.argv[2])
@@ -127,6 +127,11 @@ with tempfile.TemporaryDirectory() as home:
             continue
         docs = check_files(files, validators, when)
         check_sets(docs, when)
+        # The data is this run's, not a previous one's.
+        counted = dbdump(BIN, home)["totals"]["totalGamesPlayed"]
+        check(docs.get("totals", {}).get("matchesCounted") == counted,
+              "%s: totals count %r matches, the database %d" % (when, docs.get("totals", {}).get("matchesCounted"),
+                                                                 counted))
         if n == 1:
             # The matches and players of the first run were counted before
             # the data was first written.
