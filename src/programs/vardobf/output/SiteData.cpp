@@ -354,9 +354,11 @@ void SiteData::writeMatches() {
       std::clamp<int64_t>(config::numGamesToSave(), 0, static_cast<int64_t>(totals_.gameList.size())));
   std::map<int64_t, Json> earlier;
   if (std::optional<Json> previous = readSet("matches")) {
-    for (Json& m : (*previous)["matches"])
-      if (m.is_object() && m.contains("time") && m["time"].is_number_integer())
-        earlier[m["time"].get<int64_t>()] = std::move(m);
+    for (Json& m : (*previous)["matches"]) {
+      if (!m.is_object() || !m.contains("time") || !m["time"].is_number_integer()) continue;
+      const auto time = m["time"].get<int64_t>();
+      earlier.emplace(time, std::move(m));
+    }
   }
   Json list = Json::array();
   std::set<std::string> keptNames;

@@ -145,21 +145,21 @@ TEST_F(SiteDataTest, TextsAreStoredAsTextAndFiguresAsPlainNumbers) {
 }
 
 TEST_F(SiteDataTest, ARunRewritesOnlyThePartsOfTheListItChanged) {
-  for (int i = 0; i < 1500; ++i) add("P" + std::to_string(i), i % 2 == 0, i);
+  for (int i = 0; i <= SiteData::kChunkSize; ++i) add("P" + std::to_string(i), i % 2 == 0, i);
   write(3);
   ASSERT_EQ(read("totals")["players"]["chunks"], 2);
   ageFiles();
 
   nextRun();
-  t.plist.find(HashEntry::key("P1200", true))->modified = true;
-  setFrags(1200, 5000);
+  t.plist.find(HashEntry::key("P1000", true))->modified = true;
+  setFrags(1000, 5000);
   // Changed in the database without the run knowing: a changed list would
   // show it.
   setFrags(5, 999);
   write(1);
-  EXPECT_EQ(row(1200)["frags"], 5000);
+  EXPECT_EQ(row(1000)["frags"], 5000);
   EXPECT_TRUE(rewritten("players-1.json"));
-  EXPECT_TRUE(rewritten("player/1200.js"));
+  EXPECT_TRUE(rewritten("player/1000.js"));
   EXPECT_FALSE(rewritten("players-0.json"));
   EXPECT_FALSE(rewritten("player/5.json"));
   EXPECT_EQ(row(5)["frags"], 5);
@@ -271,10 +271,18 @@ TEST_F(SiteDataTest, KeptMatchesAreListedNewestFirstWithTheirSamples) {
   EXPECT_FALSE(platform::exists(dir() + "match/1000000.json"));
   EXPECT_TRUE(platform::exists(dir() + "match/notes.txt"));
 
-  // The next run keeps the entries of the earlier one.
+  // The next run keeps the entries of the earlier one beside its own.
+  t.gameList.insert(t.gameList.begin(), 5000000);
+  t.gameDateList.insert(t.gameDateList.begin(), "D-new");
+  t.gameMapList.insert(t.gameMapList.begin(), "M-new");
+  t.gameTypeList.insert(t.gameTypeList.begin(), "T-new");
+  config::numGames = 4;
   SiteData later(t);
   later.writeTotals([](int32_t) { return std::optional<Player>(Player(0.0)); });
-  EXPECT_EQ(read("matches")["matches"], list);
+  const Json next = read("matches")["matches"];
+  ASSERT_EQ(next.size(), 4u);
+  EXPECT_EQ(next[0]["date"], "D-new");
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(next[i + 1], list[i]) << i;
 }
 
 }  // namespace
