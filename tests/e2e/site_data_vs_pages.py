@@ -242,7 +242,7 @@ def check_records(site, records, dump, hash_by_uid, players):
             expect_cells(row, w, "records %s" % key)
 
 
-def check_players(site, totals, chunks, dump, seen):
+def check_players(site, totals, chunks, dump, hash_by_uid, seen):
     """The player list and the career files against the dump, the career
     pages and the matches each player played (from matchdump)."""
     players = {p["uid"]: p for p in dump["player"]["players"]}
@@ -280,6 +280,15 @@ def check_players(site, totals, chunks, dump, seen):
               "%s: per-type matches, wins or losses differ between player/ and the list" % what)
         for f in [career["all"]] + career["byType"]:
             check_figures(f, what)
+        # The per-type counters that the hash database keeps.
+        h = hash_by_uid.get(uid, {})
+        by = career["byType"]
+        kept = {"dm_frags": by[0]["frags"], "dm_deaths": by[0]["deaths"], "dm_suicides": by[0]["suicides"],
+                "a_wins": by[3]["wins"], "a_losses": by[3]["losses"], "t_wins": by[4]["wins"],
+                "t_losses": by[4]["losses"], "lms_wins": by[5]["wins"], "lms_losses": by[5]["losses"],
+                "ctf": int(by[CTF]["score"]), "dom": int(by[DOMINATION]["score"]), "time": career["all"]["time"]}
+        check(all(h.get(k) == v for k, v in kept.items()),
+              "%s: per-type figures %r, dbdump's hash entry %r" % (what, kept, {k: h.get(k) for k in kept}))
         page = read(os.path.join(site, "Total_Game_Stats", "%d.html" % uid))
         check_summary_page(page, career["all"], career["byType"], True, what)
 
@@ -519,7 +528,7 @@ def check_site(site, home, replays):
             key = (p["name"], p["isABot"])
             first, last = seen.get(key, (t, t))
             seen[key] = (min(first, t), max(last, t))
-    players = check_players(site, totals, chunks, dump, seen)
+    players = check_players(site, totals, chunks, dump, hash_by_uid, seen)
     check_totals(site, totals, dump, players, load(site, "matches")["matches"])
     check_records(site, load(site, "records"), dump, hash_by_uid, players)
     check_matches(site, load(site, "matches")["matches"], dump, hash_by_uid, replays)
