@@ -9,9 +9,11 @@ import html
 import json
 import os
 import re
-import subprocess
 import sys
 import tempfile
+
+sys.dont_write_bytecode = True  # no cache written into the source tree
+from site_pages import career_pages, read, run, table_after  # noqa: E402
 
 BIN = os.path.abspath(sys.argv[1])
 failures = []
@@ -20,35 +22,6 @@ failures = []
 def check(ok, what):
     if not ok:
         failures.append(what)
-
-
-def run(args, cwd):
-    return subprocess.run(args, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, check=False)
-
-
-def read(path):
-    with open(path, "rb") as f:
-        return f.read().decode("latin-1")
-
-
-def cells(row):
-    return [html.unescape(re.sub(r"<[^>]+>", "", c)).replace("\xa0", " ").strip()
-            for c in re.findall(r"<td[^>]*>(.*?)</td>", row, re.S)]
-
-
-def table_after(page, title):
-    """The rows of the table whose title row reads `title`."""
-    at = page.find(">" + title + "</td>")
-    if at < 0:
-        at = page.find("&nbsp;" + title + "&nbsp")
-    end = page.find("</table>", at)
-    return [cells(r) for r in re.findall(r"<tr>(.*?)</tr>", page[at:end], re.S)]
-
-
-def career_pages(site):
-    d = os.path.join(site, "Total_Game_Stats")
-    return {f: (os.stat(os.path.join(d, f)).st_mtime_ns, read(os.path.join(d, f)))
-            for f in os.listdir(d) if re.fullmatch(r"[0-9]+\.html", f)}
 
 
 with tempfile.TemporaryDirectory() as home:

@@ -3,14 +3,14 @@
 #include <map>
 #include <optional>
 
+#include "base/Failure.h"
 #include "platform/FileSystem.h"
 #include "programs/vardobf/PlayerDB.h"
 #include "programs/vardobf/Totals.h"
-#include "tools/matchdump/JsonWriter.h"
 #include "tools/matchdump/MatchDump.h"
 #include "util/ByteIO.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
+#include "util/Json.h"
 
 namespace tools {
 namespace {
@@ -21,6 +21,9 @@ using programs::vardobf::HashEntry;
 using programs::vardobf::PlayerDB;
 using programs::vardobf::Records;
 using programs::vardobf::Totals;
+using util::Json;
+using util::jsonNumber;
+using util::jsonText;
 
 constexpr size_t kSlot = 16384;
 
@@ -34,60 +37,52 @@ std::optional<std::string> readIfThere(const std::string& path) {
   }
 }
 
-void gameRecord(JsonWriter& j, const std::string& k, const GameRecord& r) {
-  j.key(k);
-  j.beginObject();
-  j.field("uid", r.uid);
-  j.field("name", r.name);
-  j.field("map", r.map);
-  j.field("date", r.date);
-  j.field("isABot", r.isABot);
-  j.field("score", r.score);
-  j.field("time", r.time);
-  j.endObject();
+Json gameRecord(const GameRecord& r) {
+  Json j = Json::object();
+  j["uid"] = r.uid;
+  j["name"] = jsonText(r.name);
+  j["map"] = jsonText(r.map);
+  j["date"] = jsonText(r.date);
+  j["isABot"] = r.isABot;
+  j["score"] = r.score;
+  j["time"] = jsonNumber(r.time);
+  return j;
 }
 
-void careerRecord(JsonWriter& j, const std::string& k, const CareerRecord& r) {
-  j.key(k);
-  j.beginObject();
-  j.field("uid", r.uid);
-  j.field("name", r.name);
-  j.field("isABot", r.isABot);
-  j.field("score", r.score);
-  j.field("games", r.games);
-  j.field("time", r.time);
-  j.endObject();
+Json careerRecord(const CareerRecord& r) {
+  Json j = Json::object();
+  j["uid"] = r.uid;
+  j["name"] = jsonText(r.name);
+  j["isABot"] = r.isABot;
+  j["score"] = r.score;
+  j["games"] = r.games;
+  j["time"] = jsonNumber(r.time);
+  return j;
 }
 
 template <class R, size_t N, class F>
-void rows(JsonWriter& j, const std::string& k, const std::array<R, N>& list, F one) {
-  j.key(k);
-  j.beginArray();
-  for (const R& r : list) {
-    j.beginObject();
-    one(j, "holder", r);
-    j.endObject();
-  }
-  j.endArray();
+Json rows(const std::array<R, N>& list, F one) {
+  Json j = Json::array();
+  for (const R& r : list) j.push_back(Json::object({{"holder", one(r)}}));
+  return j;
 }
 
-void records(JsonWriter& j, const Records& r) {
-  j.key("records");
-  j.beginObject();
-  j.field("RecentGameMap", r.RecentGameMap);
-  j.field("RecentGameDate", r.RecentGameDate);
-  gameRecord(j, "gMostFrags", r.gMostFrags);
-  gameRecord(j, "gMostKills", r.gMostKills);
-  gameRecord(j, "gMostDeaths", r.gMostDeaths);
-  gameRecord(j, "gMostSuicides", r.gMostSuicides);
-  gameRecord(j, "gMostFCaptures", r.gMostFCaptures);
-  gameRecord(j, "gMostFReturns", r.gMostFReturns);
-  gameRecord(j, "gMostCPCs", r.gMostCPCs);
-  rows(j, "gKillsHoldingWeapon", r.gKillsHoldingWeapon, gameRecord);
-  rows(j, "gDeathsByWeapon", r.gDeathsByWeapon, gameRecord);
-  rows(j, "gDeathsHoldingWeapon", r.gDeathsHoldingWeapon, gameRecord);
-  rows(j, "gWeaponSuicides", r.gWeaponSuicides, gameRecord);
-  rows(j, "gSuicides", r.gSuicides, gameRecord);
+Json records(const Records& r) {
+  Json j = Json::object();
+  j["RecentGameMap"] = jsonText(r.RecentGameMap);
+  j["RecentGameDate"] = jsonText(r.RecentGameDate);
+  j["gMostFrags"] = gameRecord(r.gMostFrags);
+  j["gMostKills"] = gameRecord(r.gMostKills);
+  j["gMostDeaths"] = gameRecord(r.gMostDeaths);
+  j["gMostSuicides"] = gameRecord(r.gMostSuicides);
+  j["gMostFCaptures"] = gameRecord(r.gMostFCaptures);
+  j["gMostFReturns"] = gameRecord(r.gMostFReturns);
+  j["gMostCPCs"] = gameRecord(r.gMostCPCs);
+  j["gKillsHoldingWeapon"] = rows(r.gKillsHoldingWeapon, gameRecord);
+  j["gDeathsByWeapon"] = rows(r.gDeathsByWeapon, gameRecord);
+  j["gDeathsHoldingWeapon"] = rows(r.gDeathsHoldingWeapon, gameRecord);
+  j["gWeaponSuicides"] = rows(r.gWeaponSuicides, gameRecord);
+  j["gSuicides"] = rows(r.gSuicides, gameRecord);
   const std::pair<const char*, const CareerRecord*> career[] = {
       {"cMostFrags", &r.cMostFrags},
       {"cMostKills", &r.cMostKills},
@@ -105,36 +100,36 @@ void records(JsonWriter& j, const Records& r) {
       {"cMostMuK", &r.cMostMuK},
       {"cMostUK", &r.cMostUK},
       {"cMostMoK", &r.cMostMoK}};
-  for (const auto& [name, rec] : career) careerRecord(j, name, *rec);
-  rows(j, "cKillsHoldingWeapon", r.cKillsHoldingWeapon, careerRecord);
-  rows(j, "cDeathsByWeapon", r.cDeathsByWeapon, careerRecord);
-  rows(j, "cDeathsHoldingWeapon", r.cDeathsHoldingWeapon, careerRecord);
-  rows(j, "cWeaponSuicides", r.cWeaponSuicides, careerRecord);
-  rows(j, "cSuicides", r.cSuicides, careerRecord);
-  j.endObject();
+  for (const auto& [name, rec] : career) j[name] = careerRecord(*rec);
+  j["cKillsHoldingWeapon"] = rows(r.cKillsHoldingWeapon, careerRecord);
+  j["cDeathsByWeapon"] = rows(r.cDeathsByWeapon, careerRecord);
+  j["cDeathsHoldingWeapon"] = rows(r.cDeathsHoldingWeapon, careerRecord);
+  j["cWeaponSuicides"] = rows(r.cWeaponSuicides, careerRecord);
+  j["cSuicides"] = rows(r.cSuicides, careerRecord);
+  return j;
 }
 
-void hashEntry(JsonWriter& j, const HashEntry& e) {
-  j.beginObject();
-  j.field("name", e.name);
-  j.field("isABot", e.isABot);
-  j.field("uid", e.uid);
-  j.field("time", e.time);
-  j.field("a_frags", e.a_frags);
-  j.field("a_deaths", e.a_deaths);
-  j.field("a_suicides", e.a_suicides);
-  j.field("dm_frags", e.dm_frags);
-  j.field("dm_deaths", e.dm_deaths);
-  j.field("dm_suicides", e.dm_suicides);
-  j.field("t_wins", e.t_wins);
-  j.field("t_losses", e.t_losses);
-  j.field("a_wins", e.a_wins);
-  j.field("a_losses", e.a_losses);
-  j.field("lms_wins", e.lms_wins);
-  j.field("lms_losses", e.lms_losses);
-  j.field("ctf", e.ctf);
-  j.field("dom", e.dom);
-  j.endObject();
+Json hashEntry(const HashEntry& e) {
+  Json j = Json::object();
+  j["name"] = jsonText(e.name);
+  j["isABot"] = e.isABot;
+  j["uid"] = e.uid;
+  j["time"] = jsonNumber(e.time);
+  j["a_frags"] = e.a_frags;
+  j["a_deaths"] = e.a_deaths;
+  j["a_suicides"] = e.a_suicides;
+  j["dm_frags"] = e.dm_frags;
+  j["dm_deaths"] = e.dm_deaths;
+  j["dm_suicides"] = e.dm_suicides;
+  j["t_wins"] = e.t_wins;
+  j["t_losses"] = e.t_losses;
+  j["a_wins"] = e.a_wins;
+  j["a_losses"] = e.a_losses;
+  j["lms_wins"] = e.lms_wins;
+  j["lms_losses"] = e.lms_losses;
+  j["ctf"] = e.ctf;
+  j["dom"] = e.dom;
+  return j;
 }
 
 // One slot of the player file, decoded; none when it lies beyond the file.
@@ -147,59 +142,51 @@ std::optional<games::bf::Player> slot(const std::string& file, size_t k) {
       false);
 }
 
-}  // namespace
-
-namespace {
-
-void gameJson(JsonWriter& j, const Totals& t) {
-  j.beginObject();
-  j.field("numUIDs", static_cast<int32_t>(t.gameList.size()));
-  j.array("gameList", t.gameList);
-  j.array("gameDateList", t.gameDateList);
-  j.array("gameMapList", t.gameMapList);
-  j.array("gameTypeList", t.gameTypeList);
-  j.endObject();
+Json gameJson(const Totals& t) {
+  Json j = Json::object();
+  j["numUIDs"] = static_cast<int32_t>(t.gameList.size());
+  j["gameList"] = t.gameList;
+  j["gameDateList"] = util::jsonTexts(t.gameDateList);
+  j["gameMapList"] = util::jsonTexts(t.gameMapList);
+  j["gameTypeList"] = util::jsonTexts(t.gameTypeList);
+  return j;
 }
 
-void totalsJson(JsonWriter& j, const Totals& t) {
-  j.beginObject();
-  j.field("totalGamesPlayed", t.totalGamesPlayed);
-  j.field("highGameFrags", t.highGameFrags);
-  j.field("highGameUID", t.highGameUID);
-  j.array("gamesPlayed", t.gamesPlayed);
-  records(j, t.rec);
-  j.endObject();
+Json totalsJson(const Totals& t) {
+  Json j = Json::object();
+  j["totalGamesPlayed"] = t.totalGamesPlayed;
+  j["highGameFrags"] = t.highGameFrags;
+  j["highGameUID"] = t.highGameUID;
+  j["gamesPlayed"] = t.gamesPlayed;
+  j["records"] = records(t.rec);
+  return j;
 }
 
-void hashJson(JsonWriter& j, const Totals& t) {
-  j.beginArray();
-  for (const HashEntry& e : t.plist.entries()) hashEntry(j, e);
-  j.endArray();
+Json hashJson(const Totals& t) {
+  Json j = Json::array();
+  for (const HashEntry& e : t.plist.entries()) j.push_back(hashEntry(e));
+  return j;
 }
 
 // The header, the aggregates and the players by uid, named from the hash
 // database.
-void playerJson(JsonWriter& j, const Totals& t, const std::string& player) {
-  j.beginObject();
+Json playerJson(const Totals& t, const std::string& player) {
+  Json j = Json::object();
   int32_t version = player.empty() ? 0 : static_cast<int8_t>(player[0]);
   int32_t numEntries = 0;
   if (player.size() >= 5)
     numEntries = util::loadInt32(reinterpret_cast<const uint8_t*>(&player[1]));
-  j.field("version", version);
-  j.field("numEntries", numEntries);
-  j.field("length", static_cast<int64_t>(player.size()));
+  j["version"] = version;
+  j["numEntries"] = numEntries;
+  j["length"] = static_cast<int64_t>(player.size());
   const char* aggregates[] = {"allStats", "humanStats", "botStats"};
   for (size_t k = 1; k <= 3; ++k) {
-    j.key(aggregates[k - 1]);
-    if (auto p = slot(player, k))
-      writePlayerJson(j, *p);
-    else
-      j.null();
+    auto p = slot(player, k);
+    j[aggregates[k - 1]] = p ? playerToJson(*p) : Json(nullptr);
   }
   std::map<int32_t, const HashEntry*> byUid;
   for (const HashEntry& e : t.plist.entries()) byUid[e.uid] = &e;
-  j.key("players");
-  j.beginArray();
+  Json players = Json::array();
   for (const auto& [uid, e] : byUid) {
     if (uid < 0) continue;
     auto p = slot(player, static_cast<size_t>(uid) + 4);
@@ -207,10 +194,10 @@ void playerJson(JsonWriter& j, const Totals& t, const std::string& player) {
     p->uid = uid;
     p->name = e->name;
     p->isABot = e->isABot;
-    writePlayerJson(j, *p);
+    players.push_back(playerToJson(*p));
   }
-  j.endArray();
-  j.endObject();
+  j["players"] = std::move(players);
+  return j;
 }
 
 }  // namespace
@@ -234,30 +221,12 @@ std::string dumpDatabase(const std::string& dir) {
   decode(recs, Totals::kRecordsDB, [&](util::ByteReader& in) { t.decodeRecordsDB(in); });
   decode(hash, Totals::kHashDB, [&](util::ByteReader& in) { t.decodeHashDB(in); });
 
-  JsonWriter j;
-  j.beginObject();
-  j.key("game");
-  if (game)
-    gameJson(j, t);
-  else
-    j.null();
-  j.key("totals");
-  if (recs)
-    totalsJson(j, t);
-  else
-    j.null();
-  j.key("hash");
-  if (hash)
-    hashJson(j, t);
-  else
-    j.null();
-  j.key("player");
-  if (player)
-    playerJson(j, t, *player);
-  else
-    j.null();
-  j.endObject();
-  return j.text() + "\n";
+  Json j = Json::object();
+  j["game"] = game ? gameJson(t) : Json(nullptr);
+  j["totals"] = recs ? totalsJson(t) : Json(nullptr);
+  j["hash"] = hash ? hashJson(t) : Json(nullptr);
+  j["player"] = player ? playerJson(t, *player) : Json(nullptr);
+  return util::jsonDump(j) + "\n";
 }
 
 }  // namespace tools

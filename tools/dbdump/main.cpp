@@ -4,15 +4,15 @@
 // record holders.
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
-
-#include <unistd.h>
 
 #include "base/Failure.h"
 #include "base/InfoRequest.h"
 #include "games/bf/Specs.h"
 #include "help/dbdump.h"
 #include "platform/FileSystem.h"
+#include "platform/StandardOutput.h"
 #include "programs/vardobf/Totals.h"
 #include "tools/dbdump/DbDump.h"
 #include "util/Debug.h"
@@ -55,15 +55,12 @@ int main(int argc, char** argv) {
     return 1;
   }
   // Trace lines go to standard error so that standard output is pure JSON.
-  std::fflush(stdout);
-  int jsonFd = ::dup(1);
-  if (jsonFd < 0 || ::dup2(2, 1) < 0) return 1;
+  std::unique_ptr<platform::StandardOutput> out = platform::StandardOutput::divertToStandardError();
+  if (!out) return 1;
   games::bf::Specs::init();
   std::string json = tools::dumpDatabase(dir);
   std::fflush(stdout);
-  std::FILE* out = ::fdopen(jsonFd, "w");
-  if (out == nullptr || std::fwrite(json.data(), 1, json.size(), out) != json.size() ||
-      std::fclose(out) != 0) {
+  if (!out->write(json) || !out->close()) {
     std::fprintf(stderr, "dbdump: cannot write the result\n");
     return 1;
   }

@@ -1,7 +1,5 @@
 #include "tools/matchdump/MatchDump.h"
 
-#include "tools/matchdump/JsonWriter.h"
-
 namespace tools {
 namespace {
 
@@ -9,120 +7,107 @@ using games::bf::Game;
 using games::bf::HighScores;
 using games::bf::Player;
 using games::bf::PStats;
-
-void writeStats(JsonWriter& j, const std::string& k, const PStats& s) {
-  j.key(k);
-  j.beginObject();
-  j.field("desc", s.desc);
-  j.field("reasonStopped", s.reasonStopped);
-  j.field("startTime", s.startTime);
-  j.field("stopTime", s.stopTime);
-  j.field("totalTime", s.totalTime);
-  j.field("frags", s.frags);
-  j.field("kills", s.kills);
-  j.field("deaths", s.deaths);
-  j.field("tkills", s.tkills);
-  j.field("tdeaths", s.tdeaths);
-  j.field("suicides", s.suicides);
-  j.field("items", s.items);
-  j.field("pingTime", s.pingTime);
-  j.field("pingNum", s.pingNum);
-  j.array("myFrags", s.myFrags);
-  j.array("myFragsOppW", s.myFragsOppW);
-  j.array("myKills", s.myKills);
-  j.array("myKillsOppW", s.myKillsOppW);
-  j.array("myDeaths", s.myDeaths);
-  j.array("myDeathsOppW", s.myDeathsOppW);
-  j.array("myWSuicides", s.myWSuicides);
-  j.array("mySuicides", s.mySuicides);
-  j.array("itemGets", s.itemGets);
-  for (const auto& [name, list] :
-       {std::pair{"playerKills", &s.playerKills}, std::pair{"playerDeaths", &s.playerDeaths}}) {
-    if (*list)
-      j.array(name, **list);
-    else
-      j.field(name, std::optional<std::string>());
-  }
-  j.field("uses", s.uses);
-  j.field("teamWins", s.teamWins);
-  j.field("teamLosses", s.teamLosses);
-  j.field("flagCaptures", s.flagCaptures);
-  j.field("flagDrops", s.flagDrops);
-  j.field("flagPickups", s.flagPickups);
-  j.field("flagReturns", s.flagReturns);
-  j.field("flagAssists", s.flagAssists);
-  j.field("flagKills", s.flagKills);
-  j.field("controlPointCaptures", s.controlPointCaptures);
-  j.field("flagTakens", s.flagTakens);
-  j.field("headShots", s.headShots);
-  j.field("dKills", s.dKills);
-  j.field("muKills", s.muKills);
-  j.field("uKills", s.uKills);
-  j.field("moKills", s.moKills);
-  j.field("firstBlood", s.firstBlood);
-  j.field("blink", s.blink);
-  j.field("blinkThrow", s.blinkThrow);
-  j.field("blinkFail", s.blinkFail);
-  j.field("score", s.score);
-  j.field("killLevel", s.killLevel);
-  j.field("killTime", s.killTime);
-  j.field("domOffset", s.domOffset);
-  j.endObject();
-}
-
-void writeStatsList(JsonWriter& j, const std::string& k, const std::vector<PStats>& list) {
-  j.key(k);
-  j.beginArray();
-  for (size_t i = 0; i < list.size(); ++i) {
-    j.beginObject();
-    writeStats(j, "stats", list[i]);
-    j.endObject();
-  }
-  j.endArray();
-}
-
-void writePlayer(JsonWriter& j, const Player& p, bool team) {
-  j.beginObject();
-  j.field("name", p.name);
-  if (team) j.field("nameAbsent", Game::nameAbsent(p));
-  j.field("secret", p.secret);
-  j.field("isABot", p.isABot);
-  j.field("uid", p.uid);
-  j.field("rank", p.rank);
-  j.field("skill", p.skill);
-  j.field("team", p.team);
-  j.field("teamName", p.teamName);
-  j.field("inGame", p.inGame);
-  j.field("loc", p.loc);
-  j.array("cpc", p.cpc);
-  j.array("sot", p.sot);
-  writeStats(j, "all", p.all);
-  writeStats(j, "vsHumans", p.vsHumans);
-  writeStats(j, "vsBots", p.vsBots);
-  writeStatsList(j, "sprees", p.sprees);
-  writeStatsList(j, "hsprees", p.hsprees);
-  writeStatsList(j, "pickups", p.pickups);
-  writeStatsList(j, "hpickups", p.hpickups);
-  writeStatsList(j, "itemInfo", p.itemInfo);
-  writeStatsList(j, "itemHInfo", p.itemHInfo);
-  j.endObject();
-}
+using util::Json;
+using util::jsonNumber;
+using util::jsonText;
+using util::jsonTextOrNull;
 
 template <class C>
-void holdersPerRow(JsonWriter& j, const std::string& k, const C& rows) {
-  j.key(k);
-  j.beginArray();
-  for (const auto& r : rows) {
-    j.beginArray();
-    for (int32_t u : r) j.value(u);
-    j.endArray();
-  }
-  j.endArray();
+Json numbers(const C& values) {
+  Json list = Json::array();
+  for (double v : values) list.push_back(jsonNumber(v));
+  return list;
 }
 
-void writeHighScores(JsonWriter& j, const HighScores& h) {
-  j.key("hs");
-  j.beginObject();
+Json stats(const PStats& s) {
+  Json j = Json::object();
+  j["desc"] = jsonText(s.desc);
+  j["reasonStopped"] = jsonText(s.reasonStopped);
+  j["startTime"] = jsonNumber(s.startTime);
+  j["stopTime"] = jsonNumber(s.stopTime);
+  j["totalTime"] = jsonNumber(s.totalTime);
+  j["frags"] = s.frags;
+  j["kills"] = s.kills;
+  j["deaths"] = s.deaths;
+  j["tkills"] = s.tkills;
+  j["tdeaths"] = s.tdeaths;
+  j["suicides"] = s.suicides;
+  j["items"] = s.items;
+  j["pingTime"] = s.pingTime;
+  j["pingNum"] = s.pingNum;
+  j["myFrags"] = s.myFrags;
+  j["myFragsOppW"] = s.myFragsOppW;
+  j["myKills"] = s.myKills;
+  j["myKillsOppW"] = s.myKillsOppW;
+  j["myDeaths"] = s.myDeaths;
+  j["myDeathsOppW"] = s.myDeathsOppW;
+  j["myWSuicides"] = s.myWSuicides;
+  j["mySuicides"] = s.mySuicides;
+  j["itemGets"] = s.itemGets;
+  j["playerKills"] = s.playerKills ? Json(*s.playerKills) : Json(nullptr);
+  j["playerDeaths"] = s.playerDeaths ? Json(*s.playerDeaths) : Json(nullptr);
+  j["uses"] = s.uses;
+  j["teamWins"] = s.teamWins;
+  j["teamLosses"] = s.teamLosses;
+  j["flagCaptures"] = s.flagCaptures;
+  j["flagDrops"] = s.flagDrops;
+  j["flagPickups"] = s.flagPickups;
+  j["flagReturns"] = s.flagReturns;
+  j["flagAssists"] = s.flagAssists;
+  j["flagKills"] = s.flagKills;
+  j["controlPointCaptures"] = s.controlPointCaptures;
+  j["flagTakens"] = s.flagTakens;
+  j["headShots"] = s.headShots;
+  j["dKills"] = s.dKills;
+  j["muKills"] = s.muKills;
+  j["uKills"] = s.uKills;
+  j["moKills"] = s.moKills;
+  j["firstBlood"] = s.firstBlood;
+  j["blink"] = s.blink;
+  j["blinkThrow"] = s.blinkThrow;
+  j["blinkFail"] = s.blinkFail;
+  j["score"] = jsonNumber(s.score);
+  j["killLevel"] = s.killLevel;
+  j["killTime"] = jsonNumber(s.killTime);
+  j["domOffset"] = jsonNumber(s.domOffset);
+  return j;
+}
+
+Json statsList(const std::vector<PStats>& list) {
+  Json j = Json::array();
+  for (const PStats& s : list) j.push_back(Json::object({{"stats", stats(s)}}));
+  return j;
+}
+
+Json player(const Player& p, bool team) {
+  Json j = Json::object();
+  j["name"] = jsonText(p.name);
+  if (team) j["nameAbsent"] = Game::nameAbsent(p);
+  j["secret"] = jsonText(p.secret);
+  j["isABot"] = p.isABot;
+  j["uid"] = p.uid;
+  j["rank"] = p.rank;
+  j["skill"] = p.skill;
+  j["team"] = p.team;
+  j["teamName"] = jsonTextOrNull(p.teamName);
+  j["inGame"] = p.inGame;
+  j["loc"] = p.loc;
+  j["cpc"] = p.cpc;
+  j["sot"] = numbers(p.sot);
+  j["all"] = stats(p.all);
+  j["vsHumans"] = stats(p.vsHumans);
+  j["vsBots"] = stats(p.vsBots);
+  j["sprees"] = statsList(p.sprees);
+  j["hsprees"] = statsList(p.hsprees);
+  j["pickups"] = statsList(p.pickups);
+  j["hpickups"] = statsList(p.hpickups);
+  j["itemInfo"] = statsList(p.itemInfo);
+  j["itemHInfo"] = statsList(p.itemHInfo);
+  return j;
+}
+
+Json highScores(const HighScores& h) {
+  Json j = Json::object();
   const std::pair<const char*, const HighScores::Holders*> single[] = {
       {"MostFrags", &h.MostFrags},
       {"MostKills", &h.MostKills},
@@ -142,86 +127,80 @@ void writeHighScores(JsonWriter& j, const HighScores& h) {
       {"MostDeaths", &h.MostDeaths},
       {"MostSuicides", &h.MostSuicides},
       {"LowEff", &h.LowEff}};
-  for (const auto& [name, list] : single) j.array(name, *list);
-  holdersPerRow(j, "KillsHoldingWeapon", h.KillsHoldingWeapon);
-  holdersPerRow(j, "DeathsByWeapon", h.DeathsByWeapon);
-  holdersPerRow(j, "DeathsHoldingWeapon", h.DeathsHoldingWeapon);
-  holdersPerRow(j, "Suicides", h.Suicides);
-  holdersPerRow(j, "WeaponSuicides", h.WeaponSuicides);
-  holdersPerRow(j, "Sprees", h.Sprees);
-  holdersPerRow(j, "Pickups", h.Pickups);
-  j.array("ItemsByType", h.ItemsByType);
-  j.endObject();
+  for (const auto& [name, list] : single) j[name] = *list;
+  // One list of holders per row, as arrays of arrays.
+  j["KillsHoldingWeapon"] = h.KillsHoldingWeapon;
+  j["DeathsByWeapon"] = h.DeathsByWeapon;
+  j["DeathsHoldingWeapon"] = h.DeathsHoldingWeapon;
+  j["Suicides"] = h.Suicides;
+  j["WeaponSuicides"] = h.WeaponSuicides;
+  j["Sprees"] = h.Sprees;
+  j["Pickups"] = h.Pickups;
+  j["ItemsByType"] = h.ItemsByType;
+  return j;
 }
 
 }  // namespace
 
-void writePlayerJson(JsonWriter& j, const Player& p) { writePlayer(j, p, false); }
+Json playerToJson(const Player& p) { return player(p, false); }
 
 std::string matchToJson(const Game& g) {
-  JsonWriter j;
-  j.beginObject();
-  j.field("validGame", g.validGame);
-  j.field("validLibs", g.validLibs);
-  j.field("validClass", g.validClass);
-  j.field("validMutator", g.validMutator);
-  j.field("validVersion", g.validVersion);
-  j.field("time", g.time);
-  j.field("date", g.date);
-  j.field("servername", g.servername);
-  j.field("port", g.port);
-  j.field("map", g.map);
-  j.field("gameString", g.gameString);
-  j.field("gameType", g.gameType);
-  j.field("teamGame", g.teamGame);
-  j.field("timelimit", g.timelimit);
-  j.field("fraglimit", g.fraglimit);
-  j.field("goalTeamScore", g.goalTeamScore);
-  j.field("weaponsStay", g.weaponsStay);
-  j.field("jumpMatch", g.jumpMatch);
-  j.field("airControl", g.airControl);
-  j.field("useBlinker", g.useBlinker);
-  j.field("tournamentMode", g.tournamentMode);
-  j.field("netMode", g.netMode);
-  j.field("friendlyFire", g.friendlyFire);
-  j.field("hardCore", g.hardCore);
-  j.field("megaSpeed", g.megaSpeed);
-  j.field("gameSpeed", g.gameSpeed);
-  j.field("gameClass", g.gameClass);
-  j.array("gameMutator", g.gameMutator);
-  j.field("gameVersion", g.gameVersion);
-  j.field("assaultCode", g.assaultCode);
-  j.field("assaultPart", g.assaultPart);
-  j.field("assaultDefender", g.assaultDefender);
-  j.field("assaultSucceeded", g.assaultSucceeded);
-  j.field("endType", g.endType);
-  j.field("gameStart", g.gameStart);
-  j.field("gameLength", g.gameLength);
-  j.field("gameInt", g.gameInt);
-  j.field("winningTeam", g.winningTeam);
-  j.field("firstBlood", g.firstBlood);
-  j.field("lmsLimit", g.lmsLimit);
-  j.array("lmsDeaths", g.lmsDeaths);
-  j.array("cpName", g.cpName);
-  j.key("teamTotals");
-  j.beginArray();
-  for (const auto& t : g.teamTotals) writePlayer(j, *t, true);
-  j.endArray();
-  j.key("playersByUID");
-  j.beginArray();
-  for (const Player* p : g.playersByUID) writePlayer(j, *p, false);
-  j.endArray();
-  j.key("playersByRank");
-  j.beginArray();
-  for (const Player* p : g.playersByRank) j.value(p->uid);
-  j.endArray();
-  j.key("gameTotals");
-  writePlayer(j, g.gameTotals, false);
-  j.key("humanTotals");
-  writePlayer(j, g.humanTotals, false);
-  writeHighScores(j, g.hs);
-  j.endObject();
-  return j.text() + "\n";
+  Json j = Json::object();
+  j["validGame"] = g.validGame;
+  j["validLibs"] = g.validLibs;
+  j["validClass"] = g.validClass;
+  j["validMutator"] = g.validMutator;
+  j["validVersion"] = g.validVersion;
+  j["time"] = g.time;
+  j["date"] = jsonTextOrNull(g.date);
+  j["servername"] = jsonTextOrNull(g.servername);
+  j["port"] = jsonTextOrNull(g.port);
+  j["map"] = jsonTextOrNull(g.map);
+  j["gameString"] = jsonText(g.gameString);
+  j["gameType"] = g.gameType;
+  j["teamGame"] = g.teamGame;
+  j["timelimit"] = jsonText(g.timelimit);
+  j["fraglimit"] = jsonText(g.fraglimit);
+  j["goalTeamScore"] = jsonText(g.goalTeamScore);
+  j["weaponsStay"] = jsonText(g.weaponsStay);
+  j["jumpMatch"] = jsonText(g.jumpMatch);
+  j["airControl"] = jsonText(g.airControl);
+  j["useBlinker"] = jsonText(g.useBlinker);
+  j["tournamentMode"] = jsonText(g.tournamentMode);
+  j["netMode"] = jsonText(g.netMode);
+  j["friendlyFire"] = jsonText(g.friendlyFire);
+  j["hardCore"] = g.hardCore;
+  j["megaSpeed"] = g.megaSpeed;
+  j["gameSpeed"] = jsonText(g.gameSpeed);
+  j["gameClass"] = jsonText(g.gameClass);
+  j["gameMutator"] = util::jsonTexts(g.gameMutator);
+  j["gameVersion"] = jsonTextOrNull(g.gameVersion);
+  j["assaultCode"] = jsonText(g.assaultCode);
+  j["assaultPart"] = g.assaultPart;
+  j["assaultDefender"] = g.assaultDefender;
+  j["assaultSucceeded"] = g.assaultSucceeded;
+  j["endType"] = jsonTextOrNull(g.endType);
+  j["gameStart"] = jsonNumber(g.gameStart);
+  j["gameLength"] = jsonNumber(g.gameLength);
+  j["gameInt"] = jsonNumber(g.gameInt);
+  j["winningTeam"] = g.winningTeam;
+  j["firstBlood"] = g.firstBlood;
+  j["lmsLimit"] = g.lmsLimit;
+  j["lmsDeaths"] = g.lmsDeaths;
+  j["cpName"] = util::jsonTexts(g.cpName);
+  Json teams = Json::array();
+  for (const auto& t : g.teamTotals) teams.push_back(player(*t, true));
+  j["teamTotals"] = std::move(teams);
+  Json players = Json::array();
+  for (const Player* p : g.playersByUID) players.push_back(player(*p, false));
+  j["playersByUID"] = std::move(players);
+  Json ranks = Json::array();
+  for (const Player* p : g.playersByRank) ranks.push_back(p->uid);
+  j["playersByRank"] = std::move(ranks);
+  j["gameTotals"] = player(g.gameTotals, false);
+  j["humanTotals"] = player(g.humanTotals, false);
+  j["hs"] = highScores(g.hs);
+  return util::jsonDump(j) + "\n";
 }
 
 }  // namespace tools
