@@ -189,15 +189,12 @@ TEST_F(VardobfRun, SiteDataAndExplorerFollowTheExportSetting) {
                                   (exported ? "true" : "false") + "\n");
     RunResult r = runProgram(site.path(), vardobf(), {"-j", site.path(), "logs"});
     ASSERT_EQ(r.status, 0) << r.output;
-    const bool explorer = platform::isFile(site / "html/Explorer.html");
     const std::string main = site.read("html/Vardo_Main.html");
     EXPECT_EQ(platform::isFile(site / "html/data/totals.json"), exported);
     EXPECT_EQ(platform::isFile(site / "html/data/totals.js"), exported);
     EXPECT_EQ(platform::isDirectory(site / "html/data"), exported);
-    EXPECT_EQ(contains(main, "<a href=\"Explorer.html\" class=w>Explorer</a>"), explorer);
-    if (!exported) {
-      EXPECT_FALSE(explorer);
-      EXPECT_FALSE(platform::exists(site / "html/explorer.js"));
-    }
+    for (const char* file : {"Explorer.html", "explorer.js", "explorer.css"})
+      EXPECT_EQ(platform::isFile(site / (std::string("html/") + file)), exported) << file;
+    EXPECT_EQ(contains(main, "<a href=\"Explorer.html\" class=w>Explorer</a>"), exported);
   }
 }

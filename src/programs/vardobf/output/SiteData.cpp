@@ -17,6 +17,7 @@
 #include "programs/vardobf/output/GameTablesDetail.h"
 #include "programs/vardobf/output/RecordKinds.h"
 #include "util/Debug.h"
+#include "util/Json.h"
 
 namespace programs::vardobf::output {
 
@@ -32,26 +33,8 @@ namespace {
 
 constexpr int kFormat = 1;
 
-// A text of the logs (one character per byte) as UTF-8.
-std::string utf8(const std::string& latin1) {
-  std::string out;
-  out.reserve(latin1.size());
-  for (char ch : latin1) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c < 0x80) {
-      out += ch;
-    } else {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
-Json text(const std::string& latin1) { return Json(utf8(latin1)); }
-Json text(const std::optional<std::string>& latin1) {
-  return latin1 ? text(*latin1) : Json(nullptr);
-}
+Json text(const std::string& latin1) { return util::jsonText(latin1); }
+Json text(const std::optional<std::string>& latin1) { return util::jsonTextOrNull(latin1); }
 Json optionalTime(const std::optional<int64_t>& t) { return t ? Json(*t) : Json(nullptr); }
 
 double perHour(int64_t frags, double time) {
@@ -154,7 +137,7 @@ std::string SiteData::folder() { return config::vdHtmlDir() + "data/"; }
 
 bool SiteData::enabled() { return config::exportData() && !config::tcsMode; }
 
-std::string SiteData::jsonText(const Json& value) { return value.dump(); }
+std::string SiteData::jsonText(const Json& value) { return util::jsonDump(value); }
 
 std::string SiteData::scriptText(const std::string& name, const std::string& json) {
   return "var " + globalName(name) + " = " + json + ";\n";
@@ -216,6 +199,7 @@ Json SiteData::matchEntry(const Game& g) const {
       if (!hasPlayers) continue;
       Json team = Json::object();
       team["name"] = text(t->name);
+      team["number"] = t->uid;
       if (g.gameType == Specs::kDomination)
         team["score"] = t->all.score;
       else if (g.gameType == Specs::kCaptureTheFlag)
@@ -301,8 +285,9 @@ Json SiteData::matchSamples(const Game& g, const Json& entry) {
   if (g.teamGame && !isLMS(g)) {
     const std::vector<std::vector<double>> teamLines = GameHtml::smallGraphLines(g);
     for (size_t i = 0; i < teamLines.size() && i < g.teamTotals.size(); ++i)
-      teams.push_back(
-          Json{{"name", text(g.teamTotals[i]->name)}, {"values", values(teamLines[i])}});
+      teams.push_back(Json{{"name", text(g.teamTotals[i]->name)},
+                           {"number", g.teamTotals[i]->uid},
+                           {"values", values(teamLines[i])}});
   }
   j["teams"] = std::move(teams);
   return j;
@@ -479,8 +464,8 @@ void SiteData::writePlayers(const TotalsTables::PlayerSource& players) {
       const HashEntry* e = byUid[u];
       if (e == nullptr) continue;
       auto row = rows.find(e->uid);
-      const bool named = row != rows.end() && (*row->second)["name"] == text(e->name) &&
-                         (*row->second)["bot"] == e->isABot;
+      const bool named = row != rows.end() && row->second->value("name", Json()) == text(e->name) &&
+                         row->second->value("bot", Json()) == e->isABot;
       if (current && !e->modified && named) {
         list.push_back(*row->second);
         continue;
@@ -488,7 +473,7 @@ void SiteData::writePlayers(const TotalsTables::PlayerSource& players) {
       std::optional<int64_t> firstSeen, lastSeen;
       auto seenAt = [&](const char* key) -> std::optional<int64_t> {
         if (!named) return std::nullopt;
-        const Json& v = (*row->second)[key];
+        const Json v = row->second->value(key, Json());
         return v.is_number_integer() ? std::optional<int64_t>(v.get<int64_t>()) : std::nullopt;
       };
       firstSeen = seenAt("firstSeen");
