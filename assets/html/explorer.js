@@ -16,9 +16,10 @@
   const LINE_COLOURS = [
     '#408CFF', '#FF4646', '#3CD250', '#FFCD28', '#FF871E', '#28DCE6', '#EB46DC', '#AAF03C',
     '#966EFF', '#FF96C8', '#96D2FF', '#D2A064', '#00AA8C', '#96FFBE', '#BEBEBE', '#CD5F3C'];
-  // The data does not say which team is red and which blue, so the teams get
-  // colours of their own.
-  const TEAM_COLOURS = ['#00AA8C', '#966EFF', '#D2A064', '#BEBEBE'];
+  // The teams' colours on the match pages (blue, red, green, gold: the
+  // catalog's order of team names), by the team's number.
+  const TEAM_COLOURS = ['#3A6FD8', '#D64541', '#2E9E57', '#E8B92E'];
+  const teamColour = (t, i) => TEAM_COLOURS[(Number.isInteger(t.number) ? t.number : i) % 4];
 
   const view = document.getElementById('xp-view');
 
@@ -607,7 +608,7 @@
            el('span', {class: 'h'}, ' ' + int(l.values[l.values.length - 1])))));
     if (teams.length)
       teams.forEach((t, i) => legend.appendChild(el('li', {'data-team': String(i)},
-          el('span', {class: 'xp-swatch xp-swatch-team', style: 'background-color:' + TEAM_COLOURS[i % 4]}),
+          el('span', {class: 'xp-swatch xp-swatch-team', style: 'background-color:' + teamColour(t, i)}),
           el('span', {class: 'xp-team'}, t.name),
           el('span', {class: 'h'}, ' ' + int(t.values[t.values.length - 1]) + ' (team)'))));
 
@@ -623,7 +624,7 @@
       const height = Math.round(Math.max(220, Math.min(width * 0.5, 380)));
       const shown = lines.map((l, i) => ({values: l.values, colour: colour(i), cls: 'pline', name: l.name}));
       if (withTeams)
-        teams.forEach((t, i) => shown.push({values: t.values, colour: TEAM_COLOURS[i % 4], cls: 'tline',
+        teams.forEach((t, i) => shown.push({values: t.values, colour: teamColour(t, i), cls: 'tline',
                                             name: t.name}));
       for (const li of legend.querySelectorAll('li[data-team]')) li.hidden = !withTeams;
       chartBoxEl.replaceChildren(lineChart(width, height, shown, s.interval, s.label || 'Value',
@@ -651,7 +652,7 @@
 
     const teamLine = m && m.teamGame && m.teams.length
         ? el('p', {class: 'i xp-teams'}, m.teams.map((t, i) => el('span', null,
-              el('span', {class: 'xp-swatch', style: 'background-color:' + TEAM_COLOURS[i % 4]}),
+              el('span', {class: 'xp-swatch', style: 'background-color:' + teamColour(t, i)}),
               t.name + ': ' + int(t.score) + (t.won ? ' (won)' : ''))))
         : null;
 
