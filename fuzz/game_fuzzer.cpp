@@ -6,19 +6,13 @@
 #include <optional>
 #include <string>
 
+#include "FuzzSetup.h"
 #include "games/bf/Game.h"
 #include "games/bf/GameCreator.h"
 #include "games/bf/MatchInvariants.h"
-#include "games/bf/Specs.h"
-#include "util/Debug.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static bool ready = [] {
-    util::Debug::setType("None", ".");
-    games::bf::Specs::init();
-    return true;
-  }();
-  (void)ready;
+  fuzz_support::setUpCatalogOnce();
   games::bf::GameCreator creator;
   auto made = creator.newGame(std::string(reinterpret_cast<const char*>(data), size), false);
   const auto* g = dynamic_cast<const games::bf::Game*>(made.get());

@@ -3,19 +3,13 @@
 #include <cstdint>
 #include <string>
 
+#include "FuzzSetup.h"
 #include "games/bf/Game.h"
-#include "games/bf/Specs.h"
 #include "programs/vardobf/output/GameHtml.h"
-#include "util/Debug.h"
 #include "util/LineGraph.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static bool ready = [] {
-    util::Debug::setType("None", ".");
-    games::bf::Specs::init();
-    return true;
-  }();
-  (void)ready;
+  fuzz_support::setUpCatalogOnce();
   static util::LineGraph small(500, 160), large(500, 500);
   static programs::vardobf::output::GameHtml html;
   html.setGraphs(small, large);

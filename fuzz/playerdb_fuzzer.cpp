@@ -10,12 +10,11 @@
 #include <string>
 #include <string_view>
 
+#include "FuzzSetup.h"
 #include "ScratchDir.h"
-#include "games/bf/Specs.h"
 #include "platform/FileSystem.h"
 #include "programs/vardobf/PlayerDB.h"
 #include "programs/vardobf/PlayerDBFormat.h"
-#include "util/Debug.h"
 
 using programs::vardobf::PlayerDB;
 
@@ -30,12 +29,7 @@ const std::string& scratchFile() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const bool ready = [] {
-    games::bf::Specs::init();
-    util::Debug::setType("None", ".");
-    return true;
-  }();
-  (void)ready;
+  fuzz_support::setUpCatalogOnce();
   if (size == 0) return 0;
   const int32_t version = data[0] & 1;  // 0: current, 1: database version 1
   const bool intToLong = (data[0] & 2) != 0;

@@ -12,15 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "FuzzSetup.h"
 #include "ScratchDir.h"
 #include "base/Failure.h"
-#include "games/bf/Specs.h"
 #include "platform/FileSystem.h"
 #include "programs/vardobf/PlayerDB.h"
 #include "programs/vardobf/PlayerDBFormat.h"
 #include "programs/vardobf/PlayerDBInternal.h"
 #include "util/ByteIO.h"
-#include "util/Debug.h"
 
 namespace {
 
@@ -54,12 +53,7 @@ std::string expected(std::string db, const detail::Redo& redo) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const bool ready = [] {
-    games::bf::Specs::init();
-    util::Debug::setType("None", ".");
-    return true;
-  }();
-  (void)ready;
+  fuzz_support::setUpCatalogOnce();
   if (size == 0) return 0;
   std::vector<uint8_t> redo(data + 1, data + size);
   if ((data[0] & 1) != 0 && redo.size() >= format::kRedoHeaderBytes + format::kRedoTrailerBytes) {

@@ -17,14 +17,13 @@
 #include <string>
 #include <vector>
 
+#include "FuzzSetup.h"
 #include "ScratchDir.h"
-#include "games/bf/Specs.h"
 #include "platform/FileSystem.h"
 #include "programs/vardo/config.h"
 #include "programs/vardobf/PlayerDB.h"
 #include "programs/vardobf/Totals.h"
 #include "util/ByteIO.h"
-#include "util/Debug.h"
 
 namespace {
 
@@ -67,12 +66,7 @@ uint32_t crcOf(const std::string& s) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const bool ready = [] {
-    games::bf::Specs::init();
-    util::Debug::setType("None", ".");
-    return true;
-  }();
-  (void)ready;
+  fuzz_support::setUpCatalogOnce();
   if (size == 0) return 0;
   const uint8_t flags = data[0];
   size_t at = 1;

@@ -5,18 +5,12 @@
 #include <cstdlib>
 #include <string>
 
-#include "games/bf/Specs.h"
+#include "FuzzSetup.h"
 #include "programs/vardobf/Totals.h"
 #include "util/ByteIO.h"
-#include "util/Debug.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static bool ready = [] {
-    util::Debug::setType("None", ".");
-    games::bf::Specs::init();
-    return true;
-  }();
-  (void)ready;
+  fuzz_support::setUpCatalogOnce();
   if (size == 0) return 0;
   std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
   util::ByteReader in(bytes);
