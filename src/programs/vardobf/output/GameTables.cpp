@@ -87,7 +87,7 @@ void GameTables::build(const char* name, const std::function<void()>& body) {
 }
 
 TableEntry GameTables::nameEntry(const Player& p) const {
-  return TableEntry(p.name, p.isABot ? 5 : 4, std::to_string(p.uid));
+  return TableEntry(p.name, p.isABot ? render::kBot : render::kHuman, std::to_string(p.uid));
 }
 
 const Player* GameTables::byUid(int32_t uid) const {
@@ -168,26 +168,26 @@ GameTables::GameTables(const Game& g, bool graph, int32_t type) : OutputType(typ
 void GameTables::summaryHeadings(Table& t, bool graph) const {
   const bool scored = isCTF() || isDom();
   Row r1, r2;
-  r1.push_back({TableEntry("Rank", 2, 2, 1)});
-  r1.push_back({TableEntry("Player", 2, 2, 1)});
-  if (graph) r1.push_back({TableEntry(legendImage(), 2, 2, 1)});
+  r1.push_back({TableEntry("Rank", render::kHeading, 2, 1)});
+  r1.push_back({TableEntry("Player", render::kHeading, 2, 1)});
+  if (graph) r1.push_back({TableEntry(legendImage(), render::kHeading, 2, 1)});
   if (scored) {
-    r1.push_back({TableEntry("Score", 2, 1, 2)});
+    r1.push_back({TableEntry("Score", render::kHeading, 1, 2)});
     r2.push_back({heading("Team")});
     r2.push_back({heading("Player")});
   }
-  if (isDom()) r1.push_back({TableEntry("Control Point<br>Captures", 2, 2, 1)});
+  if (isDom()) r1.push_back({TableEntry("Control Point<br>Captures", render::kHeading, 2, 1)});
   const char* const shortNames[] = {"F", "K", "D", "S"};
   const char* const longNames[] = {"Frags", "Kills", "Deaths", "Suicides"};
   for (int i = 0; i < 4; ++i)
-    r1.push_back({TableEntry(scored ? shortNames[i] : longNames[i], 2, 2, 1)});
+    r1.push_back({TableEntry(scored ? shortNames[i] : longNames[i], render::kHeading, 2, 1)});
   if (g_.teamGame) {
-    r1.push_back({TableEntry("TK", 2, 2, 1)});
-    r1.push_back({TableEntry("TD", 2, 2, 1)});
+    r1.push_back({TableEntry("TK", render::kHeading, 2, 1)});
+    r1.push_back({TableEntry("TD", render::kHeading, 2, 1)});
   }
   for (const char* h : {"Eff.", "Avg.<br>FPH", "Avg.<br>TTL", "Ping", "Time"})
-    r1.push_back({TableEntry(h, 2, 2, 1)});
-  r1.push_back({TableEntry("Sprees", 2, 1, 5)});
+    r1.push_back({TableEntry(h, render::kHeading, 2, 1)});
+  r1.push_back({TableEntry("Sprees", render::kHeading, 1, 5)});
   for (const char* h : {"K", "R", "D", "U", "G"}) r2.push_back({heading(h)});
   t.push_back(std::move(r1));
   t.push_back(std::move(r2));
@@ -236,18 +236,18 @@ void GameTables::summarySection(Table& t, const std::vector<const Player*>& play
       r.push_back({value("&nbsp;")});
       r.push_back({value(score(*p))});
     }
-    summaryValues(r, *p, 1, true);
+    summaryValues(r, *p, render::kValue, true);
     t.push_back(std::move(r));
     ++row;
   }
   Row r;
-  r.push_back({TableEntry("Totals", 3, 1, 2)});
-  if (graph) r.push_back({TableEntry(team ? colourImage(teamIndex + 1) : "&nbsp;", 9)});
+  r.push_back({TableEntry("Totals", render::kRowLabel, 1, 2)});
+  if (graph) r.push_back({TableEntry(team ? colourImage(teamIndex + 1) : "&nbsp;", render::kTotal)});
   if (scored) {
-    r.push_back({TableEntry(isCTF() ? num(totals.all.flagCaptures) : score(totals), 9)});
-    r.push_back({TableEntry("&nbsp;", 9)});
+    r.push_back({TableEntry(isCTF() ? num(totals.all.flagCaptures) : score(totals), render::kTotal)});
+    r.push_back({TableEntry("&nbsp;", render::kTotal)});
   }
-  summaryValues(r, totals, 9, false);
+  summaryValues(r, totals, render::kTotal, false);
   t.push_back(std::move(r));
 }
 
@@ -261,7 +261,7 @@ void GameTables::mGameSummary(bool graph) {
         const Player& tr = *g_.teamTotals[i];
         std::vector<const Player*> players = rankedOf(tr);
         if (players.empty()) continue;
-        t.push_back({{TableEntry("Team: " + TableHtml::htmlText(tr.name), 11, 1, span)}});
+        t.push_back({{TableEntry("Team: " + TableHtml::htmlText(tr.name), render::kTeamTitle, 1, span)}});
         summarySection(t, players, tr, static_cast<int32_t>(i), graph);
       }
     } else {
@@ -299,7 +299,7 @@ void GameTables::mGameSummaryB() {
         for (const Player* p : top)
           if (p->team == tr->uid) members.push_back(p);
         if (members.empty()) continue;
-        t.push_back({{TableEntry("Team: " + TableHtml::htmlText(tr->name), 11, 1, 4)}});
+        t.push_back({{TableEntry("Team: " + TableHtml::htmlText(tr->name), render::kTeamTitle, 1, 4)}});
         headings();
         for (const Player* p : members) row(*p);
       }
@@ -307,8 +307,8 @@ void GameTables::mGameSummaryB() {
       headings();
       for (const Player* p : top) row(*p);
     }
-    t.push_back({{TableEntry("Player Color Legend", 2, 1, 4)}});
-    t.push_back({{TableEntry("Human Player", 4, 1, 2)}, {TableEntry("Bot", 5, 1, 2)}});
+    t.push_back({{TableEntry("Player Color Legend", render::kHeading, 1, 4)}});
+    t.push_back({{TableEntry("Human Player", render::kHuman, 1, 2)}, {TableEntry("Bot", render::kBot, 1, 2)}});
   });
 }
 
@@ -319,13 +319,13 @@ void GameTables::mCTFSummary() {
     for (const auto& tr : g_.teamTotals) {
       std::vector<const Player*> players = rankedOf(*tr);
       if (players.empty()) continue;
-      t.push_back({{TableEntry("Team: " + TableHtml::htmlText(tr->name), 11, 1, 10)}});
-      Row r1{{TableEntry("Rank", 2, 2, 1)},
-             {TableEntry("Player", 2, 2, 1)},
-             {TableEntry("Score", 2, 1, 2)}};
+      t.push_back({{TableEntry("Team: " + TableHtml::htmlText(tr->name), render::kTeamTitle, 1, 10)}});
+      Row r1{{TableEntry("Rank", render::kHeading, 2, 1)},
+             {TableEntry("Player", render::kHeading, 2, 1)},
+             {TableEntry("Score", render::kHeading, 1, 2)}};
       for (const char* h : {"Flag<br>Captures", "Flag<br>Kills", "Flag<br>Assists", "Flag<br>Saves",
                             "Flag<br>Pickups", "Flag<br>Drops"})
-        r1.push_back({TableEntry(h, 2, 2, 1)});
+        r1.push_back({TableEntry(h, render::kHeading, 2, 1)});
       t.push_back(std::move(r1));
       t.push_back({{heading("Team")}, {heading("Player")}});
       auto flags = [&](Row& r, const PStats& s, int32_t type, bool hide) {
@@ -339,13 +339,13 @@ void GameTables::mCTFSummary() {
               {nameEntry(*p)},
               {value("&nbsp;")},
               {value(num(static_cast<int64_t>(p->all.score)))}};
-        flags(r, p->all, 1, true);
+        flags(r, p->all, render::kValue, true);
         t.push_back(std::move(r));
       }
-      Row r{{TableEntry("Totals", 3, 1, 2)},
-            {TableEntry(num(tr->all.flagCaptures), 9)},
-            {TableEntry("&nbsp;", 9)}};
-      flags(r, tr->all, 9, false);
+      Row r{{TableEntry("Totals", render::kRowLabel, 1, 2)},
+            {TableEntry(num(tr->all.flagCaptures), render::kTotal)},
+            {TableEntry("&nbsp;", render::kTotal)}};
+      flags(r, tr->all, render::kTotal, false);
       t.push_back(std::move(r));
     }
   });
@@ -457,10 +457,11 @@ void GameTables::mKillsMatchUp() {
     }
     const auto n = static_cast<int32_t>(order.size());
     const int32_t corner = team ? 3 : 2;
-    t.push_back({{TableEntry("", 3, corner, corner)}, {TableEntry("Victim", 3, 1, n)}});
+    t.push_back({{TableEntry("", render::kRowLabel, corner, corner)}, {TableEntry("Victim", render::kRowLabel, 1, n)}});
     Row names;
     for (const Player* v : order)
-      names.push_back({TableEntry(v->name, v->isABot ? 8 : 7, std::to_string(v->uid))});
+      names.push_back({TableEntry(v->name, v->isABot ? render::kBotCareer : render::kHumanCareer,
+                                        std::to_string(v->uid))});
     t.push_back(std::move(names));
     if (team) {
       Row colours;
@@ -470,12 +471,12 @@ void GameTables::mKillsMatchUp() {
     for (size_t k = 0; k < order.size(); ++k) {
       const Player& killer = *order[k];
       Row r;
-      if (k == 0) r.push_back({TableEntry("Killer", 6, n, 1, 20, 0)});
+      if (k == 0) r.push_back({TableEntry("Killer", render::kDownwards, n, 1, 20, 0)});
       r.push_back({nameEntry(killer)});
       if (team) r.push_back({teamColour(killer.team, 20, 20)});
       for (const Player* v : order) {
         if (v == &killer) {
-          r.push_back({TableEntry(killer.all.suicides == 0 ? "&nbsp;" : num(killer.all.suicides), 9,
+          r.push_back({TableEntry(killer.all.suicides == 0 ? "&nbsp;" : num(killer.all.suicides), render::kTotal,
                                   1, 1, 20, 20)});
           continue;
         }
@@ -483,7 +484,7 @@ void GameTables::mKillsMatchUp() {
         const auto& list = killer.all.playerKills;
         if (list && v->uid >= 0 && static_cast<size_t>(v->uid) < list->size())
           kills = (*list)[static_cast<size_t>(v->uid)];
-        r.push_back({TableEntry(kills == 0 ? "&nbsp;" : num(kills), 1, 1, 1, 20, 20)});
+        r.push_back({TableEntry(kills == 0 ? "&nbsp;" : num(kills), render::kValue, 1, 1, 20, 20)});
       }
       t.push_back(std::move(r));
     }

@@ -17,9 +17,9 @@ namespace programs::vardobf::output::detail {
 inline std::string num(int64_t v) { return std::to_string(v); }
 // A count cell that hides zero.
 inline std::string hideZero(int64_t v) { return v == 0 ? "&nbsp" : std::to_string(v); }
-inline TableEntry heading(const std::string& text) { return TableEntry(text, 2); }
-inline TableEntry label(const std::string& text) { return TableEntry(text, 3); }
-inline TableEntry value(const std::string& text) { return TableEntry(text, 1); }
+inline TableEntry heading(const std::string& text) { return TableEntry(text, render::kHeading); }
+inline TableEntry label(const std::string& text) { return TableEntry(text, render::kRowLabel); }
+inline TableEntry value(const std::string& text) { return TableEntry(text, render::kValue); }
 // The name of weapon row w as the pages show it. The catalog's row 0 takes
 // every weapon the log names that the catalog does not know; its name is
 // empty, so the pages call it "Unknown".
@@ -33,7 +33,7 @@ inline std::vector<std::string> weaponNames() {
   return out;
 }
 inline TableEntry teamColour(int32_t team, int32_t width, int32_t height) {
-  return TableEntry("&nbsp;", 20 + team, 1, 1, width, height);
+  return TableEntry("&nbsp;", render::kTeam1 + team, 1, 1, width, height);
 }
 // "a", "b", "c" as "a, b, <br>c": a line break after every second name.
 std::string joinMutators(const std::vector<std::string>& names);

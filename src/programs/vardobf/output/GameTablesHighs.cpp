@@ -265,7 +265,7 @@ void GameTables::mTeam() {
     } else {
       text = name + " Team is Victorious with " + num(winner->all.frags) + " Points";
     }
-    teamTable = Table{{{TableEntry(text, 12)}}};
+    teamTable = Table{{{TableEntry(text, render::kTitle)}}};
   });
 }
 

@@ -87,7 +87,7 @@ void GameTables::mPlayerSummary() {
     const bool scored = isCTF() || isDom();
     for (const Player* p : g_.playersByUID) {
       const PStats& s = p->all;
-      Row h{{heading("Rank")}, {TableEntry("Player", 2, 1, team ? 2 : 1)}};
+      Row h{{heading("Rank")}, {TableEntry("Player", render::kHeading, 1, team ? 2 : 1)}};
       Row r{{label(num(p->rank))}, {nameEntry(*p)}};
       if (team) r.push_back({teamColour(p->team, 10, 0)});
       auto col = [&](const char* name, const std::string& v) {
@@ -139,7 +139,7 @@ void GameTables::mPlayerPlayer() {
       std::vector<SortVs> rows;
       for (const Player* o : g_.playersByRank) rows.emplace_back(p->all, o->uid);
       sortAll<SortVs::By>(rows);
-      Table t{{{TableEntry("Opponent", 2, 1, team ? 2 : 1)},
+      Table t{{{TableEntry("Opponent", render::kHeading, 1, team ? 2 : 1)},
                {heading("Kills")},
                {heading("Deaths")},
                {heading("Efficiency")}}};

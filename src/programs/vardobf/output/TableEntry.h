@@ -9,6 +9,32 @@
 
 namespace programs::vardobf::output {
 
+// How TableHtml renders an entry: its cell's class and its text. The types
+// marked "markup" write their text as it stands, so a name from a log must be
+// escaped before it goes into one (TableHtml::htmlText); the others escape it.
+namespace render {
+enum Type : int32_t {
+  kValue = 1,              // markup: a value cell
+  kHeading = 2,            // markup: a column heading
+  kRowLabel = 3,           // markup: a row label
+  kHuman = 4,              // escaped: a human's name, linked to his page "<target>.html"
+  kBot = 5,                // escaped: a bot's name, likewise
+  kDownwards = 6,          // escaped: a row label written downwards
+  kHumanCareer = 7,        // escaped: a human's name downwards, linked to his page
+  kBotCareer = 8,          // escaped: a bot's name downwards, without his skill level
+  kTotal = 9,              // markup: a value of a totals row
+  kHeadingDownwards = 10,  // escaped: a column heading written downwards
+  kTeamTitle = 11,         // markup: the title row of a team
+  kTitle = 12,             // markup: a table's title row
+  kLink = 13,              // escaped: a name linked to its target as given
+  kHelp = 14,              // markup: a line of help text
+  kTeam1 = 20,             // markup: the colour cells of teams 1 to 4
+  kTeam2 = 21,
+  kTeam3 = 22,
+  kTeam4 = 23,
+};
+}  // namespace render
+
 // One item of a table cell: its text, an optional link target and how it is
 // rendered (see TableHtml). The first item of a cell also gives the cell's
 // spans and size (0: not given).

@@ -82,35 +82,35 @@ std::string TableHtml::htmlText(const std::string& s) { return escaped(s, false)
 
 const char* TableHtml::cellClass(const TableEntry& e) {
   switch (e.type) {
-    case 1:
+    case render::kValue:
       return "class=w";
-    case 2:
+    case render::kHeading:
       return "class=r nowrap";
-    case 3:
-    case 6:
+    case render::kRowLabel:
+    case render::kDownwards:
       return "class=y";
-    case 4:
-    case 13:
+    case render::kHuman:
+    case render::kLink:
       return e.href ? "class=y nowrap" : "class=z";
-    case 5:
+    case render::kBot:
       return e.href ? "class=y nowrap" : "class=t";
-    case 9:
+    case render::kTotal:
       return "class=ad";
-    case 10:
+    case render::kHeadingDownwards:
       return "class=r";
-    case 11:
+    case render::kTeamTitle:
       return "class=v";
-    case 12:
+    case render::kTitle:
       return "class=s";
-    case 14:
+    case render::kHelp:
       return "class=h";
-    case 20:
+    case render::kTeam1:
       return "class=t1";
-    case 21:
+    case render::kTeam2:
       return "class=t2";
-    case 22:
+    case render::kTeam3:
       return "class=t3";
-    case 23:
+    case render::kTeam4:
       return "class=t4";
     default:
       return "class=y nowrap";
@@ -119,9 +119,9 @@ const char* TableHtml::cellClass(const TableEntry& e) {
 
 void TableHtml::appendText(std::string& w, const TableEntry& e) {
   switch (e.type) {
-    case 4:
-    case 5:
-    case 13: {
+    case render::kHuman:
+    case render::kBot:
+    case render::kLink: {
       if (!e.href) {
         w += cleanString(e.val);
         return;
@@ -131,33 +131,33 @@ void TableHtml::appendText(std::string& w, const TableEntry& e) {
       // attribute.
       w += "&nbsp;<a href=\"";
       w += htmlText(href(e));
-      if (e.type == 13) {
+      if (e.type == render::kLink) {
         w += "\" class=z>";
       } else {
-        w += e.type == 4 ? ".html\" class=z>" : ".html\" class=t>";
+        w += e.type == render::kHuman ? ".html\" class=z>" : ".html\" class=t>";
       }
       w += cleanString(e.val);
       w += "</a>&nbsp;";
       return;
     }
-    case 6:
-    case 10:
+    case render::kDownwards:
+    case render::kHeadingDownwards:
       w += downwards(e.val);
       return;
-    case 7:
-    case 8: {
-      std::string v = e.type == 8 ? withoutSkillLevel(e.val) : e.val;
+    case render::kHumanCareer:
+    case render::kBotCareer: {
+      std::string v = e.type == render::kBotCareer ? withoutSkillLevel(e.val) : e.val;
       w += "<a href=\"";
       w += htmlText(href(e));
-      w += e.type == 7 ? ".html\" class=am>" : ".html\" class=al>";
+      w += e.type == render::kHumanCareer ? ".html\" class=am>" : ".html\" class=al>";
       w += downwards(v);
       w += "</a>";
       return;
     }
-    case 20:
-    case 21:
-    case 22:
-    case 23:
+    case render::kTeam1:
+    case render::kTeam2:
+    case render::kTeam3:
+    case render::kTeam4:
       w += e.val;
       return;
     default:

@@ -25,7 +25,7 @@ using namespace detail;
 namespace {
 
 Row titleRow(const std::string& title, int32_t columns) {
-  return {{TableEntry(title, 12, 1, columns)}};
+  return {{TableEntry(title, render::kTitle, 1, columns)}};
 }
 
 }  // namespace
@@ -73,8 +73,9 @@ std::optional<Player> TotalsTables::playerOf(const HashEntry& h) const {
 
 TableEntry TotalsTables::holder(const std::string& name, int32_t uid, bool bot) {
   // A record nobody holds yet has no career page to link to.
-  if (uid < 0) return TableEntry(name, bot ? 5 : 4);
-  return TableEntry(name, bot ? 5 : 4, std::to_string(uid));
+  const render::Type type = bot ? render::kBot : render::kHuman;
+  if (uid < 0) return TableEntry(name, type);
+  return TableEntry(name, type, std::to_string(uid));
 }
 
 void TotalsTables::mTotalsLogged() {
@@ -113,8 +114,8 @@ void TotalsTables::mGamesPlayed() {
       t.push_back({{label(Specs::games[k])}, {value(num(s.val))}, {value(fmt.format(hours))}});
     }
     t.push_back({{label("Totals")},
-                 {TableEntry(num(t_.totalGamesPlayed), 9)},
-                 {TableEntry(fmt.format(t_.allStats.all.totalTime / 3600), 9)}});
+                 {TableEntry(num(t_.totalGamesPlayed), render::kTotal)},
+                 {TableEntry(fmt.format(t_.allStats.all.totalTime / 3600), render::kTotal)}});
   });
 }
 
