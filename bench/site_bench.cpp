@@ -42,8 +42,7 @@ std::string tempDir() {
 }
 
 // Milliseconds of the run's "Entire Program" stopwatch line, or -1.
-double runVardobf(const std::string& bin, const std::string& home, bool graphs,
-                  bool data = true) {
+double runVardobf(const std::string& bin, const std::string& home, bool graphs, bool data = true) {
   platform::writeFile(home + "/VardoBF.cfg",
                       std::string("SpawnBrowser\tfalse\nDebugType\tStdOut\nLogFileHandling\tsave\n"
                                   "Max_Most_Recent\t1000\nCreateGraphs\t") +

@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <string>
 
+#include "base/Failure.h"
 #include "tools/collector/CollectorCommand.h"
 #include "uploader/CollectorTable.h"
 #include "uploader/CommandLine.h"
-#include "base/Failure.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "programs/vardobf/VardoBF.h"
 #include "base/Failure.h"
+#include "programs/vardobf/VardoBF.h"
 
 namespace {
 

@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static util::LineGraph small(500, 160), large(500, 500);
   static programs::vardobf::output::GameHtml html;
   html.setGraphs(small, large);
-  games::bf::Game g(std::optional<std::string>(std::string(reinterpret_cast<const char*>(data), size)));
+  games::bf::Game g(
+      std::optional<std::string>(std::string(reinterpret_cast<const char*>(data), size)));
   html.writeGame(g, g.getServerName() + " " + g.getMap(), {}, 1, (size & 1) == 0);
   return 0;
 }

@@ -37,8 +37,7 @@ constexpr bool endsWith(std::string_view s, std::string_view suffix) {
 }
 
 // `s` without the characters of `front` at its start and of `back` at its end.
-constexpr std::string_view trim(std::string_view s, std::string_view front,
-                                std::string_view back) {
+constexpr std::string_view trim(std::string_view s, std::string_view front, std::string_view back) {
   while (!s.empty() && front.find(s.front()) != std::string_view::npos) s.remove_prefix(1);
   while (!s.empty() && back.find(s.back()) != std::string_view::npos) s.remove_suffix(1);
   return s;

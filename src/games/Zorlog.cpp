@@ -6,8 +6,8 @@
 #include <exception>
 #include <string_view>
 
-#include "util/Debug.h"
 #include "base/Failure.h"
+#include "util/Debug.h"
 
 namespace games {
 namespace {

@@ -1,11 +1,10 @@
-#include "platform/AppendFile.h"
-
 #include <cerrno>
 #include <cstring>
 
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "platform/AppendFile.h"
 #include "platform/FdWrite.h"
 
 namespace platform {

@@ -1,7 +1,6 @@
-#include "platform/AppendFile.h"
-
 #include <windows.h>
 
+#include "platform/AppendFile.h"
 #include "platform/WideText.h"
 #include "platform/Win32Write.h"
 

@@ -5,7 +5,8 @@
 namespace platform::detail {
 namespace {
 
-constexpr const wchar_t* kPolicyKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
+constexpr const wchar_t* kPolicyKey =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
 constexpr const wchar_t* kPolicyValue = L"NoDriveTypeAutoRun";
 constexpr uint32_t kNoAutoRun = 0xFF;
 
@@ -34,8 +35,8 @@ void PolicyAutoPlay::suppress() {
   wrote_ = false;
   saved_ = 149;
   HKEY key = nullptr;
-  if (::RegCreateKeyExW(HKEY_CURRENT_USER, kPolicyKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+  if (::RegCreateKeyExW(HKEY_CURRENT_USER, kPolicyKey, 0, nullptr, 0,
+                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
     return;
   uint32_t current = 0;
   DWORD size = sizeof current;

@@ -1,7 +1,6 @@
-#include "platform/Browser.h"
-
-#include "platform/ChildProcess.h"
 #include "base/Failure.h"
+#include "platform/Browser.h"
+#include "platform/ChildProcess.h"
 
 namespace platform {
 

@@ -1,9 +1,8 @@
-#include "platform/Browser.h"
-
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
 
+#include "platform/Browser.h"
 #include "platform/WideText.h"
 
 namespace platform {
@@ -15,8 +14,8 @@ bool SystemBrowser::open(const std::string& url) {
   // (a thread that has it already keeps it as it is).
   const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   const std::wstring address = detail::wideText(url);
-  HINSTANCE result = ::ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr,
-                                     SW_SHOWNORMAL);
+  HINSTANCE result =
+      ::ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   if (SUCCEEDED(com)) ::CoUninitialize();
   return reinterpret_cast<INT_PTR>(result) > 32;
 }

@@ -1,7 +1,7 @@
 #include "platform/CdDrives.h"
 
-#include "platform/FileSystem.h"
 #include "base/Failure.h"
+#include "platform/FileSystem.h"
 
 namespace platform {
 namespace {

@@ -10,8 +10,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/SpawnSetup.h"
 #include "base/Failure.h"
+#include "platform/SpawnSetup.h"
 
 extern char** environ;
 

@@ -1,8 +1,8 @@
-#include "platform/Clock.h"
-
 #include <cerrno>
 
 #include <time.h>
+
+#include "platform/Clock.h"
 
 namespace platform {
 namespace {

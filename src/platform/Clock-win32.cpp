@@ -1,8 +1,8 @@
-#include "platform/Clock.h"
-
 #include <algorithm>
 
 #include <windows.h>
+
+#include "platform/Clock.h"
 
 namespace platform {
 namespace {

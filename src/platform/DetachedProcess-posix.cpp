@@ -1,5 +1,3 @@
-#include "platform/DetachedProcess.h"
-
 #include <cerrno>
 #include <cstdio>
 #include <utility>
@@ -8,6 +6,8 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "platform/DetachedProcess.h"
 
 extern char** environ;
 

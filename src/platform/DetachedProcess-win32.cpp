@@ -1,11 +1,10 @@
-#include "platform/DetachedProcess.h"
-
 #include <cstdint>
 #include <utility>
 #include <vector>
 
 #include <windows.h>
 
+#include "platform/DetachedProcess.h"
 #include "platform/ProgramArguments.h"
 #include "platform/WideText.h"
 
@@ -88,8 +87,8 @@ DetachedProcess DetachedProcess::start(const std::vector<std::string>& args) {
   HANDLE inherited[2] = {input.get(), output.get()};
   AttributeList attributes(1);
   if (attributes.get() == nullptr ||
-      !::UpdateProcThreadAttribute(attributes.get(), 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited,
-                                   sizeof inherited, nullptr, nullptr)) {
+      !::UpdateProcThreadAttribute(attributes.get(), 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST,
+                                   inherited, sizeof inherited, nullptr, nullptr)) {
     p.error_ = static_cast<int>(::GetLastError());
     return p;
   }

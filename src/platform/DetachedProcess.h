@@ -47,7 +47,7 @@ class DetachedProcess {
  private:
   int pid_ = -1;
   int error_ = 0;
-  int finished_ = -1;  // the exit code once it was collected
+  int finished_ = -1;                // the exit code once it was collected
   NativeHandle handle_ = kNoHandle;  // the process, where the system hands one out
 };
 

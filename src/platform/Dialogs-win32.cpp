@@ -55,8 +55,8 @@ std::unique_ptr<Notice> WindowsDialogs::notice(const std::string& text) {
   const NoticeDialog* chosen = &notices_.front();
   for (const NoticeDialog& n : notices_)
     if (n.text == text) chosen = &n;
-  HWND dialog = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(chosen->resource),
-                                     nullptr, noticeProcedure, 0);
+  HWND dialog = ::CreateDialogParamW(
+      ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(chosen->resource), nullptr, noticeProcedure, 0);
   if (dialog == nullptr) return std::make_unique<NoNotice>();
   if (chosen->text != text) {
     // The first static text of the dialog says it instead.

@@ -1,5 +1,3 @@
-#include "platform/DirectoryEntries.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -10,6 +8,7 @@
 #include <unistd.h>
 
 #include "base/Failure.h"
+#include "platform/DirectoryEntries.h"
 
 namespace platform {
 namespace {

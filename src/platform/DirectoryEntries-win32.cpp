@@ -1,10 +1,9 @@
-#include "platform/DirectoryEntries.h"
-
 #include <algorithm>
 
 #include <windows.h>
 
 #include "base/Failure.h"
+#include "platform/DirectoryEntries.h"
 #include "platform/LauncherWin32.h"
 #include "platform/WideText.h"
 

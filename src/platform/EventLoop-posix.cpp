@@ -1,8 +1,7 @@
-#include "platform/EventLoop.h"
-
 #include <algorithm>
 
 #include "platform/Clock.h"
+#include "platform/EventLoop.h"
 
 namespace platform {
 

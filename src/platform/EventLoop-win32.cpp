@@ -1,10 +1,9 @@
-#include "platform/EventLoop.h"
-
 #include <algorithm>
 #include <set>
 
 #include <windows.h>
 
+#include "platform/EventLoop.h"
 #include "platform/WideText.h"
 
 namespace platform {
@@ -25,7 +24,8 @@ LRESULT CALLBACK EventLoop::Native::procedure(HWND hwnd, UINT message, WPARAM wP
                                               LPARAM lParam) {
   auto* self = reinterpret_cast<Native*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (self == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-  if (self->autoPlayQuery == 0) self->autoPlayQuery = ::RegisterWindowMessageW(L"QueryCancelAutoPlay");
+  if (self->autoPlayQuery == 0)
+    self->autoPlayQuery = ::RegisterWindowMessageW(L"QueryCancelAutoPlay");
   uint32_t id = 0;
   if (self->autoPlayQuery != 0 && message == self->autoPlayQuery) {
     id = kQueryCancelAutoPlay;
@@ -65,9 +65,9 @@ EventLoop::EventLoop(const LoopWindow& look) : native_(std::make_unique<Native>(
   classRegistered_ =
       ::RegisterClassW(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
   // Style 0: the window is never shown.
-  native_->window = ::CreateWindowExW(0, className.c_str(), title.c_str(), 0, CW_USEDEFAULT,
-                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                      instance, nullptr);
+  native_->window =
+      ::CreateWindowExW(0, className.c_str(), title.c_str(), 0, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
   windowMade_ = native_->window != nullptr;
   if (windowMade_)
     ::SetWindowLongPtrW(native_->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(native_.get()));

@@ -1,8 +1,8 @@
-#include "platform/FileSizeLimit.h"
-
 #include <csignal>
 
 #include <sys/resource.h>
+
+#include "platform/FileSizeLimit.h"
 
 namespace platform {
 

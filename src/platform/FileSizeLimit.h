@@ -21,7 +21,7 @@ class FileSizeLimit {
 
  private:
   bool active_ = false;
-  unsigned long long saved_ = 0;  // the limit before
+  unsigned long long saved_ = 0;     // the limit before
   void (*previous_)(int) = nullptr;  // the handler of the signal it raises
 };
 

@@ -1,5 +1,3 @@
-#include "platform/FileSystem.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -17,6 +15,7 @@
 #include "base/Failure.h"
 #include "platform/FdWrite.h"
 #include "platform/FileFaults.h"
+#include "platform/FileSystem.h"
 #include "platform/FileSystemSide.h"
 
 namespace platform {

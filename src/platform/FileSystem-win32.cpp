@@ -1,5 +1,3 @@
-#include "platform/FileSystem.h"
-
 #include <algorithm>
 #include <cwchar>
 
@@ -7,6 +5,7 @@
 
 #include "base/Failure.h"
 #include "platform/FileFaults.h"
+#include "platform/FileSystem.h"
 #include "platform/FileSystemSide.h"
 #include "platform/WideText.h"
 #include "platform/Win32Write.h"
@@ -108,7 +107,8 @@ bool isDirectory(const std::string& path) {
 
 bool isFile(const std::string& path) {
   const DWORD a = attributes(path);
-  return a != INVALID_FILE_ATTRIBUTES && (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+  return a != INVALID_FILE_ATTRIBUTES &&
+         (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
 }
 
 bool canWrite(const std::string& path) {
@@ -165,9 +165,9 @@ int64_t fileSize(const std::string& path) {
 int64_t lastModifiedMillis(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!examine(path, data)) return 0;
-  const int64_t ticks = static_cast<int64_t>(
-      (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-      data.ftLastWriteTime.dwLowDateTime);
+  const int64_t ticks =
+      static_cast<int64_t>((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                           data.ftLastWriteTime.dwLowDateTime);
   const int64_t since = ticks - kEpochOffset;
   // Floor division, as the POSIX side's seconds and nanoseconds give.
   return since >= 0 ? since / 10000 : -((-since + 9999) / 10000);
@@ -282,7 +282,8 @@ void syncDirectory(const std::string& dir) {
 void detail::copyContent(const std::string& from, const std::string& part) {
   Handle in(openForReading(from));
   if (!in.valid()) throw base::IOError(failureText("cannot open", from));
-  if (::GetFileType(in.get()) != FILE_TYPE_DISK) throw base::IOError(from + " (not a regular file)");
+  if (::GetFileType(in.get()) != FILE_TYPE_DISK)
+    throw base::IOError(from + " (not a regular file)");
   Handle out(createForWriting(part));
   if (!out.valid()) throw base::IOError(failureText("cannot create", part));
   std::vector<char> buf(size_t{1} << 20);

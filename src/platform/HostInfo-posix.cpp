@@ -1,9 +1,9 @@
-#include "platform/HostInfo.h"
-
 #include <cstdlib>
 
 #include <sys/utsname.h>
 #include <unistd.h>
+
+#include "platform/HostInfo.h"
 
 namespace platform {
 

@@ -1,7 +1,6 @@
-#include "platform/HostInfo.h"
-
 #include <windows.h>
 
+#include "platform/HostInfo.h"
 #include "platform/WideText.h"
 
 namespace platform {
@@ -12,8 +11,8 @@ std::optional<KernelInfo> kernelInfo() {
   using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
   HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
   if (ntdll == nullptr) return std::nullopt;
-  auto rtlGetVersion =
-      reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlGetVersion")));
+  auto rtlGetVersion = reinterpret_cast<RtlGetVersionFn>(
+      reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlGetVersion")));
   if (rtlGetVersion == nullptr) return std::nullopt;
   OSVERSIONINFOW v{};
   v.dwOSVersionInfoSize = sizeof v;

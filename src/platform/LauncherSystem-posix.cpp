@@ -1,5 +1,3 @@
-#include "platform/LauncherSystem.h"
-
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -7,6 +5,7 @@
 #include <unistd.h>
 
 #include "platform/FileRegistry.h"
+#include "platform/LauncherSystem.h"
 #include "platform/RegistryFile.h"
 #include "platform/TerminalDialogs.h"
 #include "platform/ZenityDialogs.h"

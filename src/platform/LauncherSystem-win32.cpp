@@ -1,5 +1,4 @@
 #include "platform/LauncherSystem.h"
-
 #include "platform/LauncherWin32.h"
 
 namespace platform {

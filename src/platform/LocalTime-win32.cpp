@@ -1,7 +1,7 @@
-#include "platform/LocalTime.h"
-
 #include <stdlib.h>
 #include <time.h>
+
+#include "platform/LocalTime.h"
 
 namespace platform {
 

@@ -1,11 +1,10 @@
-#include "platform/OutputFile.h"
-
 #include <cerrno>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include "platform/FdWrite.h"
+#include "platform/OutputFile.h"
 
 namespace platform {
 

@@ -1,7 +1,6 @@
-#include "platform/OutputFile.h"
-
 #include <windows.h>
 
+#include "platform/OutputFile.h"
 #include "platform/WideText.h"
 #include "platform/Win32Write.h"
 
@@ -9,10 +8,9 @@ namespace platform {
 
 std::unique_ptr<OutputFile> OutputFile::open(const std::string& path, Mode mode) {
   if (path.empty()) return nullptr;
-  HANDLE h = ::CreateFileW(detail::wideText(path).c_str(), GENERIC_WRITE,
-                           FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                           mode == Mode::kCreateNew ? CREATE_NEW : CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = ::CreateFileW(
+      detail::wideText(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+      mode == Mode::kCreateNew ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return nullptr;
   return std::make_unique<OutputFile>(Token(), reinterpret_cast<NativeHandle>(h));
 }

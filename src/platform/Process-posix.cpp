@@ -1,5 +1,3 @@
-#include "platform/Process.h"
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +9,7 @@
 #include <unistd.h>
 
 #include "base/Failure.h"
+#include "platform/Process.h"
 #include "platform/SpawnSetup.h"
 
 extern char** environ;
@@ -76,7 +75,8 @@ int parentProcessId() { return static_cast<int>(::getppid()); }
 
 int endedChildProcessId() {
   const pid_t child = ::fork();
-  if (child < 0) throw base::IOError(std::string("cannot start a process: ") + std::strerror(errno));
+  if (child < 0)
+    throw base::IOError(std::string("cannot start a process: ") + std::strerror(errno));
   if (child == 0) ::_exit(0);
   while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
   }

@@ -1,5 +1,3 @@
-#include "platform/Process.h"
-
 #include <cstdio>
 #include <string>
 
@@ -8,6 +6,7 @@
 
 #include "base/Failure.h"
 #include "platform/DetachedProcess.h"
+#include "platform/Process.h"
 #include "platform/ProgramArguments.h"
 #include "platform/WideText.h"
 
@@ -49,8 +48,8 @@ int runAndWait(const std::vector<std::string>& args) {
   const DWORD error = ::GetLastError();
   ::CloseHandle(pi.hProcess);
   if (!waited)
-    throw base::IOError("Cannot wait for program \"" + args[0] + "\": " +
-                        detail::systemErrorText(error));
+    throw base::IOError("Cannot wait for program \"" + args[0] +
+                        "\": " + detail::systemErrorText(error));
   // An exit code is a 32-bit number on Windows (the status of an exception
   // that ended the program is one with the high bit set): it is passed on
   // as the same bits.

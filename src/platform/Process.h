@@ -17,8 +17,8 @@ namespace platform {
 int runAndWait(const std::vector<std::string>& args);
 
 // Starts the program detached: in a new session, with /dev/null for its
-// standard handles, not waited for (on Windows as DetachedProcess does). Throws base::IOError when it cannot be
-// started.
+// standard handles, not waited for (on Windows as DetachedProcess does). Throws base::IOError when
+// it cannot be started.
 void spawnDetached(const std::vector<std::string>& args);
 
 // The running program's process id.

@@ -1,5 +1,3 @@
-#include "platform/ProcessTable.h"
-
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -12,6 +10,7 @@
 #include <unistd.h>
 
 #include "platform/Clock.h"
+#include "platform/ProcessTable.h"
 
 namespace platform {
 namespace {

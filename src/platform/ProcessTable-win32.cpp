@@ -1,8 +1,7 @@
-#include "platform/ProcessTable.h"
-
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include "platform/ProcessTable.h"
 #include "platform/WideText.h"
 
 namespace platform {

@@ -1,6 +1,5 @@
-#include "platform/ProgramArguments.h"
-
 #include "platform/FileSystem.h"
+#include "platform/ProgramArguments.h"
 
 namespace platform {
 

@@ -1,8 +1,7 @@
-#include "platform/ProgramArguments.h"
-
 #include <windows.h>
 #include <shellapi.h>
 
+#include "platform/ProgramArguments.h"
 #include "platform/WideText.h"
 
 namespace platform {

@@ -1,6 +1,5 @@
-#include "platform/ProgramRunner.h"
-
 #include "platform/ChildProcess.h"
+#include "platform/ProgramRunner.h"
 
 namespace platform {
 

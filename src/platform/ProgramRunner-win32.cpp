@@ -1,10 +1,9 @@
-#include "platform/ProgramRunner.h"
-
 #include <windows.h>
 
 #include "base/Failure.h"
 #include "platform/LauncherWin32.h"
 #include "platform/ProgramArguments.h"
+#include "platform/ProgramRunner.h"
 #include "platform/WideText.h"
 
 namespace platform {

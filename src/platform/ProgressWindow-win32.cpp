@@ -1,11 +1,10 @@
-#include "platform/ProgressWindow.h"
-
 #include <atomic>
 #include <future>
 #include <thread>
 
 #include <windows.h>
 
+#include "platform/ProgressWindow.h"
 #include "platform/WideText.h"
 
 namespace platform {

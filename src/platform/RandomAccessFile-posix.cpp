@@ -1,5 +1,3 @@
-#include "platform/RandomAccessFile.h"
-
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -8,8 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/FileFaults.h"
 #include "base/Failure.h"
+#include "platform/FileFaults.h"
+#include "platform/RandomAccessFile.h"
 
 namespace platform {
 namespace {

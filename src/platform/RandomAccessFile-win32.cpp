@@ -1,11 +1,10 @@
-#include "platform/RandomAccessFile.h"
-
 #include <utility>
 
 #include <windows.h>
 
 #include "base/Failure.h"
 #include "platform/FileFaults.h"
+#include "platform/RandomAccessFile.h"
 #include "platform/WideText.h"
 
 namespace platform {

@@ -1,7 +1,7 @@
-#include <windows.h>
-
 #include <cstring>
 #include <vector>
+
+#include <windows.h>
 
 #include "base/Text.h"
 #include "platform/LauncherWin32.h"
@@ -55,9 +55,11 @@ std::optional<RegistryValue> WindowsRegistry::value(std::string_view key,
   const size_t slash = key.find('\\');
   HKEY root = rootKey(key.substr(0, slash));
   if (root == nullptr) return std::nullopt;
-  std::string_view path = slash == std::string_view::npos ? std::string_view() : key.substr(slash + 1);
+  std::string_view path =
+      slash == std::string_view::npos ? std::string_view() : key.substr(slash + 1);
   Key open;
-  if (::RegOpenKeyExW(root, wideText(path).c_str(), 0, KEY_QUERY_VALUE, open.out()) != ERROR_SUCCESS)
+  if (::RegOpenKeyExW(root, wideText(path).c_str(), 0, KEY_QUERY_VALUE, open.out()) !=
+      ERROR_SUCCESS)
     return std::nullopt;
   const std::wstring valueName = wideText(name);
   std::vector<BYTE> data(256);

@@ -3,8 +3,8 @@
 #include <optional>
 #include <utility>
 
-#include "base/Text.h"
 #include "base/Failure.h"
+#include "base/Text.h"
 #include "platform/FileSystem.h"
 
 namespace platform {

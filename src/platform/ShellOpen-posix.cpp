@@ -1,11 +1,10 @@
-#include "platform/ShellOpen.h"
-
 #include <cstring>
 
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include "platform/ShellOpen.h"
 #include "platform/SpawnSetup.h"
 
 extern char** environ;

@@ -1,9 +1,8 @@
-#include "platform/ShellOpen.h"
-
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
 
+#include "platform/ShellOpen.h"
 #include "platform/WideText.h"
 
 namespace platform {

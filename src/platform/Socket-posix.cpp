@@ -1,5 +1,3 @@
-#include "platform/Socket.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -15,6 +13,8 @@
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
+
+#include "platform/Socket.h"
 
 namespace platform {
 namespace {

@@ -1,14 +1,13 @@
-#include "platform/Socket.h"
-
 #include <algorithm>
 #include <climits>
 #include <cstring>
 #include <utility>
 
 #include <winsock2.h>
-#include <ws2tcpip.h>
 #include <windows.h>
+#include <ws2tcpip.h>
 
+#include "platform/Socket.h"
 #include "platform/WideText.h"
 
 namespace platform {
@@ -157,8 +156,7 @@ bool Socket::setReceiveTimeout(int64_t millis) {
 uint16_t Socket::localPort() const {
   sockaddr_in sa;
   int len = sizeof sa;
-  if (fd_ == kNoHandle ||
-      ::getsockname(socketOf(fd_), reinterpret_cast<sockaddr*>(&sa), &len) != 0)
+  if (fd_ == kNoHandle || ::getsockname(socketOf(fd_), reinterpret_cast<sockaddr*>(&sa), &len) != 0)
     return 0;
   return ntohs(sa.sin_port);
 }

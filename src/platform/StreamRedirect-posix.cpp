@@ -1,5 +1,3 @@
-#include "platform/StreamRedirect.h"
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +7,7 @@
 #include <unistd.h>
 
 #include "base/Failure.h"
+#include "platform/StreamRedirect.h"
 
 namespace platform {
 

@@ -1,16 +1,15 @@
-#include "platform/StreamRedirect.h"
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 
+#include <windows.h>
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
-#include <windows.h>
 
 #include "base/Failure.h"
+#include "platform/StreamRedirect.h"
 #include "platform/WideText.h"
 
 namespace platform {
@@ -49,9 +48,9 @@ void matchStandardHandle(StandardStream stream) {
 StreamRedirect::StreamRedirect(StandardStream stream, const std::string& path)
     : stream_(stream), saved_(std::make_unique<Saved>()) {
   // Binary: the bytes go to the file as written, "\n" stays "\n".
-  const int file = ::_wopen(detail::wideText(path).c_str(),
-                            _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT,
-                            _S_IREAD | _S_IWRITE);
+  const int file =
+      ::_wopen(detail::wideText(path).c_str(),
+               _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
   if (file < 0) throw base::IOError(path + " (cannot create: " + std::strerror(errno) + ")");
   flush(stream_);
   const int target = descriptorOf(stream_);

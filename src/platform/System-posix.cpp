@@ -1,9 +1,9 @@
-#include "platform/System.h"
-
 #include <climits>
 #include <locale>
 
 #include <unistd.h>
+
+#include "platform/System.h"
 
 namespace platform {
 

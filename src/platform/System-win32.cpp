@@ -1,7 +1,6 @@
-#include "platform/System.h"
-
 #include <windows.h>
 
+#include "platform/System.h"
 #include "platform/WideText.h"
 
 namespace platform {

@@ -1,5 +1,3 @@
-#include "platform/TemporaryDirectory.h"
-
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -9,6 +7,7 @@
 #include <unistd.h>
 
 #include "base/Failure.h"
+#include "platform/TemporaryDirectory.h"
 
 namespace platform {
 

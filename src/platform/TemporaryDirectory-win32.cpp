@@ -1,11 +1,10 @@
-#include "platform/TemporaryDirectory.h"
-
 #include <cstdint>
 #include <random>
 
 #include <windows.h>
 
 #include "base/Failure.h"
+#include "platform/TemporaryDirectory.h"
 #include "platform/WideText.h"
 
 namespace platform {
@@ -26,7 +25,8 @@ void removeTree(const std::wstring& dir) {
       const std::wstring path = dir + L"\\" + name;
       const DWORD attributes = entry.dwFileAttributes;
       if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        ::SetFileAttributesW(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+        ::SetFileAttributesW(path.c_str(),
+                             attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
       }
       if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         ::DeleteFileW(path.c_str());

@@ -1,6 +1,6 @@
-#include "platform/WideText.h"
-
 #include <windows.h>
+
+#include "platform/WideText.h"
 
 namespace platform::detail {
 namespace {

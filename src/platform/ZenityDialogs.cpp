@@ -1,7 +1,7 @@
 #include "platform/ZenityDialogs.h"
 
-#include "platform/ChildProcess.h"
 #include "base/Failure.h"
+#include "platform/ChildProcess.h"
 
 namespace platform {
 namespace {

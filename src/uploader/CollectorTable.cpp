@@ -1,8 +1,8 @@
 #include "uploader/CollectorTable.h"
 
+#include "base/Failure.h"
 #include "base/Text.h"
 #include "platform/FileSystem.h"
-#include "base/Failure.h"
 
 namespace uploader {
 namespace {

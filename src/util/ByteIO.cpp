@@ -40,7 +40,8 @@ void ByteWriter::putBytes(std::span<const uint8_t> data) {
 
 void ByteWriter::putString(std::string_view s) {
   if (s.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
-    throw base::FormatError("string of " + std::to_string(s.size()) + " bytes is too long to store");
+    throw base::FormatError("string of " + std::to_string(s.size()) +
+                            " bytes is too long to store");
   putInt32(static_cast<int32_t>(s.size()));
   putBytes(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(s.data()), s.size()));
 }
@@ -48,7 +49,7 @@ void ByteWriter::putString(std::string_view s) {
 void ByteReader::require(size_t n) const {
   if (n > data_.size() - pos_)
     throw base::FormatError(std::to_string(n) + " bytes needed at offset " + std::to_string(pos_) +
-                      " of " + std::to_string(data_.size()));
+                            " of " + std::to_string(data_.size()));
 }
 
 uint8_t ByteReader::readUInt8() {
@@ -88,7 +89,7 @@ std::string ByteReader::readString(size_t maxLength) {
       static_cast<size_t>(count) > remaining()) {
     pos_ = start;
     throw base::FormatError("string length " + std::to_string(count) + " at offset " +
-                      std::to_string(start) + " out of range");
+                            std::to_string(start) + " out of range");
   }
   auto bytes = readBytes(static_cast<size_t>(count));
   return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());

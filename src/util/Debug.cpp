@@ -2,10 +2,10 @@
 
 #include <memory>
 
+#include "base/Failure.h"
 #include "platform/AppendFile.h"
 #include "platform/FileSystem.h"
 #include "util/Console.h"
-#include "base/Failure.h"
 #include "util/Text.h"
 
 namespace util {
@@ -22,7 +22,8 @@ void fileLine(std::string_view text) {
   line.reserve(text.size() + 1);
   line.append(text);
   line += '\n';
-  if (!gOut->write(line)) throw base::IOError("cannot write the trace file (" + gOut->error() + ")");
+  if (!gOut->write(line))
+    throw base::IOError("cannot write the trace file (" + gOut->error() + ")");
 }
 
 }  // namespace

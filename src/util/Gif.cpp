@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "util/Console.h"
 #include "base/Failure.h"
+#include "util/Console.h"
 
 namespace util {
 namespace {
@@ -40,8 +40,8 @@ class LittleEndianReader {
  private:
   void need(size_t n) const {
     if (pos > data_.size() || data_.size() - pos < n)
-      throw base::FormatError("unexpected end of the data at offset " + std::to_string(pos) + " of " +
-                        std::to_string(data_.size()));
+      throw base::FormatError("unexpected end of the data at offset " + std::to_string(pos) +
+                              " of " + std::to_string(data_.size()));
   }
   std::span<const uint8_t> data_;
 };
@@ -242,7 +242,7 @@ bool Gif::encode(std::vector<uint8_t>& out) {
     checkWord("ybase", ybase);
     if (colormap.size() != 768)
       throw base::FormatError("the colour table holds " + std::to_string(colormap.size()) +
-                        " bytes instead of 768");
+                              " bytes instead of 768");
     const auto cols = static_cast<size_t>(columns);
     const auto nRows = static_cast<size_t>(rows);
     if (pixels.size() < nRows) throw base::FormatError("fewer pixel rows than the image has");
@@ -349,13 +349,13 @@ bool Gif::encodePixels(std::vector<uint8_t>& out) {
 int32_t Gif::readBlock(size_t offset, std::span<const uint8_t> buf,
                        std::array<uint8_t, 256>& block) {
   if (offset >= buf.size())
-    throw base::FormatError("unexpected end of the data at offset " + std::to_string(offset) + " of " +
-                      std::to_string(buf.size()));
+    throw base::FormatError("unexpected end of the data at offset " + std::to_string(offset) +
+                            " of " + std::to_string(buf.size()));
   const size_t n = buf[offset];
   if (buf.size() - offset - 1 < n)
     throw base::FormatError("a data sub-block of " + std::to_string(n) + " bytes at offset " +
-                      std::to_string(offset) + " runs past the end of " +
-                      std::to_string(buf.size()) + " bytes");
+                            std::to_string(offset) + " runs past the end of " +
+                            std::to_string(buf.size()) + " bytes");
   std::copy_n(buf.begin() + static_cast<std::ptrdiff_t>(offset + 1), n, block.begin());
   return static_cast<int32_t>(n);
 }
@@ -435,7 +435,7 @@ bool Gif::decodePixels(std::span<const uint8_t> buf, size_t loc) {
     }
     if (loc >= buf.size())
       throw base::FormatError("no image data at offset " + std::to_string(loc) + " of " +
-                        std::to_string(buf.size()));
+                              std::to_string(buf.size()));
     const int32_t dataSize = buf[loc];
     // Pixels are bytes, so wider root codes cannot stand for a pixel.
     if (dataSize < 1 || dataSize > 8) {

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "base/Text.h"
 #include "base/Failure.h"
+#include "base/Text.h"
 #include "platform/DirectoryEntries.h"
 #include "platform/FileSystem.h"
 

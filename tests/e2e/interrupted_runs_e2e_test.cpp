@@ -542,7 +542,8 @@ void expectAsTheUninterruptedRun(const std::string& home, const Outcome& run,
     const auto expected = contentsOf(ref.home() + dir);
     EXPECT_FALSE(expected.empty()) << dir;
     EXPECT_TRUE(data == expected) << dir << " differs from the uninterrupted run's:"
-                                  << differences(data, expected) << " /" << differences(expected, data);
+                                  << differences(data, expected) << " /"
+                                  << differences(expected, data);
   }
 }
 

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "TestDir.h"
-#include "platform/FileSystem.h"
 #include "palvex/files/ImageFiles.h"
 #include "palvex/masks/MaskDetector.h"
 #include "palvex/masks/RefSizes.h"
 #include "palvex/masks/Scaler.h"
 #include "palvex/quant/Mapper.h"
 #include "palvex/testing/Fixtures.h"
+#include "platform/FileSystem.h"
 
 namespace palvex::masks {
 namespace {
@@ -200,9 +200,9 @@ TEST(PalvexRefSizes, NamesAndSizes) {
   const std::string out = cap.text();
   EXPECT_NE(out.find("PCX file read. Using destination sizes from old PCX file:  4 x 2 \n"),
             std::string::npos);
-  EXPECT_NE(out.find("Could not find reference PCX for:  b.tga  from  " + s.refDir + sep +
-                     "b.tga \n"),
-            std::string::npos);
+  EXPECT_NE(
+      out.find("Could not find reference PCX for:  b.tga  from  " + s.refDir + sep + "b.tga \n"),
+      std::string::npos);
   EXPECT_NE(out.find(" FOUND NO MATCHING .PCX file for: b.tga \n"), std::string::npos);
 }
 

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include "TestDir.h"
+#include "base/Failure.h"
 #include "platform/Browser.h"
 #include "platform/CdDrives.h"
 #include "platform/ChildProcess.h"
@@ -18,7 +19,6 @@
 #include "platform/FileSystem.h"
 #include "platform/TerminalDialogs.h"
 #include "platform/ZenityDialogs.h"
-#include "base/Failure.h"
 
 namespace platform {
 namespace {

@@ -3,8 +3,6 @@
 // on Windows: files and directories (names outside ASCII included), files
 // written at offsets, appending, the clock, sockets on the loopback address,
 // the process table and detached processes.
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -13,6 +11,8 @@
 #include <span>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "base/Failure.h"
 #include "platform/AppendFile.h"
@@ -60,7 +60,9 @@ class ScratchDir {
   std::string path_;
 };
 
-std::vector<uint8_t> bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+std::vector<uint8_t> bytes(const std::string& s) {
+  return std::vector<uint8_t>(s.begin(), s.end());
+}
 
 // Names in UTF-8: Latin-1 letters, a letter of no Western code page, a
 // character beyond the 16-bit range.

@@ -100,7 +100,8 @@ TEST_F(DebugTest, UnwritableDirectoryCostsOnlyTheFileLines) {
     dir.mkdir("VardoDebug.txt");
   } else {
     using std::filesystem::perms;
-    ASSERT_NO_THROW(std::filesystem::permissions(dir.path(), perms::owner_read | perms::owner_exec));
+    ASSERT_NO_THROW(
+        std::filesystem::permissions(dir.path(), perms::owner_read | perms::owner_exec));
   }
   StdoutCapture out;
   Debug::setType("Both", dir.path());

@@ -1,7 +1,7 @@
 #include "tools/collector/LogStore.h"
 
-#include "base/Text.h"
 #include "base/Failure.h"
+#include "base/Text.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 

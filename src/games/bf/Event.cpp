@@ -3,8 +3,8 @@
 #include <charconv>
 #include <system_error>
 
-#include "util/Debug.h"
 #include "base/Failure.h"
+#include "util/Debug.h"
 
 namespace games::bf {
 namespace {

@@ -3,9 +3,9 @@
 #include <exception>
 #include <string_view>
 
+#include "base/Failure.h"
 #include "games/bf/Events.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 
 namespace games::bf {
 namespace {

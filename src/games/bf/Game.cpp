@@ -6,16 +6,16 @@
 #include <memory>
 #include <string>
 
+#include "base/Failure.h"
 #include "games/Zorlog.h"
 #include "games/bf/EventList.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 
 namespace games::bf {
 namespace {
 
-using util::Debug;
 using base::failureText;
+using util::Debug;
 
 double clampSample(double v) { return v < -10.0 ? -10.0 : v; }
 

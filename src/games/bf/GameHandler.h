@@ -3,8 +3,8 @@
 #include <exception>
 #include <string>
 
-#include "util/Debug.h"
 #include "base/Failure.h"
+#include "util/Debug.h"
 
 // Shared by the source files of games::bf::Game (its replay handlers and its
 // settings handlers); not part of the match model's interface.

@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
+#include "base/Failure.h"
 #include "games/bf/Game.h"
 #include "games/bf/GameHandler.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 
 namespace games::bf {
 

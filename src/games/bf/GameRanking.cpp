@@ -8,16 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "base/Failure.h"
 #include "games/bf/Comparators.h"
 #include "games/bf/Game.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 #include "util/QuickSort.h"
 
 namespace games::bf {
 
-using util::Debug;
 using base::failureText;
+using util::Debug;
 
 // ---------------------------------------------------------------------------
 // After the walk.

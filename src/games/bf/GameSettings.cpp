@@ -7,12 +7,12 @@
 #include <ctime>
 #include <string>
 
+#include "base/Failure.h"
 #include "games/bf/Game.h"
 #include "games/bf/GameData.h"
 #include "games/bf/GameHandler.h"
 #include "platform/LocalTime.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 #include "util/Text.h"
 
 namespace games::bf {
@@ -74,9 +74,9 @@ double offsetHours(const std::string& s) {
 
 }  // namespace
 
+using base::failureText;
 using detail::guarded;
 using util::Debug;
-using base::failureText;
 
 // ---------------------------------------------------------------------------
 // Settings and identity.

@@ -1,7 +1,7 @@
 #include "games/bf/HighScores.h"
 
-#include "util/Debug.h"
 #include "base/Failure.h"
+#include "util/Debug.h"
 
 namespace games::bf {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
+#include "base/Failure.h"
 #include "base/Text.h"
 #include "platform/FileSystem.h"
-#include "base/Failure.h"
 #include "util/Text.h"
 
 namespace palvex::cli {

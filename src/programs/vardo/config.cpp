@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "base/Failure.h"
 #include "platform/FileSystem.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 #include "util/Text.h"
 
 namespace programs::vardo {

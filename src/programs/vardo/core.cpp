@@ -146,8 +146,7 @@ void core::go(const std::string& prog, const std::vector<std::string>& logfiles,
       // A run with nothing to do says so (a wrong log path is the usual
       // reason) and goes on as a run with no valid match.
       std::string where;
-      for (size_t i = 0; i < logfiles.size(); ++i)
-        where += (i == 0 ? "" : ", ") + logfiles[i];
+      for (size_t i = 0; i < logfiles.size(); ++i) where += (i == 0 ? "" : ", ") + logfiles[i];
       tellUser("no logs to process in " + where + (where.empty() ? "" : " or ") +
                config::vdDBDir());
     }
@@ -221,10 +220,10 @@ void core::layInSiteFiles() {
       Debug::print("Warning: no installed page files in " + from, 0);
       return;
     }
-    int32_t n = SiteFiles::layInto(
-        from, config::vdHtmlDir(),
-        config::exportData() && !config::tcsMode ? std::set<std::string>{}
-                                                  : SiteFiles::explorerFiles());
+    int32_t n =
+        SiteFiles::layInto(from, config::vdHtmlDir(),
+                           config::exportData() && !config::tcsMode ? std::set<std::string>{}
+                                                                    : SiteFiles::explorerFiles());
     if (n > 0)
       Debug::print(std::to_string(n) + " installed page files copied into " + config::vdHtmlDir(),
                    1);

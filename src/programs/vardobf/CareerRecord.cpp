@@ -1,8 +1,8 @@
 #include "programs/vardobf/CareerRecord.h"
 
+#include "base/Failure.h"
 #include "programs/vardobf/DbText.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 
 namespace programs::vardobf {
 

@@ -4,9 +4,9 @@
 #include <limits>
 #include <span>
 
+#include "base/Failure.h"
 #include "platform/FileSystem.h"
 #include "util/ByteIO.h"
-#include "base/Failure.h"
 #include "util/Text.h"
 
 namespace programs::vardobf {

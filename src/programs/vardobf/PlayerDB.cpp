@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
+#include "base/Failure.h"
 #include "games/bf/GameData.h"
 #include "platform/FileSystem.h"
 #include "platform/RandomAccessFile.h"
 #include "programs/vardobf/PlayerDBFormat.h"
 #include "programs/vardobf/PlayerDBInternal.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 
 // PlayerDB's module state, opening and closing, and the players; the entry
 // codec, the redo file and the version-1 conversion have their own sources.

@@ -1,11 +1,11 @@
 // PlayerDB's entry codec: the players and their statistics blocks as stored.
 #include <utility>
 
+#include "base/Failure.h"
 #include "games/bf/Specs.h"
 #include "programs/vardobf/PlayerDB.h"
 #include "programs/vardobf/PlayerDBFormat.h"
 #include "programs/vardobf/PlayerDBInternal.h"
-#include "base/Failure.h"
 #include "util/WrapAround.h"
 
 namespace programs::vardobf {

@@ -1,11 +1,11 @@
 // PlayerDB's conversion of a database of version 1 to version 2.
+#include "base/Failure.h"
 #include "platform/FileSystem.h"
 #include "platform/RandomAccessFile.h"
 #include "programs/vardobf/PlayerDB.h"
 #include "programs/vardobf/PlayerDBFormat.h"
 #include "programs/vardobf/PlayerDBInternal.h"
 #include "util/ByteIO.h"
-#include "base/Failure.h"
 
 namespace programs::vardobf {
 namespace {

@@ -2,12 +2,12 @@
 // one checked file, and applied to the database from it.
 #include <algorithm>
 
+#include "base/Failure.h"
 #include "platform/FileSystem.h"
 #include "platform/RandomAccessFile.h"
 #include "programs/vardobf/PlayerDB.h"
 #include "programs/vardobf/PlayerDBFormat.h"
 #include "programs/vardobf/PlayerDBInternal.h"
-#include "base/Failure.h"
 
 namespace programs::vardobf {
 namespace detail {

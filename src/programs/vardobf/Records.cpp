@@ -2,9 +2,9 @@
 
 #include <type_traits>
 
+#include "base/Failure.h"
 #include "programs/vardobf/DbText.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 
 namespace programs::vardobf {
 namespace {

@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "TestDir.h"
+#include "base/Failure.h"
 #include "games/bf/EventList.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 
 namespace {
 

@@ -6,13 +6,13 @@
 #include <gtest/gtest.h>
 
 #include "TestDir.h"
+#include "base/Failure.h"
 #include "platform/FileSystem.h"
 #include "programs/vardobf/PlayerDB.h"
 #include "programs/vardobf/PlayerDBFormat.h"
 #include "programs/vardobf/PlayerDBInternal.h"
 #include "util/ByteIO.h"
 #include "util/Debug.h"
-#include "base/Failure.h"
 
 namespace programs::vardobf {
 namespace {

@@ -242,9 +242,11 @@ void GameTables::summarySection(Table& t, const std::vector<const Player*>& play
   }
   Row r;
   r.push_back({TableEntry("Totals", render::kRowLabel, 1, 2)});
-  if (graph) r.push_back({TableEntry(team ? colourImage(teamIndex + 1) : "&nbsp;", render::kTotal)});
+  if (graph)
+    r.push_back({TableEntry(team ? colourImage(teamIndex + 1) : "&nbsp;", render::kTotal)});
   if (scored) {
-    r.push_back({TableEntry(isCTF() ? num(totals.all.flagCaptures) : score(totals), render::kTotal)});
+    r.push_back(
+        {TableEntry(isCTF() ? num(totals.all.flagCaptures) : score(totals), render::kTotal)});
     r.push_back({TableEntry("&nbsp;", render::kTotal)});
   }
   summaryValues(r, totals, render::kTotal, false);
@@ -261,7 +263,8 @@ void GameTables::mGameSummary(bool graph) {
         const Player& tr = *g_.teamTotals[i];
         std::vector<const Player*> players = rankedOf(tr);
         if (players.empty()) continue;
-        t.push_back({{TableEntry("Team: " + TableHtml::htmlText(tr.name), render::kTeamTitle, 1, span)}});
+        t.push_back(
+            {{TableEntry("Team: " + TableHtml::htmlText(tr.name), render::kTeamTitle, 1, span)}});
         summarySection(t, players, tr, static_cast<int32_t>(i), graph);
       }
     } else {
@@ -299,7 +302,8 @@ void GameTables::mGameSummaryB() {
         for (const Player* p : top)
           if (p->team == tr->uid) members.push_back(p);
         if (members.empty()) continue;
-        t.push_back({{TableEntry("Team: " + TableHtml::htmlText(tr->name), render::kTeamTitle, 1, 4)}});
+        t.push_back(
+            {{TableEntry("Team: " + TableHtml::htmlText(tr->name), render::kTeamTitle, 1, 4)}});
         headings();
         for (const Player* p : members) row(*p);
       }
@@ -308,7 +312,8 @@ void GameTables::mGameSummaryB() {
       for (const Player* p : top) row(*p);
     }
     t.push_back({{TableEntry("Player Color Legend", render::kHeading, 1, 4)}});
-    t.push_back({{TableEntry("Human Player", render::kHuman, 1, 2)}, {TableEntry("Bot", render::kBot, 1, 2)}});
+    t.push_back({{TableEntry("Human Player", render::kHuman, 1, 2)},
+                 {TableEntry("Bot", render::kBot, 1, 2)}});
   });
 }
 
@@ -319,7 +324,8 @@ void GameTables::mCTFSummary() {
     for (const auto& tr : g_.teamTotals) {
       std::vector<const Player*> players = rankedOf(*tr);
       if (players.empty()) continue;
-      t.push_back({{TableEntry("Team: " + TableHtml::htmlText(tr->name), render::kTeamTitle, 1, 10)}});
+      t.push_back(
+          {{TableEntry("Team: " + TableHtml::htmlText(tr->name), render::kTeamTitle, 1, 10)}});
       Row r1{{TableEntry("Rank", render::kHeading, 2, 1)},
              {TableEntry("Player", render::kHeading, 2, 1)},
              {TableEntry("Score", render::kHeading, 1, 2)}};
@@ -457,11 +463,12 @@ void GameTables::mKillsMatchUp() {
     }
     const auto n = static_cast<int32_t>(order.size());
     const int32_t corner = team ? 3 : 2;
-    t.push_back({{TableEntry("", render::kRowLabel, corner, corner)}, {TableEntry("Victim", render::kRowLabel, 1, n)}});
+    t.push_back({{TableEntry("", render::kRowLabel, corner, corner)},
+                 {TableEntry("Victim", render::kRowLabel, 1, n)}});
     Row names;
     for (const Player* v : order)
       names.push_back({TableEntry(v->name, v->isABot ? render::kBotCareer : render::kHumanCareer,
-                                        std::to_string(v->uid))});
+                                  std::to_string(v->uid))});
     t.push_back(std::move(names));
     if (team) {
       Row colours;
@@ -476,8 +483,8 @@ void GameTables::mKillsMatchUp() {
       if (team) r.push_back({teamColour(killer.team, 20, 20)});
       for (const Player* v : order) {
         if (v == &killer) {
-          r.push_back({TableEntry(killer.all.suicides == 0 ? "&nbsp;" : num(killer.all.suicides), render::kTotal,
-                                  1, 1, 20, 20)});
+          r.push_back({TableEntry(killer.all.suicides == 0 ? "&nbsp;" : num(killer.all.suicides),
+                                  render::kTotal, 1, 1, 20, 20)});
           continue;
         }
         int32_t kills = 0;

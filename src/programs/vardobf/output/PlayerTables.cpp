@@ -112,7 +112,8 @@ void PlayerTables::mPSummaryAll() {
   build("mPSummaryAll", [&] {
     const bool wins = isPlayer();
     Table& t = pSummary[static_cast<size_t>(GameType)].emplace();
-    t.push_back({{TableEntry(wins ? "Career Summary" : "Summary", render::kTitle, 1, wins ? 16 : 14)}});
+    t.push_back(
+        {{TableEntry(wins ? "Career Summary" : "Summary", render::kTitle, 1, wins ? 16 : 14)}});
     Row h;
     for (const char* name : {"Game Type", "Score", "F", "K", "D", "S", "TK", "TD", "Eff", "Avg FPH",
                              "Avg TTL", "Ping"})
@@ -156,8 +157,8 @@ void PlayerTables::mPSummary(int32_t gNum) {
     else
       type = "Mods";
     Table& t = pSummary.at(static_cast<size_t>(gNum)).emplace();
-    t.push_back(
-        {{TableEntry((isPlayer() ? "Career Summary - " : "Summary - ") + type, render::kTitle, 1, 16)}});
+    t.push_back({{TableEntry((isPlayer() ? "Career Summary - " : "Summary - ") + type,
+                             render::kTitle, 1, 16)}});
     Row h;
     for (const char* name :
          {"Score", "Control Point<br>Captures", "Frags", "Kills", "Deaths", "Suicides", "TK", "TD",

@@ -146,8 +146,8 @@ std::string SiteData::scriptText(const std::string& name, const std::string& jso
 void SiteData::writeSet(const std::string& name, const Json& value) {
   const std::string json = jsonText(value);
   const std::string base = folder() + name;
-  for (const auto& [path, content] : {std::pair{base + ".json", json},
-                                      std::pair{base + ".js", scriptText(name, json)}}) {
+  for (const auto& [path, content] :
+       {std::pair{base + ".json", json}, std::pair{base + ".js", scriptText(name, json)}}) {
     if (platform::exists(path)) {
       try {
         if (platform::readFile(path) == content) continue;
@@ -245,10 +245,8 @@ Json SiteData::matchEntry(const Game& g) const {
     line["teamDeaths"] = s.tdeaths;
     line["efficiency"] = s.kills > 0 ? games::bf::HighScores::efficiency(s) : 0.0;
     line["fragsPerHour"] = perHour(s.frags, s.totalTime);
-    line["timeToLive"] =
-        s.totalTime / (static_cast<double>(s.deaths) + s.suicides + s.tdeaths + 1);
-    line["ping"] =
-        p->isABot || s.pingNum == 0 ? Json(nullptr) : Json(s.pingTime / s.pingNum);
+    line["timeToLive"] = s.totalTime / (static_cast<double>(s.deaths) + s.suicides + s.tdeaths + 1);
+    line["ping"] = p->isABot || s.pingNum == 0 ? Json(nullptr) : Json(s.pingTime / s.pingNum);
     line["time"] = s.totalTime;
     Json sprees = Json::array();
     for (size_t k = 0; k < Specs::kSprees; ++k)
@@ -309,8 +307,8 @@ void SiteData::addMatch(const Game& g) {
 }
 
 void SiteData::writeMatches() {
-  const auto kept = static_cast<size_t>(
-      std::clamp<int64_t>(config::numGamesToSave(), 0, static_cast<int64_t>(totals_.gameList.size())));
+  const auto kept = static_cast<size_t>(std::clamp<int64_t>(
+      config::numGamesToSave(), 0, static_cast<int64_t>(totals_.gameList.size())));
   std::map<int64_t, Json> earlier;
   if (std::optional<Json> previous = readSet("matches")) {
     for (Json& m : (*previous)["matches"]) {
@@ -411,9 +409,9 @@ Json SiteData::playerCareer(const HashEntry& h, const Player& p,
                            {"suicides", s.myWSuicides[w]}});
   }
   j["weapons"] = std::move(weapons);
-  j["special"] = Json{{"firstBlood", s.firstBlood},   {"headShots", s.headShots},
-                      {"doubleKills", s.dKills},      {"multiKills", s.muKills},
-                      {"ultraKills", s.uKills},       {"monsterKills", s.moKills}};
+  j["special"] =
+      Json{{"firstBlood", s.firstBlood}, {"headShots", s.headShots}, {"doubleKills", s.dKills},
+           {"multiKills", s.muKills},    {"ultraKills", s.uKills},   {"monsterKills", s.moKills}};
   return j;
 }
 
@@ -432,10 +430,10 @@ void SiteData::writePlayers(const TotalsTables::PlayerSource& players) {
   if (std::optional<Json> previous = readSet("totals")) {
     const Json& counted = (*previous)["matchesCounted"];
     const Json& split = (*previous)["players"];
-    current = counted.is_number_integer() &&
-              counted.get<int64_t>() ==
-                  int64_t{totals_.totalGamesPlayed} - totals_.matchesThisRun &&
-              split.is_object() && split.value("chunkSize", 0) == kChunkSize;
+    current =
+        counted.is_number_integer() &&
+        counted.get<int64_t>() == int64_t{totals_.totalGamesPlayed} - totals_.matchesThisRun &&
+        split.is_object() && split.value("chunkSize", 0) == kChunkSize;
   }
 
   platform::ensureDirectory(folder() + "player");
@@ -512,9 +510,9 @@ Json SiteData::totalsValue() const {
   Json weapons = Json::array();
   for (const std::string& w : detail::weaponNames()) weapons.push_back(text(w));
   j["weapons"] = std::move(weapons);
-  j["highestScoringMatch"] =
-      t.highGameUID == 0 ? Json(nullptr)
-                         : Json{{"time", t.highGameUID}, {"frags", t.highGameFrags}};
+  j["highestScoringMatch"] = t.highGameUID == 0
+                                 ? Json(nullptr)
+                                 : Json{{"time", t.highGameUID}, {"frags", t.highGameFrags}};
   j["lastMatch"] = t.gameList.empty() ? Json(nullptr)
                                       : Json{{"map", text(t.rec.RecentGameMap)},
                                              {"date", text(t.rec.RecentGameDate)}};

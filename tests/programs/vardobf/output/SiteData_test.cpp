@@ -2,6 +2,8 @@
 // text, the player list rewritten only where a run changed it (unless the
 // files belong to another state of the database), the times a player was
 // seen, the kept matches and their samples.
+#include "programs/vardobf/output/SiteData.h"
+
 #include <filesystem>
 #include <map>
 
@@ -12,7 +14,6 @@
 #include "output/PageFixture.h"
 #include "platform/FileSystem.h"
 #include "programs/vardo/config.h"
-#include "programs/vardobf/output/SiteData.h"
 
 namespace programs::vardobf::output {
 namespace {
@@ -258,8 +259,9 @@ TEST_F(SiteDataTest, KeptMatchesAreListedNewestFirstWithTheirSamples) {
   EXPECT_EQ(list[1]["players"].size(), ctf->playersByRank.size());
   EXPECT_EQ(list[2]["winner"]["name"], dm->playersByRank.front()->name);
   const Json& first = list[2]["players"][0];
-  EXPECT_EQ(first["uid"], t.plist.find(HashEntry::key(dm->playersByRank.front()->name,
-                                                      dm->playersByRank.front()->isABot))
+  EXPECT_EQ(first["uid"], t.plist
+                              .find(HashEntry::key(dm->playersByRank.front()->name,
+                                                   dm->playersByRank.front()->isABot))
                               ->uid);
   EXPECT_EQ(first["frags"], dm->playersByRank.front()->all.frags);
 
