@@ -8,6 +8,8 @@ PACKAGES=(g++ cmake ninja-build zlib1g-dev libpng-dev nlohmann-json3-dev)
 if [ "${1:-}" != "--demo" ]; then
 PACKAGES+=(make libgtest-dev libgmock-dev libbenchmark-dev
           clang libclang-rt-14-dev python3 imagemagick giflib-tools)
+# The format check of the C++ files.
+PACKAGES+=(clang-format)
 # The page checks: the HTML checker and the headless browser; the site data
 # checks: the JSON Schema validator.
 PACKAGES+=(tidy chromium python3-jsonschema)

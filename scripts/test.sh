@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test twice: in the
-# release build with warnings as errors (then the Debian package made from
-# it is checked: scripts/test-package.sh), and in a build with
-# AddressSanitizer and UndefinedBehaviorSanitizer. Third, the Windows
+# Installs what is missing and checks the C++ files' format, then builds and
+# runs every test twice: in the release build with warnings as errors (then
+# the Debian package made from it is checked: scripts/test-package.sh), and in
+# a build with AddressSanitizer and UndefinedBehaviorSanitizer. Third, the Windows
 # programs and their unit tests are cross-built with mingw-w64 and run under
 # Wine (scripts/build-windows.sh installs its own packages).
 set -euo pipefail
@@ -11,6 +11,9 @@ bash scripts/install-deps.sh
 
 jobs=$(nproc)
 status=0
+
+echo "=== format (clang-format with the repository's .clang-format) ==="
+bash scripts/check-format.sh || status=1
 
 echo "=== release build (warnings are errors) ==="
 bash scripts/build.sh build-release -DCMAKE_BUILD_TYPE=Release -DWERROR=ON
