@@ -165,6 +165,50 @@ GameTables::GameTables(const Game& g, bool graph, int32_t type) : OutputType(typ
 // ---------------------------------------------------------------------------
 // Index page tables
 
+std::vector<GameTables::SummaryColumn> GameTables::summaryColumns() const {
+  const bool scored = isCTF() || isDom();
+  using V = std::vector<std::string>;
+  std::vector<SummaryColumn> columns;
+  auto add = [&](const char* heading, std::vector<const char*> under, auto values) {
+    columns.push_back({heading, std::move(under), values});
+  };
+  if (isDom())
+    add("Control Point<br>Captures", {},
+        [](const Player& p, bool) { return V{num(p.all.controlPointCaptures)}; });
+  add(scored ? "F" : "Frags", {}, [](const Player& p, bool) { return V{num(p.all.frags)}; });
+  add(scored ? "K" : "Kills", {}, [](const Player& p, bool) { return V{num(p.all.kills)}; });
+  add(scored ? "D" : "Deaths", {}, [](const Player& p, bool) { return V{num(p.all.deaths)}; });
+  add(scored ? "S" : "Suicides", {}, [](const Player& p, bool) { return V{num(p.all.suicides)}; });
+  if (g_.teamGame) {
+    add("TK", {}, [](const Player& p, bool) { return V{num(p.all.tkills)}; });
+    add("TD", {}, [](const Player& p, bool) { return V{num(p.all.tdeaths)}; });
+  }
+  add("Eff.", {}, [this](const Player& p, bool) { return V{efficiency(p.all)}; });
+  add("Avg.<br>FPH", {}, [this](const Player& p, bool) {
+    const PStats& s = p.all;
+    return V{s.totalTime == 0.0 ? fmt.format(0.0) : fmt.format(s.frags * 3600.0 / s.totalTime)};
+  });
+  add("Avg.<br>TTL", {}, [this](const Player& p, bool) {
+    const PStats& s = p.all;
+    return V{
+        fmt.format(s.totalTime / (static_cast<double>(s.deaths) + s.suicides + s.tdeaths + 1))};
+  });
+  add("Ping", {}, [](const Player& p, bool) {
+    const PStats& s = p.all;
+    return V{p.isABot || s.pingNum == 0 ? "N/A" : num(s.pingTime / s.pingNum)};
+  });
+  add("Time", {}, [this](const Player& p, bool) { return V{fmt.format(p.all.totalTime / 60)}; });
+  add("Sprees", {"K", "R", "D", "U", "G"}, [](const Player& p, bool hide) {
+    V counts;
+    for (size_t k = 0; k < Specs::kSprees; ++k) {
+      const int32_t uses = k < p.sprees.size() ? p.sprees[k].uses : 0;
+      counts.push_back(hide ? hideZero(uses) : num(uses));
+    }
+    return counts;
+  });
+  return columns;
+}
+
 void GameTables::summaryHeadings(Table& t, bool graph) const {
   const bool scored = isCTF() || isDom();
   Row r1, r2;
@@ -176,44 +220,22 @@ void GameTables::summaryHeadings(Table& t, bool graph) const {
     r2.push_back({heading("Team")});
     r2.push_back({heading("Player")});
   }
-  if (isDom()) r1.push_back({TableEntry("Control Point<br>Captures", render::kHeading, 2, 1)});
-  const char* const shortNames[] = {"F", "K", "D", "S"};
-  const char* const longNames[] = {"Frags", "Kills", "Deaths", "Suicides"};
-  for (int i = 0; i < 4; ++i)
-    r1.push_back({TableEntry(scored ? shortNames[i] : longNames[i], render::kHeading, 2, 1)});
-  if (g_.teamGame) {
-    r1.push_back({TableEntry("TK", render::kHeading, 2, 1)});
-    r1.push_back({TableEntry("TD", render::kHeading, 2, 1)});
+  for (const SummaryColumn& c : summaryColumns()) {
+    if (c.under.empty()) {
+      r1.push_back({TableEntry(c.heading, render::kHeading, 2, 1)});
+      continue;
+    }
+    r1.push_back(
+        {TableEntry(c.heading, render::kHeading, 1, static_cast<int32_t>(c.under.size()))});
+    for (const char* h : c.under) r2.push_back({heading(h)});
   }
-  for (const char* h : {"Eff.", "Avg.<br>FPH", "Avg.<br>TTL", "Ping", "Time"})
-    r1.push_back({TableEntry(h, render::kHeading, 2, 1)});
-  r1.push_back({TableEntry("Sprees", render::kHeading, 1, 5)});
-  for (const char* h : {"K", "R", "D", "U", "G"}) r2.push_back({heading(h)});
   t.push_back(std::move(r1));
   t.push_back(std::move(r2));
 }
 
 void GameTables::summaryValues(Row& r, const Player& p, int32_t type, bool hide) const {
-  const PStats& s = p.all;
-  auto cell = [&](const std::string& v) { r.push_back({TableEntry(v, type)}); };
-  if (isDom()) cell(num(s.controlPointCaptures));
-  cell(num(s.frags));
-  cell(num(s.kills));
-  cell(num(s.deaths));
-  cell(num(s.suicides));
-  if (g_.teamGame) {
-    cell(num(s.tkills));
-    cell(num(s.tdeaths));
-  }
-  cell(efficiency(s));
-  cell(s.totalTime == 0.0 ? fmt.format(0.0) : fmt.format(s.frags * 3600.0 / s.totalTime));
-  cell(fmt.format(s.totalTime / (static_cast<double>(s.deaths) + s.suicides + s.tdeaths + 1)));
-  cell(p.isABot || s.pingNum == 0 ? "N/A" : num(s.pingTime / s.pingNum));
-  cell(fmt.format(s.totalTime / 60));
-  for (size_t k = 0; k < Specs::kSprees; ++k) {
-    int32_t uses = k < p.sprees.size() ? p.sprees[k].uses : 0;
-    cell(hide ? hideZero(uses) : num(uses));
-  }
+  for (const SummaryColumn& c : summaryColumns())
+    for (std::string& v : c.values(p, hide)) r.push_back({TableEntry(std::move(v), type)});
 }
 
 void GameTables::summarySection(Table& t, const std::vector<const Player*>& players,

@@ -43,6 +43,16 @@ class GameTables {
   // The steps of the game summary: its two heading rows, the value cells
   // shared by player rows (type 1) and totals rows (type 9), and one section
   // of ranked players with their totals row.
+  // A value column of the game summary: its heading, the headings of its
+  // parts in the second heading row (none: the heading spans both rows), and
+  // its values for a player (a zero shown as a blank where `hide`).
+  struct SummaryColumn {
+    const char* heading;
+    std::vector<const char*> under;
+    std::function<std::vector<std::string>(const games::bf::Player&, bool hide)> values;
+  };
+  // The value columns of this match's game summary, in order.
+  std::vector<SummaryColumn> summaryColumns() const;
   void summaryHeadings(Table& t, bool graph) const;
   void summaryValues(Row& r, const games::bf::Player& p, int32_t type, bool hide) const;
   void summarySection(Table& t, const std::vector<const games::bf::Player*>& players,
