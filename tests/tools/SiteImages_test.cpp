@@ -1,11 +1,12 @@
-// The images of the installed page files: the committed files are what the
-// generator draws, each has the size the pages state for it, and the legend
-// squares show the colours the score graph gives its lines.
+// The images of the installed page files, the graph backgrounds among them:
+// the committed files are what the generator draws, each has the size the pages state for it, and
+// the legend squares show the colours the score graph gives its lines.
 #include "tools/sitegen/SiteImages.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <regex>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -59,6 +60,8 @@ TEST(SiteImages, EveryImageThePagesNameHasItsStatedSize) {
       {"skins/custom_graphics/skin_credit_88x31.gif", "88x31"},
       {"graphics/g_legend.gif", "16x16"},
       {"graphics/g_no.gif", "16x16"},
+      {"graphics/graph_back_Vardo_big.gif", "500x500"},
+      {"graphics/graph_back_Vardo.gif", "500x160"},
   };
   size_t checked = 0;
   for (const auto& image : siteImages()) {
@@ -70,7 +73,7 @@ TEST(SiteImages, EveryImageThePagesNameHasItsStatedSize) {
       EXPECT_EQ(size, it->second);
       ++checked;
     }
-    if (image.path.rfind("graphics/g", 0) == 0) {
+    if (std::regex_match(image.path, std::regex("graphics/g([0-9]+|_legend|_no)\\.gif"))) {
       EXPECT_EQ(size, "16x16");
     }
     if (image.path == "graphics/Quillon_Logo_106_wide.gif") {

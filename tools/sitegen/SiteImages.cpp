@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "tools/sitegen/GraphBackgrounds.h"
 #include "util/Gif.h"
 #include "util/LineGraph.h"
 
@@ -286,6 +287,10 @@ std::vector<SiteImage> siteImages() {
   add(out, "skins/custom_graphics/background.gif", pageBackground());
   add(out, "skins/custom_graphics/sidebar_120x90.gif", sidebarArt());
   add(out, "skins/custom_graphics/skin_credit_88x31.gif", skinCredit());
+  // The score graphs' backgrounds, the large one and the small one.
+  for (const auto& [name, height] :
+       {std::pair{"graph_back_Vardo_big.gif", 500}, std::pair{"graph_back_Vardo.gif", 160}})
+    out.push_back({std::string("graphics/") + name, 500, height, graphBackground(500, height)});
   return out;
 }
 

@@ -5,7 +5,8 @@
 #include <vector>
 
 // The images of the installed page files: logos, buttons, the page and
-// sidebar art, the spacer and the graph legend squares. Every picture is
+// sidebar art, the spacer, the graph legend squares and the graph
+// backgrounds. Every picture is
 // drawn here and encoded with the project's own GIF writer, so the installed
 // files can be rebuilt from source at any time.
 namespace tools::sitegen {

@@ -1,21 +1,17 @@
-// Writes the two background images of the score graphs,
-// "graph_back_Vardo_big.gif" (500 x 500) and "graph_back_Vardo.gif"
-// (500 x 160), into the directory named on the command line.
-//
-// The picture is dark and calm so that the sixteen line colours stand out:
-// a deep slate margin around a plot panel that darkens gently towards the
-// top, placed where the graph's default bounds put the plot.
+#include "tools/sitegen/GraphBackgrounds.h"
+
+// The background of the score graphs. The picture is dark and calm so that
+// the sixteen line colours stand out: a deep slate margin around a plot
+// panel that darkens gently towards the top, placed where the graph's
+// default bounds put the plot.
 #include <cmath>
-#include <cstdio>
-#include <exception>
 #include <stdexcept>
-#include <string>
 #include <vector>
 
-#include "platform/FileSystem.h"
 #include "util/Gif.h"
 #include "util/LineGraph.h"
 
+namespace tools::sitegen {
 namespace {
 
 struct Rgb {
@@ -62,7 +58,9 @@ class Palette {
   std::vector<Rgb> colours_;
 };
 
-std::vector<uint8_t> background(int32_t width, int32_t height) {
+}  // namespace
+
+std::vector<uint8_t> graphBackground(int32_t width, int32_t height) {
   const util::LineGraph graph(width, height);  // for the default plot bounds
   const int32_t x0 = graph.xmin(), x1 = graph.xmax(), y0 = graph.ymin(), y1 = graph.ymax();
   Palette palette;
@@ -85,26 +83,4 @@ std::vector<uint8_t> background(int32_t width, int32_t height) {
   return out;
 }
 
-void write(const std::string& path, const std::vector<uint8_t>& bytes) {
-  platform::writeFile(path,
-                      std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-  std::printf("%s: %zu bytes\n", path.c_str(), bytes.size());
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s <directory>\n", argv[0]);
-    return 2;
-  }
-  try {
-    const std::string dir = argv[1];
-    write(dir + "/graph_back_Vardo_big.gif", background(500, 500));
-    write(dir + "/graph_back_Vardo.gif", background(500, 160));
-    return 0;
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "graphgen: %s\n", e.what());
-    return 1;
-  }
-}
+}  // namespace tools::sitegen
