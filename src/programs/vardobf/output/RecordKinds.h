@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "games/bf/Specs.h"
+#include "programs/vardobf/Records.h"
 #include "programs/vardobf/Sorts.h"
 #include "programs/vardobf/output/GameTablesDetail.h"
 
@@ -33,6 +34,32 @@ RecordKinds<R> perSuicide(const std::array<R, W>& weapons, const std::array<R, S
   for (size_t c = 0; c < S && c < games::bf::Specs::kSuicides; ++c)
     out.emplace_back(games::bf::Specs::suicides[c], &causes[c]);
   return out;
+}
+
+// The rows of "Career Highs", as the pages label them: the records before
+// "Highest FPH" (which is no stored record) and those after it.
+inline RecordKinds<CareerRecord> careerHighsBeforeFph(const Records& r) {
+  return {{"Most Frags", &r.cMostFrags},     {"Most Kills", &r.cMostKills},
+          {"Most Deaths", &r.cMostDeaths},   {"Most Suicides", &r.cMostSuicides},
+          {"Most Head Shots", &r.cMostHS},   {"Most First Blood", &r.cMostFB},
+          {"Most Double Kills", &r.cMostDK}, {"Most Multi Kills", &r.cMostMuK},
+          {"Most Ultra Kills", &r.cMostUK},  {"Most Monster Kills", &r.cMostMoK}};
+}
+inline RecordKinds<CareerRecord> careerHighsAfterFph(const Records& r) {
+  return {{"Most Flag Captures", &r.cMostFCaptures},        {"Most Flag Kills", &r.cMostFKills},
+          {"Most Flag Assists", &r.cMostFAssists},          {"Most Flag Saves", &r.cMostFReturns},
+          {"Most Control<br>Point Captures", &r.cMostCPCs}, {"Most Wins", &r.cMostWins}};
+}
+
+// The rows of "Highs - From a Single Game", as the pages label them.
+inline RecordKinds<GameRecord> matchHighs(const Records& r) {
+  return {{"Most Frags", &r.gMostFrags},
+          {"Most Kills", &r.gMostKills},
+          {"Most Deaths", &r.gMostDeaths},
+          {"Most Suicides", &r.gMostSuicides},
+          {"Most Flag<br>Captures", &r.gMostFCaptures},
+          {"Most Flag<br>Returns", &r.gMostFReturns},
+          {"Most Control<br>Point Captures", &r.gMostCPCs}};
 }
 
 // The kinds whose record has a score above 0, highest first (the quick sort

@@ -543,13 +543,8 @@ Json SiteData::recordsValue(const TotalsTables::PlayerSource& players) const {
   j["format"] = kFormat;
 
   Json career = Json::array();
-  const std::pair<const char*, const CareerRecord*> first[] = {
-      {"Most Frags", &r.cMostFrags},     {"Most Kills", &r.cMostKills},
-      {"Most Deaths", &r.cMostDeaths},   {"Most Suicides", &r.cMostSuicides},
-      {"Most Head Shots", &r.cMostHS},   {"Most First Blood", &r.cMostFB},
-      {"Most Double Kills", &r.cMostDK}, {"Most Multi Kills", &r.cMostMuK},
-      {"Most Ultra Kills", &r.cMostUK},  {"Most Monster Kills", &r.cMostMoK}};
-  for (const auto& [label, rec] : first) career.push_back(careerRecord("category", label, *rec));
+  for (const auto& [label, rec] : careerHighsBeforeFph(r))
+    career.push_back(careerRecord("category", label, *rec));
   // The best frags an hour is no stored record: the first of that order.
   if (!totals_.sortedFPH.empty()) {
     const HashEntry& h = *totals_.sortedFPH.front();
@@ -562,11 +557,7 @@ Json SiteData::recordsValue(const TotalsTables::PlayerSource& players) const {
                             {"time", s.totalTime}});
     }
   }
-  const std::pair<const char*, const CareerRecord*> rest[] = {
-      {"Most Flag Captures", &r.cMostFCaptures},        {"Most Flag Kills", &r.cMostFKills},
-      {"Most Flag Assists", &r.cMostFAssists},          {"Most Flag Saves", &r.cMostFReturns},
-      {"Most Control<br>Point Captures", &r.cMostCPCs}, {"Most Wins", &r.cMostWins}};
-  for (const auto& [label, rec] : rest)
+  for (const auto& [label, rec] : careerHighsAfterFph(r))
     career.push_back(careerRecord("category", plain(label), *rec));
   j["career"] = std::move(career);
   j["careerKills"] = kindList(perWeapon(r.cKillsHoldingWeapon), careerRecord);
@@ -575,15 +566,8 @@ Json SiteData::recordsValue(const TotalsTables::PlayerSource& players) const {
   j["careerSuicides"] = kindList(perSuicide(r.cWeaponSuicides, r.cSuicides), careerRecord);
 
   Json match = Json::array();
-  const std::pair<const char*, const GameRecord*> rows[] = {
-      {"Most Frags", &r.gMostFrags},
-      {"Most Kills", &r.gMostKills},
-      {"Most Deaths", &r.gMostDeaths},
-      {"Most Suicides", &r.gMostSuicides},
-      {"Most Flag<br>Captures", &r.gMostFCaptures},
-      {"Most Flag<br>Returns", &r.gMostFReturns},
-      {"Most Control<br>Point Captures", &r.gMostCPCs}};
-  for (const auto& [label, rec] : rows) match.push_back(gameRecord("category", plain(label), *rec));
+  for (const auto& [label, rec] : matchHighs(r))
+    match.push_back(gameRecord("category", plain(label), *rec));
   j["match"] = std::move(match);
   j["matchKills"] = kindList(perWeapon(r.gKillsHoldingWeapon), gameRecord);
   j["matchDeathsBy"] = kindList(perWeapon(r.gDeathsByWeapon), gameRecord);

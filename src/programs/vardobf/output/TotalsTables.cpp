@@ -146,13 +146,7 @@ void TotalsTables::mCHighs() {
                  {heading("Score")},
                  {heading("Games<br>Played")},
                  {heading("Hours<br>Played")}});
-    const std::pair<const char*, const CareerRecord*> first[] = {
-        {"Most Frags", &r.cMostFrags},     {"Most Kills", &r.cMostKills},
-        {"Most Deaths", &r.cMostDeaths},   {"Most Suicides", &r.cMostSuicides},
-        {"Most Head Shots", &r.cMostHS},   {"Most First Blood", &r.cMostFB},
-        {"Most Double Kills", &r.cMostDK}, {"Most Multi Kills", &r.cMostMuK},
-        {"Most Ultra Kills", &r.cMostUK},  {"Most Monster Kills", &r.cMostMoK}};
-    for (const auto& [text, rec] : first) t.push_back(careerRow(text, *rec));
+    for (const auto& [text, rec] : careerHighsBeforeFph(r)) t.push_back(careerRow(text, *rec));
     // The best frags an hour is no stored record: the first of that order.
     if (!t_.sortedFPH.empty()) {
       const HashEntry& h = *t_.sortedFPH.front();
@@ -165,11 +159,7 @@ void TotalsTables::mCHighs() {
                      {value(fmt.format(s.totalTime / 3600))}});
       }
     }
-    const std::pair<const char*, const CareerRecord*> rest[] = {
-        {"Most Flag Captures", &r.cMostFCaptures},        {"Most Flag Kills", &r.cMostFKills},
-        {"Most Flag Assists", &r.cMostFAssists},          {"Most Flag Saves", &r.cMostFReturns},
-        {"Most Control<br>Point Captures", &r.cMostCPCs}, {"Most Wins", &r.cMostWins}};
-    for (const auto& [text, rec] : rest) t.push_back(careerRow(text, *rec));
+    for (const auto& [text, rec] : careerHighsAfterFph(r)) t.push_back(careerRow(text, *rec));
   });
 }
 
@@ -228,15 +218,7 @@ void TotalsTables::mGHighs() {
                        {heading("Time<br>(min)")},
                        {heading("Map")},
                        {heading("Date")}});
-    const std::pair<const char*, const GameRecord*> rows[] = {
-        {"Most Frags", &r.gMostFrags},
-        {"Most Kills", &r.gMostKills},
-        {"Most Deaths", &r.gMostDeaths},
-        {"Most Suicides", &r.gMostSuicides},
-        {"Most Flag<br>Captures", &r.gMostFCaptures},
-        {"Most Flag<br>Returns", &r.gMostFReturns},
-        {"Most Control<br>Point Captures", &r.gMostCPCs}};
-    for (const auto& [text, rec] : rows) gHighs->push_back(gameRow(text, *rec));
+    for (const auto& [text, rec] : matchHighs(r)) gHighs->push_back(gameRow(text, *rec));
   });
 }
 
