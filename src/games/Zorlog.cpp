@@ -8,6 +8,7 @@
 
 #include "base/Failure.h"
 #include "util/Debug.h"
+#include "util/Trace.h"
 
 namespace games {
 namespace {
@@ -98,7 +99,7 @@ std::vector<std::vector<std::string>> Zorlog::parse(const std::optional<std::str
       for (std::string_view b : bounds) fields.emplace_back(b);
     }
   } catch (const std::exception& e) {
-    Debug::print("Error in Zorlog.parse: " + base::failureText(e), 0);
+    util::traceFailure("Zorlog", "parse", e);
   }
   Debug::print("O Zorlog.parse", 1);
   return result;

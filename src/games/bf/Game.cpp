@@ -10,6 +10,7 @@
 #include "games/Zorlog.h"
 #include "games/bf/EventList.h"
 #include "util/Debug.h"
+#include "util/Trace.h"
 
 namespace games::bf {
 namespace {
@@ -120,7 +121,7 @@ void Game::processEvents(const std::vector<std::unique_ptr<Event>>& events) {
     resetTeamTotals();
     Debug::print("O Game.processEvents", 1);
   } catch (const std::exception& e) {
-    Debug::print("Error in Game.processEvents " + failureText(e), 0);
+    util::traceFailure("Game", "processEvents", e, " ");
   }
 }
 

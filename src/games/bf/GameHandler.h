@@ -1,10 +1,8 @@
 #pragma once
 
-#include <exception>
-#include <string>
+#include <utility>
 
-#include "base/Failure.h"
-#include "util/Debug.h"
+#include "util/Trace.h"
 
 // Shared by the source files of games::bf::Game (its replay handlers and its
 // settings handlers); not part of the match model's interface.
@@ -14,11 +12,7 @@ namespace games::bf::detail {
 // and the walk goes on.
 template <class F>
 void guarded(const char* name, const char* sep, F&& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    util::Debug::print(std::string("Error in Game.") + name + sep + base::failureText(e), 0);
-  }
+  util::guarded("Game", name, sep, std::forward<F>(f));
 }
 
 }  // namespace games::bf::detail

@@ -13,6 +13,7 @@
 #include "games/bf/Game.h"
 #include "util/Debug.h"
 #include "util/QuickSort.h"
+#include "util/Trace.h"
 
 namespace games::bf {
 
@@ -35,7 +36,7 @@ void Game::removePlayerEntry(Player& p, int32_t x) {
     for (auto& s : p.itemInfo) drop(s);
     for (auto& s : p.itemHInfo) drop(s);
   } catch (const std::exception& e) {
-    Debug::print("Error in Game.removePlayerEntry: " + failureText(e), 0);
+    util::traceFailure("Game", "removePlayerEntry", e);
   }
 }
 
@@ -78,7 +79,7 @@ void Game::deletePlayers() {
       widths.erase(widths.begin() + x);
     }
   } catch (const std::exception& e) {
-    Debug::print("Error in Game.deletePlayers: " + failureText(e), 0);
+    util::traceFailure("Game", "deletePlayers", e);
   }
 }
 
@@ -204,7 +205,7 @@ void Game::getWinningTeam() {
     }
     Debug::print("O Game.getWinningTeam", 2);
   } catch (const std::exception& e) {
-    Debug::print("Error in Game.getWinningTeam: " + failureText(e), 0);
+    util::traceFailure("Game", "getWinningTeam", e);
   }
 }
 
@@ -236,7 +237,7 @@ void Game::orderTeams() {
       reorder({b, r, g, y});
     }
   } catch (const std::exception& e) {
-    Debug::print("Error in Game.orderTeams: " + failureText(e), 0);
+    util::traceFailure("Game", "orderTeams", e);
   }
 }
 

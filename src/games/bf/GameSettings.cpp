@@ -14,6 +14,7 @@
 #include "platform/LocalTime.h"
 #include "util/Debug.h"
 #include "util/Text.h"
+#include "util/Trace.h"
 
 namespace games::bf {
 namespace {
@@ -212,7 +213,7 @@ std::string Game::niceDate(const std::string& text) {
     }
     return display;
   } catch (const std::exception& e) {
-    Debug::print("Error in Game.niceDate " + failureText(e), 0);
+    util::traceFailure("Game", "niceDate", e, " ");
     return "Bad Date Format";
   }
 }

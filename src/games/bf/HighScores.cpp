@@ -2,6 +2,7 @@
 
 #include "base/Failure.h"
 #include "util/Debug.h"
+#include "util/Trace.h"
 
 namespace games::bf {
 namespace {
@@ -106,7 +107,7 @@ void HighScores::compute(const std::vector<Player*>& players) {
     }
     Debug::print("O HighScores.compute", 1);
   } catch (const std::exception& e) {
-    Debug::print("Error in HighScores.compute: " + base::failureText(e), 0);
+    util::traceFailure("HighScores", "compute", e);
   }
 }
 

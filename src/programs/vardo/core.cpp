@@ -15,6 +15,7 @@
 #include "util/Debug.h"
 #include "util/Text.h"
 #include "util/Timer.h"
+#include "util/Trace.h"
 
 namespace programs::vardo {
 
@@ -181,7 +182,7 @@ void core::go(const std::string& prog, const std::vector<std::string>& logfiles,
               "); the processed logs stay in " + config::vdDBDir() +
               " and are counted by the next run");
   } catch (const std::exception& e) {
-    Debug::print("Error in vdsToplvl.go: " + failureText(e), 0);
+    util::traceFailure("vdsToplvl", "go", e);
     // The run stopped without saving: say so, and do not end with success.
     stopRun("the run stopped before its end (" + failureText(e) + ")");
   }
@@ -207,7 +208,7 @@ void core::makeRunDirectories() {
       SiteFiles::makeDirectories(dir);
       Debug::print("Created directory " + dir, 1);
     } catch (const std::exception& e) {
-      Debug::print("Error in core.makeRunDirectories: " + failureText(e), 0);
+      util::traceFailure("core", "makeRunDirectories", e);
     }
   }
 }
@@ -229,7 +230,7 @@ void core::layInSiteFiles() {
                    1);
     Debug::print("O core.layInSiteFiles", 1);
   } catch (const std::exception& e) {
-    Debug::print("Error in core.layInSiteFiles: " + failureText(e), 0);
+    util::traceFailure("core", "layInSiteFiles", e);
   }
 }
 
@@ -333,7 +334,7 @@ void core::markProcessed(const std::string& log, bool replaceable) {
   } catch (const std::exception& e) {
     // The log stays a ".log" and is read again by the next run, which finds
     // its matches known already.
-    Debug::print("Error in core.markProcessed: " + failureText(e), 0);
+    util::traceFailure("core", "markProcessed", e);
   }
 }
 
@@ -341,7 +342,7 @@ void core::settleEarlierSave(Totals& totalStats) {
   try {
     totalStats.settleSave();
   } catch (const std::exception& e) {
-    Debug::print("Error in core.settleEarlierSave: " + failureText(e), 0);
+    util::traceFailure("core", "settleEarlierSave", e);
     stopRun("the unfinished save of an earlier run in " + config::vdDBDir() +
             " could not be settled (" + failureText(e) + "); nothing was changed");
   }
@@ -356,7 +357,7 @@ void core::restoreMainPage(Totals& totalStats, TotalsHtml& totalHtml) {
     totalHtml.writeTotals(totalStats);
     Debug::print("O core.restoreMainPage", 1);
   } catch (const std::exception& e) {
-    Debug::print("Error in core.restoreMainPage: " + failureText(e), 0);
+    util::traceFailure("core", "restoreMainPage", e);
   }
 }
 
@@ -400,7 +401,7 @@ void core::moveLogFiles(const std::vector<std::string>& files) {
     checkRunLocks();
     Debug::print("O core.moveLogFiles", 1);
   } catch (const std::exception& e) {
-    Debug::print("Error in core.moveLogFiles: " + failureText(e), 0);
+    util::traceFailure("core", "moveLogFiles", e);
     stagingFailure_ = failureText(e);
   }
 }
@@ -482,7 +483,7 @@ void core::deleteOldLogfiles() {
     }
     Debug::print("O core.deleteOldLogfiles", 1);
   } catch (const std::exception& e) {
-    Debug::print("Error in core.deleteOldLogfiles: " + failureText(e), 0);
+    util::traceFailure("core", "deleteOldLogfiles", e);
   }
 }
 
@@ -494,7 +495,7 @@ std::optional<std::string> core::getLogfileData(const std::string& log) {
     Debug::print("O core.getLogfileData", 1);
     return text;
   } catch (const std::exception& e) {
-    Debug::print("Error in core.getLogfileData: " + failureText(e), 0);
+    util::traceFailure("core", "getLogfileData", e);
     return std::nullopt;
   }
 }
@@ -508,7 +509,7 @@ std::vector<std::shared_ptr<games::Game>> core::getGameStats(const std::optional
     if (g && g->isValid()) result.push_back(std::move(g));
     Debug::print("O core.getGameStats", 1);
   } catch (const std::exception& e) {
-    Debug::print("Error in core.getGameStats: " + failureText(e), 0);
+    util::traceFailure("core", "getGameStats", e);
     result.clear();
   }
   return result;
@@ -520,7 +521,7 @@ void core::getTotalsFromDB(Totals& t) {
     t.readDBs();
     Debug::print("O vdsTopLvl.getDB", 1);
   } catch (const std::exception& e) {
-    Debug::print("Error in core.getTotalsFromDB: " + failureText(e), 0);
+    util::traceFailure("core", "getTotalsFromDB", e);
   }
 }
 
@@ -531,7 +532,7 @@ bool core::putTotalsIntoDB(Totals& t) {
     Debug::print("O core.putTotalsIntoDB", 1);
     return true;
   } catch (const std::exception& e) {
-    Debug::print("Error in core.putTotalsIntoDB: " + failureText(e), 0);
+    util::traceFailure("core", "putTotalsIntoDB", e);
     saveFailure_ = failureText(e);
     return false;
   }
@@ -560,7 +561,7 @@ void core::createGameHtml(const games::Game& g, bool normal, bool high, bool rec
     gameHtml_->writeGame(g, g.getServerName() + " " + g.getMap(), dirs, 1, config::createGraphs());
     Debug::print("O core.createGameHtml", 1);
   } catch (const std::exception& e) {
-    Debug::print("Error in core.createGameHtml: " + failureText(e), 0);
+    util::traceFailure("core", "createGameHtml", e);
   }
 }
 
@@ -592,7 +593,7 @@ void core::deleteOldHtml(Totals& t) {
     }
     Debug::print("O core.deleteOldHtml", 1);
   } catch (const std::exception& e) {
-    Debug::print("Error in core.deleteOldHtml: " + failureText(e), 0);
+    util::traceFailure("core", "deleteOldHtml", e);
   }
 }
 
@@ -614,7 +615,7 @@ void core::deleteGameHtml(const std::string& name) {
       }
     }
   } catch (const std::exception& e) {
-    Debug::print("Error in core.deleteGameHtml: " + failureText(e), 0);
+    util::traceFailure("core", "deleteGameHtml", e);
   }
   Debug::print("O core.deleteGameHtml", 1);
 }

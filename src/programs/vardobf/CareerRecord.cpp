@@ -3,6 +3,7 @@
 #include "base/Failure.h"
 #include "programs/vardobf/DbText.h"
 #include "util/Debug.h"
+#include "util/Trace.h"
 
 namespace programs::vardobf {
 
@@ -16,7 +17,7 @@ CareerRecord CareerRecord::read(util::ByteReader& in) {
     r.games = in.readInt32();
     r.time = in.readDouble();
   } catch (const std::exception& e) {
-    util::Debug::print("Error in CareerRecord.new: " + base::failureText(e), 0);
+    util::traceFailure("CareerRecord", "new", e);
   }
   return r;
 }

@@ -3,6 +3,7 @@
 #include "base/Failure.h"
 #include "programs/vardobf/DbText.h"
 #include "util/Debug.h"
+#include "util/Trace.h"
 
 namespace programs::vardobf {
 
@@ -30,7 +31,7 @@ GameRecord GameRecord::read(util::ByteReader& in) {
     r.score = in.readInt32();
     r.time = in.readDouble();
   } catch (const std::exception& e) {
-    util::Debug::print("Error in GameRecord.new: " + base::failureText(e), 0);
+    util::traceFailure("GameRecord", "new", e);
   }
   return r;
 }

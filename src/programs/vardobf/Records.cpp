@@ -5,6 +5,7 @@
 #include "base/Failure.h"
 #include "programs/vardobf/DbText.h"
 #include "util/Debug.h"
+#include "util/Trace.h"
 
 namespace programs::vardobf {
 namespace {
@@ -20,14 +21,7 @@ constexpr size_t kUidBytes = 4;
 // them: these operations run for every player of every match.
 template <class F>
 void traced(const char* op, F&& f) {
-  const bool entries = Debug::level() >= 1;
-  if (entries) Debug::print(std::string("I Records.") + op, 1);
-  try {
-    f();
-    if (entries) Debug::print(std::string("O Records.") + op, 1);
-  } catch (const std::exception& e) {
-    Debug::print(std::string("Error in Records.") + op + ": " + base::failureText(e), 0);
-  }
+  util::traced("Records", op, 1, util::ExitLine::kOnSuccess, std::forward<F>(f));
 }
 
 }  // namespace
@@ -82,7 +76,7 @@ Records::Records(util::ByteReader& in, int32_t version) {
     inFileOrder(*this, version == 1 ? kSuicidesV1 : S, readOne, readOne);
     Debug::print("O Records.new", 1);
   } catch (const std::exception& e) {
-    Debug::print("Error in Records.new: " + base::failureText(e), 0);
+    util::traceFailure("Records", "new", e);
   }
 }
 

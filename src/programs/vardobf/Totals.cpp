@@ -10,6 +10,7 @@
 #include "programs/vardobf/Sorts.h"
 #include "util/Debug.h"
 #include "util/QuickSort.h"
+#include "util/Trace.h"
 #include "util/WrapAround.h"
 
 namespace programs::vardobf {
@@ -106,7 +107,7 @@ bool Totals::hasSavedMatches() {
     in.readInt32();  // format version
     return in.readInt32() > 0;
   } catch (const std::exception& e) {
-    Debug::print("Error in Totals.hasSavedMatches: " + failureText(e), 0);
+    util::traceFailure("Totals", "hasSavedMatches", e);
     return false;
   }
 }
@@ -150,7 +151,7 @@ void Totals::readGameDB() {
     util::ByteReader in(*data);
     decodeGameDB(in);
   } catch (const std::exception& e) {
-    Debug::print("Error in Totals.readGameDB: " + failureText(e), 0);
+    util::traceFailure("Totals", "readGameDB", e);
   }
 }
 
@@ -179,7 +180,7 @@ void Totals::readRecordsDB() {
     util::ByteReader in(*data);
     decodeRecordsDB(in);
   } catch (const std::exception& e) {
-    Debug::print("Error in Totals.readRecordsDB: " + failureText(e), 0);
+    util::traceFailure("Totals", "readRecordsDB", e);
   }
 }
 
@@ -197,7 +198,7 @@ void Totals::decodeHashDB(util::ByteReader& in) {
     try {
       e = HashEntry::read(in, version);
     } catch (const std::exception& ex) {
-      Debug::print("Error in HashEntry.new: " + failureText(ex), 0);
+      util::traceFailure("HashEntry", "new", ex);
       throw;
     }
     std::string key = HashEntry::key(e.name, e.isABot);
@@ -212,7 +213,7 @@ void Totals::readHashDB() {
     util::ByteReader in(*data);
     decodeHashDB(in);
   } catch (const std::exception& e) {
-    Debug::print("Error in Totals.readHashDB: " + failureText(e), 0);
+    util::traceFailure("Totals", "readHashDB", e);
   }
 }
 
@@ -227,7 +228,7 @@ void Totals::openPlayerDB() {
     if (auto p = PlayerDB::getPlayer(-1)) botStats = std::move(*p);
     setAggregateIdentity();
   } catch (const std::exception& e) {
-    Debug::print("Error in Totals.openPlayerDB: " + failureText(e), 0);
+    util::traceFailure("Totals", "openPlayerDB", e);
   }
 }
 
@@ -249,7 +250,7 @@ bool Totals::isNewGame(const games::Game& g) {
     Debug::print("O Totals.isNewGame", 1);
     return fresh;
   } catch (const std::exception& e) {
-    Debug::print("Error in Totals.isNewGame: " + failureText(e), 0);
+    util::traceFailure("Totals", "isNewGame", e);
     return false;
   }
 }
@@ -368,7 +369,7 @@ void Totals::update(const games::Game& game) {
     Debug::print("Players in DB:" + std::to_string(plist.size()), 0);
     Debug::print("O Totals.update", 1);
   } catch (const std::exception& e) {
-    Debug::print("Error in Totals.update: " + failureText(e), 0);
+    util::traceFailure("Totals", "update", e);
   }
 }
 
@@ -444,7 +445,7 @@ void Totals::sortPlayers() {
         SortWonLost::By());
     Debug::print("O Totals.sortPlayers", 1);
   } catch (const std::exception& e) {
-    Debug::print("Error in Totals.sortPlayers: " + failureText(e), 0);
+    util::traceFailure("Totals", "sortPlayers", e);
   }
 }
 

@@ -11,6 +11,7 @@
 #include "programs/vardobf/PlayerDBFormat.h"
 #include "programs/vardobf/Totals.h"
 #include "util/Debug.h"
+#include "util/Trace.h"
 
 namespace programs::vardobf {
 namespace {
@@ -118,7 +119,7 @@ void Totals::writeDBs() {
     platform::writeFileDurable(dir + kCommitMarker, marker.encode());
     platform::syncDirectory(dir);
   } catch (const std::exception& e) {
-    Debug::print("Error in Totals.writeCommitMarker: " + failureText(e), 0);
+    util::traceFailure("Totals", "writeCommitMarker", e);
     abandonSave(dir);
     throw;
   }
@@ -129,7 +130,7 @@ void Totals::writeDBs() {
   try {
     finishCommit(dir);
   } catch (const std::exception& e) {
-    Debug::print("Error in Totals.finishCommit: " + failureText(e), 0);
+    util::traceFailure("Totals", "finishCommit", e);
     throw;
   }
 }
@@ -141,7 +142,7 @@ void Totals::abandonSave(const std::string& dir) {
     removeIfThere(dir + kCommitMarker);
     dropUnfinished(dir);
   } catch (const std::exception& e) {
-    Debug::print("Error in Totals.abandonSave: " + failureText(e), 0);
+    util::traceFailure("Totals", "abandonSave", e);
   }
 }
 

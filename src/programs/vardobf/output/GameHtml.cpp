@@ -10,6 +10,7 @@
 #include "programs/vardobf/output/SiteData.h"
 #include "programs/vardobf/output/TableHtml.h"
 #include "util/Debug.h"
+#include "util/Trace.h"
 
 namespace programs::vardobf::output {
 
@@ -161,7 +162,7 @@ void GameHtml::writeGame(const games::Game& gm, const std::string& name,
     if (siteData_ != nullptr && SiteData::enabled() && isKeptDirectory(dirs, g->time))
       siteData_->addMatch(*g);
   } catch (const std::exception& e) {
-    Debug::print("Error in GameHtml.writeGame: " + base::failureText(e), 0);
+    util::traceFailure("GameHtml", "writeGame", e);
   }
   Debug::print("O GameHtml.writeGame", 2);
 }
@@ -246,7 +247,7 @@ void GameHtml::writeGameGraph(const Game& g) {
     if (smallGraph_ == nullptr) throw base::Failure("IllegalStateException", "no graph");
     drawGraph(*smallGraph_, smallGraphLines(g), smallGraphLabel(g), "scoreVsTime.gif");
   } catch (const std::exception& e) {
-    Debug::print("Error in GameHtml.writeGameGraph: " + base::failureText(e), 0);
+    util::traceFailure("GameHtml", "writeGameGraph", e);
   }
   Debug::print("O GameHtml.writeGameGraph", 2);
 }
@@ -257,7 +258,7 @@ void GameHtml::writeBigGameGraph(const Game& g) {
     if (largeGraph_ == nullptr) throw base::Failure("IllegalStateException", "no graph");
     drawGraph(*largeGraph_, bigGraphLines(g), bigGraphLabel(g), "bigScoreVsTime.gif");
   } catch (const std::exception& e) {
-    Debug::print("Error in GameHtml.writeBigGameGraph: " + base::failureText(e), 0);
+    util::traceFailure("GameHtml", "writeBigGameGraph", e);
   }
   Debug::print("O GameHtml.writeBigGameGraph", 2);
 }
@@ -339,7 +340,7 @@ void GameHtml::writeGameBody(std::string& w, const std::string& title, const Gam
     w += "</center><br><br>\n";
     w += "</td></tr>\n";
   } catch (const std::exception& e) {
-    Debug::print("Error in GameHtml.writeGameBody: " + base::failureText(e), 0);
+    util::traceFailure("GameHtml", "writeGameBody", e);
   }
 }
 
@@ -373,7 +374,7 @@ void GameHtml::writeHLBody(std::string& w, const std::string& title, const Game&
     w += kReturnLink;
     w += "</td></tr>\n";
   } catch (const std::exception& e) {
-    Debug::print("Error in GameHtml.writeGameBody: " + base::failureText(e), 0);
+    util::traceFailure("GameHtml", "writeGameBody", e);
   }
 }
 
@@ -392,7 +393,7 @@ void GameHtml::writeGraphBody(std::string& w, const std::string& title, const Ga
     w += "</center><br>\n";
     w += "</td></tr>\n";
   } catch (const std::exception& e) {
-    Debug::print("Error in GameHtml.writeGraphBody: " + base::failureText(e), 0);
+    util::traceFailure("GameHtml", "writeGraphBody", e);
   }
 }
 
@@ -440,7 +441,7 @@ void GameHtml::writePlayerBody(std::string& w, const std::string&, const Game& g
     w += kReturnLink;
     w += "</td></tr>\n";
   } catch (const std::exception& e) {
-    Debug::print("Error in GameHtml.writePlayerBody: " + base::failureText(e), 0);
+    util::traceFailure("GameHtml", "writePlayerBody", e);
   }
 }
 

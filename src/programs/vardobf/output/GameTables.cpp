@@ -11,6 +11,7 @@
 #include "programs/vardobf/output/TableHtml.h"
 #include "util/Debug.h"
 #include "util/QuickSort.h"
+#include "util/Trace.h"
 
 namespace programs::vardobf::output {
 
@@ -54,13 +55,10 @@ double detail::parseNumber(const std::string& text) {
 
 void detail::runBuilder(const char* owner, const char* name, bool traced,
                         const std::function<void()>& body) {
-  if (traced) Debug::print(std::string("I ") + owner + "." + name, 1);
-  try {
-    body();
-  } catch (const std::exception& e) {
-    Debug::print(std::string("Error in ") + owner + "." + name + ": " + base::failureText(e), 0);
-  }
-  if (traced) Debug::print(std::string("O ") + owner + "." + name, 1);
+  if (traced)
+    util::traced(owner, name, 1, util::ExitLine::kAlways, body);
+  else
+    util::guarded(owner, name, body);
 }
 
 using namespace detail;

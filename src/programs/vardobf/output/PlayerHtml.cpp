@@ -7,6 +7,7 @@
 #include "programs/vardobf/output/FrameHtml.h"
 #include "programs/vardobf/output/TableHtml.h"
 #include "util/Debug.h"
+#include "util/Trace.h"
 
 namespace programs::vardobf::output {
 
@@ -54,7 +55,7 @@ std::string PlayerHtml::getHtml(const games::bf::Player& thePlayer, int32_t type
     tables = std::make_unique<PlayerTables>(*p, type, gType);
     writePlayerTotals(w);
   } catch (const std::exception& e) {
-    Debug::print("Error in PlayerHtml.getHtml: " + base::failureText(e), 0);
+    util::traceFailure("PlayerHtml", "getHtml", e);
   }
   Debug::print("O PlayerHtml.getHtml", 2);
   return w;
@@ -76,7 +77,7 @@ void PlayerHtml::writePlayerTotals(std::string& w) {
     writePlayerTotalsBody(w, title);
     FrameHtml::writeFooter(w, place, kLevel);
   } catch (const std::exception& e) {
-    Debug::print("Error in PlayerHtml.writePlayerTotals: " + base::failureText(e), 0);
+    util::traceFailure("PlayerHtml", "writePlayerTotals", e);
   }
 }
 
@@ -110,7 +111,7 @@ void PlayerHtml::writePlayerTotalsBody(std::string& w, const std::string& name) 
     w += kBlockEnd;
     w += "</center>\n<br><br>\n</td></tr>\n";
   } catch (const std::exception& e) {
-    Debug::print("Error in PlayerHtml.writePlayerTotalsBody: " + base::failureText(e), 0);
+    util::traceFailure("PlayerHtml", "writePlayerTotalsBody", e);
   }
 }
 

@@ -18,6 +18,7 @@
 #include "programs/vardobf/output/RecordKinds.h"
 #include "util/Debug.h"
 #include "util/Json.h"
+#include "util/Trace.h"
 
 namespace programs::vardobf::output {
 
@@ -301,7 +302,7 @@ void SiteData::addMatch(const Game& g) {
     const auto keep = static_cast<size_t>(std::max(config::numGamesToSave(), 0));
     while (newMatches_.size() > keep) newMatches_.erase(newMatches_.begin());
   } catch (const std::exception& e) {
-    Debug::print("Error in SiteData.addMatch: " + base::failureText(e), 0);
+    util::traceFailure("SiteData", "addMatch", e);
   }
   Debug::print("O SiteData.addMatch", 2);
 }
@@ -587,7 +588,7 @@ void SiteData::writeTotals(TotalsTables::PlayerSource players) {
     writeSet("records", recordsValue(players));
     writeSet("totals", totalsValue());
   } catch (const std::exception& e) {
-    Debug::print("Error in SiteData.writeTotals: " + base::failureText(e), 0);
+    util::traceFailure("SiteData", "writeTotals", e);
   }
   Debug::print("O SiteData.writeTotals", 2);
 }

@@ -4,6 +4,7 @@
 
 #include "base/Failure.h"
 #include "util/Debug.h"
+#include "util/Trace.h"
 
 namespace programs::vardobf::output {
 namespace {
@@ -220,7 +221,7 @@ void TableHtml::createTable(std::string& w, const Table& v, const std::optional<
     }
     w += "</table>\n";
   } catch (const std::exception& e) {
-    Debug::print("Error in TableHtml.createTable: " + base::failureText(e), 0);
+    util::traceFailure("TableHtml", "createTable", e);
   }
   Debug::print("O TableHtml.createTable", 3);
 }

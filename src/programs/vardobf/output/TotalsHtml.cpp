@@ -10,6 +10,7 @@
 #include "programs/vardobf/output/SiteData.h"
 #include "programs/vardobf/output/TableHtml.h"
 #include "util/Debug.h"
+#include "util/Trace.h"
 
 namespace programs::vardobf::output {
 
@@ -61,7 +62,7 @@ void TotalsHtml::writeTotals(const Totals& t, TotalsTables::PlayerSource players
       if (h->modified) writePlayerTotals(h, h->uid);
     if (siteData_ != nullptr && SiteData::enabled()) siteData_->writeTotals(players);
   } catch (const std::exception& e) {
-    Debug::print("Error in TotalsHtml.writeTotals: " + base::failureText(e), 0);
+    util::traceFailure("TotalsHtml", "writeTotals", e);
   }
   Debug::print("O TotalsHtml.writeTotals", 2);
 }
@@ -154,7 +155,7 @@ void TotalsHtml::writePlayerTotals(const HashEntry* h, int32_t uid) {
     platform::ensureDirectory(dir);
     platform::writeFile(dir + file, text);
   } catch (const std::exception& e) {
-    Debug::print("Error in TotalsHtml.writePlayerTotals: " + base::failureText(e), 0);
+    util::traceFailure("TotalsHtml", "writePlayerTotals", e);
   }
 }
 
