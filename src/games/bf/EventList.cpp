@@ -6,6 +6,7 @@
 #include "base/Failure.h"
 #include "games/bf/Events.h"
 #include "util/Debug.h"
+#include "util/Trace.h"
 
 namespace games::bf {
 namespace {
@@ -141,7 +142,7 @@ std::optional<EventList::Events> EventList::parse(const std::vector<std::vector<
         e = make(f);
       } catch (const std::exception& ex) {
         // One bad field costs its line, not the rest of the match.
-        Debug::print("Error in bf.EventList.parse: " + base::failureText(ex), 0);
+        util::traceFailure("bf.EventList", "parse", ex);
         previousKept = false;
         continue;
       }
@@ -156,7 +157,7 @@ std::optional<EventList::Events> EventList::parse(const std::vector<std::vector<
       if (previousKept) events.push_back(std::move(e));
     }
   } catch (const std::exception& ex) {
-    Debug::print("Error in bf.EventList.parse: " + base::failureText(ex), 0);
+    util::traceFailure("bf.EventList", "parse", ex);
     Debug::print("O bf.EventList.parse", 1);
     return events;
   }

@@ -6,6 +6,7 @@
 #include "base/Failure.h"
 #include "programs/vardo/config.h"
 #include "util/Debug.h"
+#include "util/Trace.h"
 
 namespace programs::vardobf::output {
 namespace {
@@ -66,7 +67,7 @@ void piece(const char* name, const std::string& title, Body body) {
   try {
     body();
   } catch (const std::exception& e) {
-    Debug::print(std::string("Error in FrameHtml.") + name + ": " + base::failureText(e), 0);
+    util::traceFailure("FrameHtml", name, e);
   }
   Debug::print(std::string("O FrameHtml.") + name, 3);
 }

@@ -197,7 +197,7 @@ void GameHtml::writePage(const char* op, const char* errorName, const std::strin
       platform::writeFile(d + "/" + file, w);
     }
   } catch (const std::exception& e) {
-    Debug::print(std::string("Error in GameHtml.") + errorName + ": " + base::failureText(e), 0);
+    util::traceFailure("GameHtml", errorName, e);
   }
   Debug::print(std::string("O GameHtml.") + op, 2);
 }

@@ -82,7 +82,7 @@ void TotalsHtml::writePage(const char* op, const std::string& dir, const std::st
     if (!dir.empty()) platform::ensureDirectory(dir);
     platform::writeFile(dir + file, w);
   } catch (const std::exception& e) {
-    Debug::print(std::string("Error in TotalsHtml.") + op + ": " + base::failureText(e), 0);
+    util::traceFailure("TotalsHtml", op, e);
   }
   Debug::print(std::string("O TotalsHtml.") + op, 2);
 }
