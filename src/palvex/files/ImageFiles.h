@@ -23,4 +23,22 @@ class ImageFiles {
   static bool writeTrueColour(const Image& image);
 };
 
+// The loaded pixels of an image record for as long as the guard lives: the
+// constructor loads the file (ImageFiles::load), the destructor releases the
+// pixels and everything made from them, on every way out of the scope.
+class LoadedImage {
+ public:
+  LoadedImage(Image& image, bool allow8bit)
+      : image_(image), loaded_(ImageFiles::load(image, allow8bit)) {}
+  ~LoadedImage() { image_.releasePixels(); }
+  LoadedImage(const LoadedImage&) = delete;
+  LoadedImage& operator=(const LoadedImage&) = delete;
+
+  bool loaded() const { return loaded_; }
+
+ private:
+  Image& image_;
+  bool loaded_;
+};
+
 }  // namespace palvex::files

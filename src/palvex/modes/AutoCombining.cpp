@@ -91,12 +91,14 @@ Palette AutoCombining::clusterPalette(const std::vector<int>& members, cli::Batc
     for (int f : members) {
       Image& im = batch.records[static_cast<size_t>(f)];
       std::printf("Sampling file:  %s\n", im.inputName.c_str());
-      if (!files::ImageFiles::load(im, s.allow8bit)) {
-        std::printf("Failed loading image file:  %s \n", im.inputName.c_str());
-        continue;
+      {
+        const files::LoadedImage loaded(im, s.allow8bit);
+        if (!loaded.loaded()) {
+          std::printf("Failed loading image file:  %s \n", im.inputName.c_str());
+          continue;
+        }
+        sampler.sample(im, work, mip);
       }
-      sampler.sample(im, work, mip);
-      im.releasePixels();
       std::printf("Cumulative bins: %d texture: %s\n", sampler.count(), im.inputName.c_str());
     }
     const bool tooMany = sampler.count() > s.binLimit;
@@ -128,7 +130,8 @@ void remapCluster(const std::vector<int>& members, cli::Batch& batch, const Pale
   for (int f : members) {
     Image& im = batch.records[static_cast<size_t>(f)];
     std::printf("Remapping file:  %s\n", im.inputName.c_str());
-    if (!files::ImageFiles::load(im, s.allow8bit)) {
+    const files::LoadedImage loaded(im, s.allow8bit);
+    if (!loaded.loaded()) {
       std::printf("Failed loading image file:  %s \n", im.inputName.c_str());
       continue;
     }
@@ -142,7 +145,6 @@ void remapCluster(const std::vector<int>& members, cli::Batch& batch, const Pale
       std::printf(" \n");
       im.written = files::ImageFiles::writeIndexed(im, s.format, s.debug);
     }
-    im.releasePixels();
   }
 }
 
@@ -210,7 +212,8 @@ void AutoCombining::run(cli::Batch& batch, const cli::Settings& s) {
   std::vector<bool> maskSeen;
   for (Image& im : batch.records) {
     std::printf("Pre-sampling file:  %s\n", im.inputName.c_str());
-    if (!files::ImageFiles::load(im, s.allow8bit)) {
+    const files::LoadedImage loaded(im, s.allow8bit);
+    if (!loaded.loaded()) {
       std::printf("Failed loading image file:  %s \n", im.inputName.c_str());
       return;
     }
@@ -222,7 +225,6 @@ void AutoCombining::run(cli::Batch& batch, const cli::Settings& s) {
     }
     summaries.push_back(AutoCombining::preSample(im, sampler, s));
     maskSeen.push_back(im.maskFound);
-    im.releasePixels();
   }
   std::printf("Merging suitable palettes...\n");
   std::printf("%s", encouragement(batch.records.size()));

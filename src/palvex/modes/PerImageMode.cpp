@@ -20,17 +20,15 @@ std::optional<Palette> PerImageMode::run(cli::Batch& batch, const cli::Settings&
   for (Image& im : batch.records) {
     std::printf("Processing file:  %s\n", im.inputName.c_str());
     std::printf(" Target colors: %i \n", im.targetColours);
-    if (!files::ImageFiles::load(im, settings.allow8bit)) {
+    const files::LoadedImage loaded(im, settings.allow8bit);
+    if (!loaded.loaded()) {
       std::printf("i) Failed loading image file:  %s \n", im.inputName.c_str());
       return last;
     }
     std::printf("Image input size: %d x %d  \n", im.height, im.width);
     im.outputName =
         OutputNames::make(im, settings, batch.batchMode, files::extensionOf(settings.format));
-    if (!OutputNames::mayWrite(im.outputName, settings.overwrite)) {
-      im.releasePixels();
-      continue;
-    }
+    if (!OutputNames::mayWrite(im.outputName, settings.overwrite)) continue;
     std::printf("Dither value: %d\n", settings.dither);
     quant::DepthAdapter depths(settings.depths);
     do {
@@ -55,7 +53,6 @@ std::optional<Palette> PerImageMode::run(cli::Batch& batch, const cli::Settings&
       im.written = true;
       last = palette;
     }
-    im.releasePixels();
   }
   return last;
 }

@@ -29,35 +29,37 @@ void remap(Image& im, const Palette& palette, bool reserved, const cli::Batch& b
 
 std::optional<Palette> SharedPaletteModes::master(cli::Batch& batch,
                                                   const cli::Settings& settings) {
-  Image source;
-  source.inputName = settings.palette;
-  if (!files::ImageFiles::load(source, settings.allow8bit)) {
-    std::printf("Failed loading image file:  %s \n", source.inputName.c_str());
-    return std::nullopt;
-  }
   Palette palette;
-  if (source.sourcePaletteSize == 256) {
-    std::printf("Using palette from reference file.. \n");
-    for (int i = 0; i < 256; ++i) {
-      const uint8_t* e = source.sourcePalette.data() + i * 4;
-      palette.set(i, e[0], e[1], e[2]);
+  {
+    Image source;
+    source.inputName = settings.palette;
+    const files::LoadedImage loaded(source, settings.allow8bit);
+    if (!loaded.loaded()) {
+      std::printf("Failed loading image file:  %s \n", source.inputName.c_str());
+      return std::nullopt;
     }
-    palette.size = 256;
-  } else {
-    quant::Sampler sampler(settings);
-    sampler.sample(source, settings.depths, settings.mipLimit);
-    palette = quant::Quantizer::quantize(sampler, 256, false, settings);
+    if (source.sourcePaletteSize == 256) {
+      std::printf("Using palette from reference file.. \n");
+      for (int i = 0; i < 256; ++i) {
+        const uint8_t* e = source.sourcePalette.data() + i * 4;
+        palette.set(i, e[0], e[1], e[2]);
+      }
+      palette.size = 256;
+    } else {
+      quant::Sampler sampler(settings);
+      sampler.sample(source, settings.depths, settings.mipLimit);
+      palette = quant::Quantizer::quantize(sampler, 256, false, settings);
+    }
   }
-  source.releasePixels();
   std::printf("Remapping all files to master palette..\n");
   for (Image& im : batch.records) {
     std::printf("Remapping file:  %s\n", im.inputName.c_str());
-    if (!files::ImageFiles::load(im, settings.allow8bit)) {
+    const files::LoadedImage loaded(im, settings.allow8bit);
+    if (!loaded.loaded()) {
       std::printf("+ image file:  %s \n", im.inputName.c_str());
       continue;
     }
     remap(im, palette, false, batch, settings, "Remapping to palette..\n", "");
-    im.releasePixels();
   }
   return palette;
 }
@@ -77,13 +79,15 @@ std::optional<Palette> SharedPaletteModes::common(cli::Batch& batch,
     for (Image& im : batch.records) {
       std::printf(" Target colors: %i \n", im.targetColours);
       std::printf("Sampling file:  %s\n", im.inputName.c_str());
-      if (!files::ImageFiles::load(im, settings.allow8bit)) {
-        std::printf("Failed loading image file:  %s \n", im.inputName.c_str());
-        continue;
+      {
+        const files::LoadedImage loaded(im, settings.allow8bit);
+        if (!loaded.loaded()) {
+          std::printf("Failed loading image file:  %s \n", im.inputName.c_str());
+          continue;
+        }
+        sampler.sample(im, d, settings.mipLimit);
+        anyMask = anyMask || im.maskFound;
       }
-      sampler.sample(im, d, settings.mipLimit);
-      anyMask = anyMask || im.maskFound;
-      im.releasePixels();
       std::printf("Cumulative color bins:  %i\n", sampler.count());
     }
   } while (depths.next(sampler.count(), settings.binLimit, settings.colours));
@@ -96,13 +100,13 @@ std::optional<Palette> SharedPaletteModes::common(cli::Batch& batch,
   const Palette palette = quant::Quantizer::quantize(sampler, target, anyMask, settings);
   for (Image& im : batch.records) {
     std::printf("Remapping file to common palette:  %s\n", im.inputName.c_str());
-    if (!files::ImageFiles::load(im, settings.allow8bit)) {
+    const files::LoadedImage loaded(im, settings.allow8bit);
+    if (!loaded.loaded()) {
       std::printf("Failed loading image file:  %s \n", im.inputName.c_str());
       continue;
     }
     remap(im, palette, anyMask, batch, settings, "Remapping to palette...\n",
           "Writing remapped image...\n");
-    im.releasePixels();
   }
   return palette;
 }

@@ -26,7 +26,8 @@ void trueColourPictures(cli::Batch& batch, const cli::Settings& settings,
                         const std::function<void(Image&)>& paint) {
   for (Image& im : batch.records) {
     std::printf("Pre-sampling file:  %s\n", im.inputName.c_str());
-    if (!files::ImageFiles::load(im, settings.allow8bit)) {
+    const files::LoadedImage loaded(im, settings.allow8bit);
+    if (!loaded.loaded()) {
       std::printf("Failed loading image file:  %s \n", im.inputName.c_str());
       return;
     }
@@ -38,7 +39,6 @@ void trueColourPictures(cli::Batch& batch, const cli::Settings& settings,
       paint(im);
       im.written = files::ImageFiles::writeTrueColour(im);
     }
-    im.releasePixels();
   }
 }
 
@@ -50,7 +50,8 @@ void eightBitMaps(cli::Batch& batch, const cli::Settings& settings, bool keepInd
     std::printf("Processing file:  %s\n", im.inputName.c_str());
     std::printf(" Target colors: %i \n", im.targetColours);
     im.keepIndexPlane = keepIndices;
-    if (!files::ImageFiles::load(im, true)) {
+    const files::LoadedImage loaded(im, true);
+    if (!loaded.loaded()) {
       std::printf("i) Failed loading image file:  %s \n", im.inputName.c_str());
       return;
     }
@@ -71,7 +72,6 @@ void eightBitMaps(cli::Batch& batch, const cli::Settings& settings, bool keepInd
           std::printf(" Could not remove the empty file %s.\n", im.outputName.c_str());
       }
     }
-    im.releasePixels();
   }
 }
 
@@ -127,13 +127,13 @@ void SpecialModes::streamMaps(cli::Batch& batch, const cli::Settings& settings) 
 void SpecialModes::paletteSmoothing(cli::Batch& batch, const cli::Settings& settings) {
   std::printf("Palette smoothing selected.\n");
   for (Image& im : batch.records) {
-    if (!files::ImageFiles::load(im, true)) {
+    const files::LoadedImage loaded(im, true);
+    if (!loaded.loaded()) {
       std::printf("Failed loading image file:  %s \n", im.inputName.c_str());
       continue;
     }
     if (im.sourcePaletteSize != 256) {
       std::printf(" Error: input file for palette smoothing must be an 8-bit file...\n");
-      im.releasePixels();
       continue;
     }
     Palette smoothed;
@@ -167,7 +167,6 @@ void SpecialModes::paletteSmoothing(cli::Batch& batch, const cli::Settings& sett
     quant::Mapper::map(example, own, false, settings);
     example.outPalette = smoothed;
     example.outputName = OutputNames::make(im, settings, batch.batchMode, "pcx");
-    im.releasePixels();
     if (!OutputNames::mayWrite(example.outputName, settings.overwrite)) continue;
     if (files::ImageFiles::writeIndexed(example, files::OutputFormat::kPcx, settings.debug)) {
       std::printf(" File written: %s .\n", example.outputName.c_str());
