@@ -111,6 +111,12 @@ void MaskDetector::buildPlane(Image& image, const cli::Settings& settings) {
   if (settings.debug) std::printf("Pixels masked.... %i  \n", near);
 }
 
+void MaskDetector::beforeScaling(Image& image, const cli::Settings& settings) {
+  if (!settings.masking || !image.maskPlane.empty()) return;
+  if (settings.debug) std::printf(" Masking is activated for %s \n", image.inputName.c_str());
+  prepare(image, settings);
+}
+
 void MaskDetector::prepare(Image& image, const cli::Settings& settings) {
   if (!settings.masking || !image.maskPlane.empty() || image.pixels.empty()) return;
   if (settings.debug) std::printf("Detecting mask... \n");

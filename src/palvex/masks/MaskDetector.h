@@ -10,9 +10,13 @@ namespace palvex::masks {
 // Finds an image's mask (key) colour and marks its pixels in the mask plane.
 class MaskDetector {
  public:
-  // Runs before an image is scaled: when masking is on and the image has no
-  // mask plane yet, finds the mask colour (the forced one, or by sampling a
-  // 128 × 128 grid once per load) and, when one is known, builds the plane.
+  // The step before an image is scaled to a level (Scaler::scaleToLevel):
+  // when masking is on and the image has no mask plane yet, says so in debug
+  // mode and prepares the mask (below).
+  static void beforeScaling(Image& image, const cli::Settings& settings);
+  // When masking is on and the image has no mask plane yet, finds the mask
+  // colour (the forced one, or by sampling a 128 × 128 grid once per load)
+  // and, when one is known, builds the plane.
   static void prepare(Image& image, const cli::Settings& settings);
 
   // Whether a sampled colour may be a key colour: at least one channel above

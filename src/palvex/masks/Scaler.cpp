@@ -4,8 +4,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "palvex/masks/MaskDetector.h"
-
 namespace palvex::masks {
 namespace {
 
@@ -61,10 +59,6 @@ int Scaler::divisor(float factor) {
 }
 
 void Scaler::scaleToLevel(Image& image, int level, const cli::Settings& settings) {
-  if (settings.masking && image.maskPlane.empty()) {
-    if (settings.debug) std::printf(" Masking is activated for %s \n", image.inputName.c_str());
-    MaskDetector::prepare(image, settings);
-  }
   int dx = divisor(settings.scaleX);
   int dy = divisor(settings.scaleY);
   if (image.refWidth > 0 && image.refHeight > 0) {

@@ -14,7 +14,8 @@ class Scaler {
   static int divisor(float factor);
 
   // Fills the image's level image (and, when it has a mask plane, its level
-  // mask) for `level`, running mask detection first when masking is on.
+  // mask) for `level`. Mask detection (MaskDetector::beforeScaling) comes
+  // first when masking is on.
   static void scaleToLevel(Image& image, int level, const cli::Settings& settings);
 };
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "palvex/masks/MaskDetector.h"
 #include "palvex/masks/Scaler.h"
 
 namespace palvex::quant {
@@ -146,6 +147,7 @@ int Mapper::nearest(const Palette& palette, int first, int r, int g, int b) {
 
 void Mapper::map(Image& image, const Palette& palette, bool reserved,
                  const cli::Settings& settings) {
+  masks::MaskDetector::beforeScaling(image, settings);
   masks::Scaler::scaleToLevel(image, 0, settings);
   if (settings.masking && !image.maskPlane.empty()) reserved = true;
   image.outWidth = image.levelWidth;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "palvex/masks/MaskDetector.h"
 #include "palvex/masks/Scaler.h"
 
 namespace palvex::quant {
@@ -59,6 +60,7 @@ void Sampler::sample(Image& image, const std::array<int, 3>& depths, int mipLimi
           ? 65536.0f / static_cast<float>(int64_t{image.width} * int64_t{image.height})
           : 1.0f;
   for (int i = 0; i <= levels; ++i) {
+    masks::MaskDetector::beforeScaling(image, settings_);
     masks::Scaler::scaleToLevel(image, i, settings_);
     const int64_t n = int64_t{image.levelWidth} * image.levelHeight;
     sampleLevel(image, i, std::ldexp(1.0f, i) * base, n <= 512 && levels >= 3, depths);
