@@ -7,6 +7,7 @@
 #include "games/bf/Specs.h"
 #include "platform/FileSystem.h"
 #include "programs/vardobf/output/FrameHtml.h"
+#include "programs/vardobf/output/GameTablesDetail.h"
 #include "programs/vardobf/output/SiteData.h"
 #include "programs/vardobf/output/TableHtml.h"
 #include "util/Debug.h"
@@ -25,10 +26,8 @@ constexpr const char* kReturnLink =
     "<br><p align=center><a class=\"j\" href=\"./index.html\">Click here to return to game "
     "index.</a></p>\n";
 
-bool isLMS(const Game& g) { return g.gameType == Specs::kLastManStanding; }
-bool isScored(const Game& g) {
-  return g.gameType == Specs::kCaptureTheFlag || g.gameType == Specs::kDomination;
-}
+using detail::isScored;
+bool isLMS(const Game& g) { return detail::isLastManStanding(g); }
 
 // Renders `table` under `title`, or the notice when it has no more than its
 // heading row (or was not built).

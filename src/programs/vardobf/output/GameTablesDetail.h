@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "games/bf/Game.h"
 #include "games/bf/Specs.h"
 #include "programs/vardobf/output/TableEntry.h"
 #include "util/Comp.h"
@@ -17,6 +18,16 @@ namespace programs::vardobf::output::detail {
 inline std::string num(int64_t v) { return std::to_string(v); }
 // A count cell that hides zero.
 inline std::string hideZero(int64_t v) { return v == 0 ? "&nbsp" : std::to_string(v); }
+// The kinds of match whose pages and data differ: scored by points (Capture
+// the Flag, Domination) and counted in lives (Last Man Standing).
+inline bool isScored(const games::bf::Game& g) {
+  return g.gameType == games::bf::Specs::kCaptureTheFlag ||
+         g.gameType == games::bf::Specs::kDomination;
+}
+inline bool isLastManStanding(const games::bf::Game& g) {
+  return g.gameType == games::bf::Specs::kLastManStanding;
+}
+
 inline TableEntry heading(const std::string& text) { return TableEntry(text, render::kHeading); }
 inline TableEntry label(const std::string& text) { return TableEntry(text, render::kRowLabel); }
 inline TableEntry value(const std::string& text) { return TableEntry(text, render::kValue); }

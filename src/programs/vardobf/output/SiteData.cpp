@@ -107,10 +107,7 @@ Json kindList(const RecordKinds<R>& kinds, F one) {
   return list;
 }
 
-bool isLMS(const Game& g) { return g.gameType == Specs::kLastManStanding; }
-bool isScored(const Game& g) {
-  return g.gameType == Specs::kCaptureTheFlag || g.gameType == Specs::kDomination;
-}
+using detail::isScored;
 
 // The values of (minutes, value) pairs.
 Json values(const std::vector<double>& pairs) {
@@ -281,7 +278,7 @@ Json SiteData::matchSamples(const Game& g, const Json& entry) {
   }
   j["lines"] = std::move(list);
   Json teams = Json::array();
-  if (g.teamGame && !isLMS(g)) {
+  if (g.teamGame && !detail::isLastManStanding(g)) {
     const std::vector<std::vector<double>> teamLines = GameHtml::smallGraphLines(g);
     for (size_t i = 0; i < teamLines.size() && i < g.teamTotals.size(); ++i)
       teams.push_back(Json{{"name", text(g.teamTotals[i]->name)},
@@ -307,9 +304,13 @@ void SiteData::addMatch(const Game& g) {
   Debug::print("O SiteData.addMatch", 2);
 }
 
+size_t SiteData::keptMatches() const {
+  return static_cast<size_t>(std::clamp<int64_t>(config::numGamesToSave(), 0,
+                                                 static_cast<int64_t>(totals_.gameList.size())));
+}
+
 void SiteData::writeMatches() {
-  const auto kept = static_cast<size_t>(std::clamp<int64_t>(
-      config::numGamesToSave(), 0, static_cast<int64_t>(totals_.gameList.size())));
+  const size_t kept = keptMatches();
   std::map<int64_t, Json> earlier;
   if (std::optional<Json> previous = readSet("matches")) {
     for (Json& m : (*previous)["matches"]) {
@@ -533,8 +534,7 @@ Json SiteData::totalsValue() const {
                               {"all", figures(a->all)},
                               {"byType", byType(*a)}});
   j["aggregates"] = std::move(aggregates);
-  j["keptMatches"] =
-      std::clamp<int64_t>(config::numGamesToSave(), 0, static_cast<int64_t>(t.gameList.size()));
+  j["keptMatches"] = keptMatches();
   return j;
 }
 

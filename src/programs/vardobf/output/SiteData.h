@@ -71,6 +71,8 @@ class SiteData {
   std::optional<Json> readSet(const std::string& name) const;
   void writePlayers(const TotalsTables::PlayerSource& players);
   void writeMatches();
+  // The number of matches whose pages (and data) are kept.
+  size_t keptMatches() const;
   Json totalsValue() const;
   Json recordsValue(const TotalsTables::PlayerSource& players) const;
 
