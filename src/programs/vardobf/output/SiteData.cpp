@@ -36,6 +36,20 @@ constexpr int kFormat = 1;
 
 Json text(const std::string& latin1) { return util::jsonText(latin1); }
 Json text(const std::optional<std::string>& latin1) { return util::jsonTextOrNull(latin1); }
+
+// The member `key` of a value read back from a file, or null where the value
+// is no object or has no such member. Read values are only looked at through
+// this: indexing would add members, which moves the others.
+const Json& member(const Json& j, const char* key) {
+  static const Json kNone;
+  if (!j.is_object()) return kNone;
+  const auto it = j.find(key);
+  return it == j.end() ? kNone : *it;
+}
+
+bool isInteger(const Json& j, int64_t value) {
+  return j.is_number_integer() && j.get<int64_t>() == value;
+}
 Json optionalTime(const std::optional<int64_t>& t) { return t ? Json(*t) : Json(nullptr); }
 
 double perHour(int64_t frags, double time) {
@@ -313,11 +327,12 @@ void SiteData::writeMatches() {
   const size_t kept = keptMatches();
   std::map<int64_t, Json> earlier;
   if (std::optional<Json> previous = readSet("matches")) {
-    for (Json& m : (*previous)["matches"]) {
-      if (!m.is_object() || !m.contains("time") || !m["time"].is_number_integer()) continue;
-      const auto time = m["time"].get<int64_t>();
-      earlier.emplace(time, std::move(m));
-    }
+    Json& matches = (*previous)["matches"];
+    if (matches.is_array())
+      for (Json& m : matches) {
+        const Json& time = member(m, "time");
+        if (time.is_number_integer()) earlier.emplace(time.get<int64_t>(), std::move(m));
+      }
   }
   Json list = Json::array();
   std::set<std::string> keptNames;
@@ -430,12 +445,9 @@ void SiteData::writePlayers(const TotalsTables::PlayerSource& players) {
   // before this run.
   bool current = false;
   if (std::optional<Json> previous = readSet("totals")) {
-    const Json& counted = (*previous)["matchesCounted"];
-    const Json& split = (*previous)["players"];
-    current =
-        counted.is_number_integer() &&
-        counted.get<int64_t>() == int64_t{totals_.totalGamesPlayed} - totals_.matchesThisRun &&
-        split.is_object() && split.value("chunkSize", 0) == kChunkSize;
+    current = isInteger(member(*previous, "matchesCounted"),
+                        int64_t{totals_.totalGamesPlayed} - totals_.matchesThisRun) &&
+              isInteger(member(member(*previous, "players"), "chunkSize"), kChunkSize);
   }
 
   platform::ensureDirectory(folder() + "player");
@@ -454,18 +466,18 @@ void SiteData::writePlayers(const TotalsTables::PlayerSource& players) {
     // The previous rows by uid: kept for unchanged players, and their times
     // seen for everyone.
     std::unordered_map<int32_t, const Json*> rows;
-    if (previous && (*previous)["players"].is_array())
-      for (const Json& r : (*previous)["players"])
-        if (r.is_object() && r.contains("uid") && r["uid"].is_number_integer())
-          rows[r["uid"].get<int32_t>()] = &r;
+    if (previous && member(*previous, "players").is_array())
+      for (const Json& r : member(*previous, "players"))
+        if (const Json& uid = member(r, "uid"); uid.is_number_integer())
+          rows[uid.get<int32_t>()] = &r;
 
     Json list = Json::array();
     for (size_t u = first; u < last; ++u) {
       const HashEntry* e = byUid[u];
       if (e == nullptr) continue;
       auto row = rows.find(e->uid);
-      const bool named = row != rows.end() && row->second->value("name", Json()) == text(e->name) &&
-                         row->second->value("bot", Json()) == e->isABot;
+      const bool named = row != rows.end() && member(*row->second, "name") == text(e->name) &&
+                         member(*row->second, "bot") == e->isABot;
       if (current && !e->modified && named) {
         list.push_back(*row->second);
         continue;
@@ -473,7 +485,7 @@ void SiteData::writePlayers(const TotalsTables::PlayerSource& players) {
       std::optional<int64_t> firstSeen, lastSeen;
       auto seenAt = [&](const char* key) -> std::optional<int64_t> {
         if (!named) return std::nullopt;
-        const Json v = row->second->value(key, Json());
+        const Json& v = member(*row->second, key);
         return v.is_number_integer() ? std::optional<int64_t>(v.get<int64_t>()) : std::nullopt;
       };
       firstSeen = seenAt("firstSeen");
