@@ -1,15 +1,27 @@
 #include "platform/Clock.h"
 
+#include "platform/Os.h"
+
 namespace platform {
 namespace {
 
-Clock* current = nullptr;
+// The files of one system and the time of a given clock.
+class TimedOs : public ForwardingOs {
+ public:
+  TimedOs(Os& files, Clock& time) : ForwardingOs(files), time_(time) {}
+  int64_t currentTimeMillis() override { return time_.currentTimeMillis(); }
+  void sleepMillis(int64_t millis) override { time_.sleepMillis(millis); }
+
+ private:
+  Clock& time_;
+};
 
 }  // namespace
 
-Clock& clock() { return current != nullptr ? *current : detail::systemClock(); }
+Clock& clock() { return os(); }
 
-ScopedClock::ScopedClock(Clock& c) : previous_(current) { current = &c; }
-ScopedClock::~ScopedClock() { current = previous_; }
+ScopedClock::ScopedClock(Clock& c)
+    : timed_(std::make_unique<TimedOs>(os(), c)), inForce_(std::make_unique<ScopedOs>(*timed_)) {}
+ScopedClock::~ScopedClock() = default;
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 namespace platform {
 
@@ -14,11 +15,14 @@ class Clock {
   virtual void sleepMillis(int64_t millis) = 0;
 };
 
-// The clock in force: the system clock unless a test installed another one.
+class Os;
+class ScopedOs;
+
+// The clock in force: the clock of the system in force (Os.h).
 Clock& clock();
 
-// Installs `c` as the clock in force until the returned guard's destructor
-// runs; `c` must outlive the guard.
+// Makes `c` the clock in force until the guard's destructor runs, with the
+// files of the system in force as they were; `c` must outlive the guard.
 class ScopedClock {
  public:
   explicit ScopedClock(Clock& c);
@@ -27,7 +31,8 @@ class ScopedClock {
   ~ScopedClock();
 
  private:
-  Clock* previous_;
+  std::unique_ptr<Os> timed_;
+  std::unique_ptr<ScopedOs> inForce_;
 };
 
 namespace detail {

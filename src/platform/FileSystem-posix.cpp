@@ -14,7 +14,6 @@
 
 #include "base/Failure.h"
 #include "platform/FdWrite.h"
-#include "platform/FileFaults.h"
 #include "platform/FileSystem.h"
 #include "platform/FileSystemSide.h"
 
@@ -112,7 +111,6 @@ bool setLastModifiedMillis(const std::string& path, int64_t millis) {
 
 bool renameNoReplace(const std::string& from, const std::string& to) {
   if (from.empty() || to.empty()) return false;
-  if (FileFaults::injected(FileFaults::Op::kRename, from)) return false;
   if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
     return true;
   if (errno != EINVAL && errno != ENOSYS) return false;
@@ -123,13 +121,11 @@ bool renameNoReplace(const std::string& from, const std::string& to) {
 }
 
 bool replaceFile(const std::string& from, const std::string& to) {
-  if (FileFaults::injected(FileFaults::Op::kRename, from)) return false;
   return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 bool removePath(const std::string& path) {
   if (path.empty()) return false;
-  if (FileFaults::injected(FileFaults::Op::kRemove, path)) return false;
   if (isDirectory(path)) return ::rmdir(path.c_str()) == 0;
   return ::unlink(path.c_str()) == 0;
 }
@@ -172,8 +168,6 @@ namespace {
 
 // Writes all of `data` at the file position of `fd`; throws on failure.
 void writeSpan(const Fd& fd, const char* data, size_t size, const std::string& path) {
-  if (FileFaults::injected(FileFaults::Op::kWrite, path))
-    throw base::IOError(errnoText("cannot write", path));
   const int error = detail::writeFully(fd.get(), data, size);
   if (error != 0) {
     errno = error;
@@ -199,8 +193,6 @@ void writeFileDurable(const std::string& path, std::string_view data) {
 
 void syncDirectory(const std::string& dir) {
   const std::string d = dir.empty() ? "." : dir;
-  if (FileFaults::injected(FileFaults::Op::kSyncDirectory, d))
-    throw base::IOError(errnoText("cannot flush directory", d));
   Fd fd(::open(d.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (fd.get() < 0) throw base::IOError(errnoText("cannot open directory", d));
   // Some file systems cannot flush a directory; their entries are durable

@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include "base/Failure.h"
-#include "platform/FileFaults.h"
 #include "platform/FileSystem.h"
 #include "platform/FileSystemSide.h"
 #include "platform/WideText.h"
@@ -72,8 +71,6 @@ HANDLE createForWriting(const std::string& path) {
 
 // Writes all of `data` to `h`; throws on failure.
 void writeSpan(const Handle& h, const void* data, size_t size, const std::string& path) {
-  if (FileFaults::injected(FileFaults::Op::kWrite, path))
-    throw base::IOError(errorText("cannot write", path, ERROR_IO_DEVICE));
   const DWORD error = detail::writeFully(h.get(), data, size);
   if (error != ERROR_SUCCESS) throw base::IOError(errorText("cannot write", path, error));
 }
@@ -187,21 +184,18 @@ bool setLastModifiedMillis(const std::string& path, int64_t millis) {
 
 bool renameNoReplace(const std::string& from, const std::string& to) {
   if (from.empty() || to.empty()) return false;
-  if (FileFaults::injected(FileFaults::Op::kRename, from)) return false;
   // Without MOVEFILE_REPLACE_EXISTING the move fails when `to` exists.
   return ::MoveFileExW(wideText(from).c_str(), wideText(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool replaceFile(const std::string& from, const std::string& to) {
   if (from.empty() || to.empty()) return false;
-  if (FileFaults::injected(FileFaults::Op::kRename, from)) return false;
   return ::MoveFileExW(wideText(from).c_str(), wideText(to).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool removePath(const std::string& path) {
   if (path.empty()) return false;
-  if (FileFaults::injected(FileFaults::Op::kRemove, path)) return false;
   const std::wstring wide = wideText(path);
   if (isDirectory(path)) return ::RemoveDirectoryW(wide.c_str()) != 0;
   return ::DeleteFileW(wide.c_str()) != 0;
@@ -249,8 +243,6 @@ void writeFileDurable(const std::string& path, std::string_view data) {
 
 void syncDirectory(const std::string& dir) {
   const std::string d = dir.empty() ? "." : dir;
-  if (FileFaults::injected(FileFaults::Op::kSyncDirectory, d))
-    throw base::IOError(errorText("cannot flush directory", d, ERROR_IO_DEVICE));
   const std::wstring wide = wideText(d);
   // FILE_FLAG_BACKUP_SEMANTICS opens files as well as directories.
   const DWORD attributes = ::GetFileAttributesW(wide.c_str());

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include "base/Failure.h"
-#include "platform/FileFaults.h"
 #include "platform/RandomAccessFile.h"
 
 namespace platform {
@@ -89,7 +88,6 @@ size_t RandomAccessFile::readAt(int64_t offset, std::span<uint8_t> out) const {
 
 void RandomAccessFile::writeAt(int64_t offset, std::span<const uint8_t> data) {
   check();
-  if (FileFaults::injected(FileFaults::Op::kWrite, path_)) fail("cannot write", path_);
   size_t done = 0;
   while (done < data.size()) {
     ssize_t n = ::pwrite(fd_, data.data() + done, data.size() - done,

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "base/Failure.h"
-#include "platform/FileFaults.h"
 #include "platform/RandomAccessFile.h"
 #include "platform/WideText.h"
 
@@ -101,10 +100,6 @@ size_t RandomAccessFile::readAt(int64_t offset, std::span<uint8_t> out) const {
 
 void RandomAccessFile::writeAt(int64_t offset, std::span<const uint8_t> data) {
   check();
-  if (FileFaults::injected(FileFaults::Op::kWrite, path_)) {
-    ::SetLastError(ERROR_IO_DEVICE);
-    fail("cannot write", path_);
-  }
   size_t done = 0;
   while (done < data.size()) {
     const size_t left = data.size() - done;

@@ -9,6 +9,7 @@
 
 #include "base/Failure.h"
 #include "platform/FileSystem.h"
+#include "platform/Os.h"
 #include "util/Console.h"
 #include "util/NumberFormat.h"
 
@@ -118,7 +119,7 @@ bool LineGraph::loadBackgroundImage(const Rows& pix, std::span<const uint8_t> cm
 
 bool LineGraph::loadBackgroundImage(const std::string& fileName) {
   try {
-    const std::string data = platform::readFile(fileName);
+    const std::string data = platform::os().readFile(fileName);
     Gif g;
     if (!g.decode(std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()))) {
       printLine("LineGraph.lbi: not a valid gif");

@@ -5,20 +5,20 @@
 #include <utility>
 #include <vector>
 
-#include "platform/FileFaults.h"
+#include "platform/FaultyOs.h"
 #include "platform/FileSystem.h"
+#include "platform/Os.h"
 
 namespace testing_support {
 
-// Makes chosen file operations fail while it lives (the failing side of the
-// platform's failure-injection seam). Each rule fails one operation on the
-// paths that end in a suffix, a given number of times or always.
-class FaultyFiles : public platform::FileFaults {
+// Makes chosen file operations of the system in force fail while it lives.
+// Each rule fails one operation on the paths that end in a suffix, a given
+// number of times or always.
+class FaultyFiles : public platform::FaultyOs {
  public:
-  FaultyFiles() { install(this); }
+  FaultyFiles() : FaultyOs(platform::os()), inForce_(*this) {}
   FaultyFiles(const FaultyFiles&) = delete;
   FaultyFiles& operator=(const FaultyFiles&) = delete;
-  ~FaultyFiles() override { install(nullptr); }
 
   // Fails `op` on paths ending in `suffix`, where a "/" of `suffix` stands
   // for any separator of the system; `times` below 0 means always.
@@ -59,6 +59,7 @@ class FaultyFiles : public platform::FileFaults {
   };
   std::vector<Rule> rules_;
   int injected_ = 0;
+  platform::ScopedOs inForce_;
 };
 
 }  // namespace testing_support

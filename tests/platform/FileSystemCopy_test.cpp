@@ -1,11 +1,12 @@
-// The file copy, the directory creation and sync of the file-system layer, with the
-// failure-injection seam making single operations fail.
+// The file copy, the directory creation and sync of the file-system layer, and
+// the system that makes single operations of it fail.
 #include <gtest/gtest.h>
 
 #include "TestDir.h"
 #include "base/Failure.h"
 #include "platform/FaultyFiles.h"
 #include "platform/FileSystem.h"
+#include "platform/Os.h"
 
 namespace platform {
 namespace {
@@ -51,9 +52,9 @@ TEST(FileSystemCopy, AFailedWriteOrRenameLeavesTheTargetAndNoPart) {
   dir.write("to", "kept");
   {
     FaultyFiles faults;
-    faults.fail(FileFaults::Op::kWrite, "/to.part");
+    faults.fail(FaultyOs::Op::kWrite, "/to.part");
     try {
-      copyFile(dir / "from", dir / "to");
+      os().copyFile(dir / "from", dir / "to");
       ADD_FAILURE() << "the copy should fail";
     } catch (const base::IOError& e) {
       EXPECT_NE(std::string(e.what()).find("cannot write"), std::string::npos) << e.what();
@@ -63,9 +64,9 @@ TEST(FileSystemCopy, AFailedWriteOrRenameLeavesTheTargetAndNoPart) {
   EXPECT_FALSE(exists(dir / "to.part"));
   {
     FaultyFiles faults;
-    faults.fail(FileFaults::Op::kRename, "/to.part");
+    faults.fail(FaultyOs::Op::kRename, "/to.part");
     try {
-      copyFile(dir / "from", dir / "to");
+      os().copyFile(dir / "from", dir / "to");
       ADD_FAILURE() << "the copy should fail";
     } catch (const base::IOError& e) {
       EXPECT_EQ(std::string(e.what()), "cannot create " + (dir / "to"));
@@ -73,6 +74,14 @@ TEST(FileSystemCopy, AFailedWriteOrRenameLeavesTheTargetAndNoPart) {
   }
   EXPECT_EQ(dir.read("to"), "kept");
   EXPECT_FALSE(exists(dir / "to.part"));
+
+  // The system's own refusal of the rename: the target is a directory that
+  // is not empty.
+  dir.mkdir("full");
+  dir.write("full/x", "1");
+  EXPECT_THROW(copyFile(dir / "from", dir / "full"), base::IOError);
+  EXPECT_EQ(dir.read("full/x"), "1");
+  EXPECT_FALSE(exists(dir / "full.part"));
 }
 
 TEST(FileSystemSync, FailuresThrowWithTheDirectory) {
@@ -83,9 +92,9 @@ TEST(FileSystemSync, FailuresThrowWithTheDirectory) {
   dir.write("file", "x");
   EXPECT_THROW(syncDirectory(dir / "file"), base::IOError);
   FaultyFiles faults;
-  faults.fail(FileFaults::Op::kSyncDirectory, dir.path());
+  faults.fail(FaultyOs::Op::kSyncDirectory, dir.path());
   try {
-    syncDirectory(dir.path());
+    os().syncDirectory(dir.path());
     ADD_FAILURE() << "the sync should fail";
   } catch (const base::IOError& e) {
     EXPECT_NE(std::string(e.what()).find(dir.path()), std::string::npos);
@@ -108,24 +117,30 @@ TEST(FileSystemEnsureDirectory, MakesOneLevelAcceptsAnExistingOneAndRefusesAFile
   }
 }
 
-TEST(FileFaultInjection, OnlyTheChosenOperationFailsAndOnlyWhileInstalled) {
+TEST(FaultyOs, OnlyTheChosenOperationFailsAndOnlyWhileInForce) {
   TestDir dir;
   dir.write("a", "1");
   dir.write("b", "2");
   {
     FaultyFiles faults;
-    faults.fail(FileFaults::Op::kRemove, "/a", 1);
-    EXPECT_FALSE(removePath(dir / "a"));
+    faults.fail(FaultyOs::Op::kRemove, "/a", 1);
+    EXPECT_FALSE(os().removePath(dir / "a"));
     EXPECT_TRUE(exists(dir / "a"));
-    EXPECT_TRUE(removePath(dir / "b"));  // another path
-    EXPECT_TRUE(removePath(dir / "a"));  // the one failure is spent
+    EXPECT_TRUE(os().removePath(dir / "b"));  // another path
+    EXPECT_TRUE(os().removePath(dir / "a"));  // the one failure is spent
     EXPECT_EQ(faults.injected(), 1);
     dir.write("a", "1");
-    faults.fail(FileFaults::Op::kWrite, "/a");
-    EXPECT_THROW(writeFile(dir / "a", "x"), base::IOError);
-    EXPECT_THROW(writeFileDurable(dir / "a", "x"), base::IOError);
+    faults.fail(FaultyOs::Op::kWrite, "/a");
+    EXPECT_THROW(os().writeFile(dir / "a", "x"), base::IOError);
+    EXPECT_THROW(os().writeFileDurable(dir / "a", "x"), base::IOError);
+    EXPECT_EQ(dir.read("a"), "");  // created, as a write that fails leaves it
+    writeFile(dir / "a", "y");     // the real system behind it fails nothing
+    EXPECT_EQ(dir.read("a"), "y");
+    File f = os().open(dir / "a", File::Mode::kReadWrite);
+    EXPECT_THROW(f.writeAt(0, std::vector<uint8_t>{'z'}), base::IOError);
+    EXPECT_EQ(dir.read("a"), "y");
   }
-  writeFile(dir / "a", "x");
+  os().writeFile(dir / "a", "x");
   EXPECT_EQ(dir.read("a"), "x");
   EXPECT_TRUE(removePath(dir / "a"));
 }

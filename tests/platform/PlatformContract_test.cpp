@@ -21,6 +21,7 @@
 #include "platform/FaultyFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/LocalTime.h"
+#include "platform/Os.h"
 #include "platform/OutputFile.h"
 #include "platform/ProcessTable.h"
 #include "platform/RandomAccessFile.h"
@@ -188,9 +189,9 @@ TEST(PlatformFiles, CopiesAreAllOrNothing) {
   EXPECT_FALSE(exists(dir / (kGreek + ".part")));
 
   FaultyFiles faults;
-  faults.fail(FileFaults::Op::kWrite, ".part");
+  faults.fail(FaultyOs::Op::kWrite, ".part");
   writeFile(dir / "to", "kept");
-  EXPECT_THROW(copyFile(dir / "from", dir / "to"), base::IOError);
+  EXPECT_THROW(os().copyFile(dir / "from", dir / "to"), base::IOError);
   EXPECT_EQ(readFile(dir / "to"), "kept");
   EXPECT_FALSE(exists(dir / "to.part"));
 }

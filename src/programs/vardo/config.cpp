@@ -4,6 +4,7 @@
 
 #include "base/Failure.h"
 #include "platform/FileSystem.h"
+#include "platform/Os.h"
 #include "util/Debug.h"
 #include "util/Text.h"
 
@@ -157,7 +158,7 @@ void config::set(const std::string& prog, const std::optional<std::string>& file
   std::string file = filename ? *filename : home + platform::kSeparator + prog + ".cfg";
   std::string text;
   try {
-    text = platform::readFile(file);
+    text = platform::os().readFile(file);
   } catch (const std::exception&) {
     Debug::setType("Both", home);
     Debug::print("Warning: Bad Config file '" + file + "'\tUsing default values", 0);

@@ -7,6 +7,7 @@
 #include "base/Failure.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
+#include "platform/Os.h"
 #include "platform/Process.h"
 #include "platform/System.h"
 #include "programs/vardo/RunLock.h"
@@ -38,9 +39,9 @@ int64_t now() { return platform::clock().currentTimeMillis(); }
 // rename is impossible (for example across file systems). The copy goes
 // through a temporary name, so that `to` never holds part of the file.
 void moveFile(const std::string& from, const std::string& to) {
-  if (platform::replaceFile(from, to)) return;
-  platform::copyFile(from, to);
-  if (!platform::removePath(from)) throw base::IOError("cannot delete " + from);
+  if (platform::os().replaceFile(from, to)) return;
+  platform::os().copyFile(from, to);
+  if (!platform::os().removePath(from)) throw base::IOError("cannot delete " + from);
 }
 
 // The suffix of a processed log.
@@ -50,7 +51,7 @@ const char* const kMainPage = "Vardo_Main.html";
 // Removes a file whose removal may fail without harm to this run, and traces
 // the failure as the other failures of `where` are traced.
 void removeTraced(const std::string& path, const char* where) {
-  if (!platform::removePath(path))
+  if (!platform::os().removePath(path))
     Debug::print(std::string("Error in core.") + where + ": IOError: cannot delete " + path, 0);
 }
 
@@ -79,9 +80,9 @@ void core::launchBrowser(const std::string& page, bool wait, const char* failure
   // The launcher is installed beside the program; one in the home directory
   // takes precedence, so that a site can bring its own.
   std::string launcher = config::home + kSep + kLauncher;
-  if (!platform::exists(launcher)) {
+  if (!platform::os().exists(launcher)) {
     std::string installed = platform::installationHome() + kSep + kLauncher;
-    if (platform::isFile(installed)) launcher = installed;
+    if (platform::os().isFile(installed)) launcher = installed;
   }
   std::vector<std::string> cmd = {launcher, "\"" + config::vdHtmlDir() + page + "\""};
   try {
@@ -204,7 +205,7 @@ void core::stopRun(const std::string& reason) {
 void core::makeRunDirectories() {
   for (const std::string& dir : {config::vdDBDir(), config::vdHtmlDir(), config::vdSaveDir()}) {
     try {
-      if (platform::isDirectory(dir)) continue;
+      if (platform::os().isDirectory(dir)) continue;
       SiteFiles::makeDirectories(dir);
       Debug::print("Created directory " + dir, 1);
     } catch (const std::exception& e) {
@@ -217,7 +218,7 @@ void core::layInSiteFiles() {
   Debug::print("I core.layInSiteFiles", 1);
   try {
     std::string from = SiteFiles::installedDir(platform::installationHome());
-    if (!platform::isDirectory(from)) {
+    if (!platform::os().isDirectory(from)) {
       Debug::print("Warning: no installed page files in " + from, 0);
       return;
     }
@@ -239,18 +240,19 @@ int32_t core::runLoop(Totals& totalStats, games::GameCreator& gc, util::Timer& t
   const std::string dbDir = config::vdDBDir();
   // Processed logs of an earlier run, taken again under their ".log" names.
   std::set<std::string> leftovers;
-  for (const std::string& entry : platform::listDirectory(dbDir))
-    if (endsWith(entry, ".log.del") && platform::isFile(dbDir + entry)) leftovers.insert(entry);
+  for (const std::string& entry : platform::os().listDirectory(dbDir))
+    if (endsWith(entry, ".log.del") && platform::os().isFile(dbDir + entry))
+      leftovers.insert(entry);
   std::set<std::string> taken;  // each staged log is taken at most once per run
   int32_t y = 0;
   for (;;) {
     std::string lock = dbDir + std::to_string(now()) + ".lock";
     try {
       try {
-        platform::writeFile(lock, RunLock::ownerText());
+        platform::os().writeFile(lock, RunLock::ownerText());
       } catch (const base::IOError&) {
         // A full disk may still take an empty lock, judged by its age.
-        platform::writeFile(lock, "");
+        platform::os().writeFile(lock, "");
       }
     } catch (const base::IOError& e) {
       throw base::IOError(std::string("the run lock could not be created: ") + e.what());
@@ -264,7 +266,7 @@ int32_t core::runLoop(Totals& totalStats, games::GameCreator& gc, util::Timer& t
     std::string nameKey;
     bool nameIsLeftover = false;
     int32_t n = 0;
-    for (const std::string& entry : platform::listDirectory(dbDir)) {
+    for (const std::string& entry : platform::os().listDirectory(dbDir)) {
       if (taken.count(entry) != 0) continue;
       const bool leftover = leftovers.count(entry) != 0;
       if (!leftover && !endsWith(entry, ".log")) continue;
@@ -328,8 +330,8 @@ int32_t core::runLoop(Totals& totalStats, games::GameCreator& gc, util::Timer& t
 void core::markProcessed(const std::string& log, bool replaceable) {
   try {
     std::string done = log + std::string(kDone);
-    bool renamed =
-        replaceable ? platform::replaceFile(log, done) : platform::renameNoReplace(log, done);
+    bool renamed = replaceable ? platform::os().replaceFile(log, done)
+                               : platform::os().renameNoReplace(log, done);
     if (!renamed) throw base::IOError("cannot rename " + log + " to " + done);
   } catch (const std::exception& e) {
     // The log stays a ".log" and is read again by the next run, which finds
@@ -350,7 +352,8 @@ void core::settleEarlierSave(Totals& totalStats) {
 
 void core::restoreMainPage(Totals& totalStats, TotalsHtml& totalHtml) {
   try {
-    if (platform::exists(config::vdHtmlDir() + kMainPage) || !totalStats.hasSavedMatches()) return;
+    if (platform::os().exists(config::vdHtmlDir() + kMainPage) || !totalStats.hasSavedMatches())
+      return;
     Debug::print("I core.restoreMainPage", 1);
     getTotalsFromDB(totalStats);
     totalStats.sortPlayers();
@@ -380,13 +383,13 @@ void core::moveLogFiles(const std::vector<std::string>& files) {
     std::set<std::string> staged;  // names staged in this pass
     for (const std::string& path : files) {
       Debug::print("File from Vector: " + path, 1);
-      if (!platform::exists(path)) continue;
+      if (!platform::os().exists(path)) continue;
       Debug::print("File exists", 1);
-      std::string canon = platform::canonicalPath(path);
-      bool isDir = platform::isDirectory(canon);
+      std::string canon = platform::os().canonicalPath(path);
+      bool isDir = platform::os().isDirectory(canon);
       std::vector<std::string> entries;
       if (isDir) {
-        for (const std::string& e : platform::listDirectory(canon))
+        for (const std::string& e : platform::os().listDirectory(canon))
           entries.push_back(canon + kSep + e);
         if (entries.empty()) continue;
       } else {
@@ -410,25 +413,25 @@ void core::stageLogFile(std::string file, std::set<std::string>& staged) {
   const std::string dbDir = config::vdDBDir();
   const std::string mode = config::vdLogHandling();
   if (endsWith(file, ".tmp")) {
-    if (now() - platform::lastModifiedMillis(file) < kTmpAgeMillis) return;
+    if (now() - platform::os().lastModifiedMillis(file) < kTmpAgeMillis) return;
     std::string renamed = file.substr(0, file.size() - 4) + ".log";
     // A log of that name was staged in this pass: the finished one waits
     // for the next run rather than replace it.
     if (config::logTmpFiles() && staged.count(platform::baseName(renamed)) != 0) return;
-    if (!platform::renameNoReplace(file, renamed))
+    if (!platform::os().renameNoReplace(file, renamed))
       throw base::IOError("cannot rename " + file + " to " + renamed);
     if (!config::logTmpFiles()) return;
     file = renamed;
   }
-  if (!platform::isFile(file)) throw base::IOError(file + " (not a regular file)");
-  int64_t size = platform::fileSize(file);
+  if (!platform::os().isFile(file)) throw base::IOError(file + " (not a regular file)");
+  int64_t size = platform::os().fileSize(file);
   std::string name = platform::baseName(file);
   std::string parent = file.substr(0, file.size() - name.size());
   if (size > kMaxLogSize) {
     Debug::print("Logfile too large(" + std::to_string(size) + "):" + file, 0);
     size_t dotLog = name.find(".log");
     std::string big = (dotLog == std::string::npos ? name : name.substr(0, dotLog)) + ".big";
-    if (!platform::renameNoReplace(file, parent + big))
+    if (!platform::os().renameNoReplace(file, parent + big))
       Debug::print(
           "Error in core.stageLogFile: IOError: cannot rename " + file + " to " + parent + big, 0);
     return;
@@ -444,7 +447,7 @@ void core::stageLogFile(std::string file, std::set<std::string>& staged) {
   } else {
     // Through a temporary name that the loop never takes, so that an
     // interrupted copy is never processed as a log.
-    platform::copyFile(file, dbDir + name);
+    platform::os().copyFile(file, dbDir + name);
     if (mode == "move") moveFile(file, config::vdSaveDir() + name);
   }
 }
@@ -452,11 +455,11 @@ void core::stageLogFile(std::string file, std::set<std::string>& staged) {
 void core::checkRunLocks() {
   const std::string dbDir = config::vdDBDir();
   bool alive = false;
-  for (const std::string& entry : platform::listDirectory(dbDir)) {
+  for (const std::string& entry : platform::os().listDirectory(dbDir)) {
     if (!endsWith(entry, ".lock")) continue;
     std::optional<std::string> owner;
     try {
-      owner = platform::readFile(dbDir + entry);
+      owner = platform::os().readFile(dbDir + entry);
     } catch (const base::IOError&) {
       // Gone or unreadable: judged by its age alone.
     }
@@ -477,8 +480,8 @@ void core::deleteOldLogfiles() {
   Debug::print("I core.deleteOldLogfiles", 1);
   try {
     const std::string dbDir = config::vdDBDir();
-    for (const std::string& entry : platform::listDirectory(dbDir)) {
-      if (endsWith(entry, kDone) && !platform::removePath(dbDir + entry))
+    for (const std::string& entry : platform::os().listDirectory(dbDir)) {
+      if (endsWith(entry, kDone) && !platform::os().removePath(dbDir + entry))
         throw base::IOError("cannot delete " + dbDir + entry);
     }
     Debug::print("O core.deleteOldLogfiles", 1);
@@ -490,7 +493,7 @@ void core::deleteOldLogfiles() {
 std::optional<std::string> core::getLogfileData(const std::string& log) {
   Debug::print("I core.getLogfileData", 1);
   try {
-    std::string bytes = platform::readFile(config::vdDBDir() + log);
+    std::string bytes = platform::os().readFile(config::vdDBDir() + log);
     std::string text = config::program == "VardoBF" ? util::lowBytes(bytes) : std::move(bytes);
     Debug::print("O core.getLogfileData", 1);
     return text;
@@ -546,14 +549,14 @@ void core::createGameHtml(const games::Game& g, bool normal, bool high, bool rec
       if (!normal) return;
       for (const char* prefix : {"tourney/", "ffa/", "inet/"}) {
         std::string base = config::tcsHtml + prefix + config::tcsTDir.value_or("") + kGameDir;
-        platform::ensureDirectory(base);
+        platform::os().ensureDirectory(base);
         dirs.push_back(base + kSep + safeDirName(g.getServerName()));
       }
       gameHtml_->writeGame(g, g.getServerName(), dirs, 1, config::createGraphs());
       return;
     }
     std::string base = config::vdHtmlDir() + kGameDir;
-    platform::ensureDirectory(base);
+    platform::os().ensureDirectory(base);
     if (normal) dirs.push_back(base + kSep + std::to_string(g.theTime()));
     if (high) dirs.push_back(base + kSep + "Highest_Score");
     if (recent) dirs.push_back(base + kSep + "Last_Game");
@@ -586,7 +589,7 @@ void core::deleteOldHtml(Totals& t) {
     std::set<std::string> kept;
     for (int32_t i = 0; i < k; ++i) kept.insert(std::to_string(t.gListElement(i)));
     std::string base = config::vdHtmlDir() + kGameDir;
-    for (const std::string& entry : platform::listDirectory(base)) {
+    for (const std::string& entry : platform::os().listDirectory(base)) {
       if (entry == "Recent_Index.html" || entry == "Highest_Score" || entry == "Last_Game")
         continue;
       if (kept.count(entry) == 0) deleteGameHtml(entry);
@@ -602,16 +605,16 @@ void core::deleteGameHtml(const std::string& name) {
   try {
     std::string d = config::vdHtmlDir() + kGameDir + kSep + name;
     // Only match directories are deleted; any other entry is left alone.
-    if (platform::isDirectory(d)) {
-      if (!platform::canWrite(d)) {
+    if (platform::os().isDirectory(d)) {
+      if (!platform::os().canWrite(d)) {
         Debug::print("No permission to delete game '" + name + "'", 0);
       } else {
-        for (const std::string& f : platform::listDirectory(d)) {
+        for (const std::string& f : platform::os().listDirectory(d)) {
           std::string path = d + kSep + f;
-          if (!platform::canWrite(path) || !platform::removePath(path))
+          if (!platform::os().canWrite(path) || !platform::os().removePath(path))
             Debug::print("No permission to delete file'" + f + "'in Game '" + name + "'", 0);
         }
-        if (!platform::removePath(d)) Debug::print("Could not delete game '" + name + "'", 0);
+        if (!platform::os().removePath(d)) Debug::print("Could not delete game '" + name + "'", 0);
       }
     }
   } catch (const std::exception& e) {

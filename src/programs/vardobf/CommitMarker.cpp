@@ -6,6 +6,7 @@
 
 #include "base/Failure.h"
 #include "platform/FileSystem.h"
+#include "platform/Os.h"
 #include "util/ByteIO.h"
 #include "util/Text.h"
 
@@ -57,7 +58,7 @@ std::optional<CommitMarker::File> fileOf(std::string_view line) {
 CommitMarker CommitMarker::describe(const std::string& dir, const std::vector<std::string>& names) {
   CommitMarker m;
   for (const std::string& name : names) {
-    const std::string data = platform::readFile(dir + name);
+    const std::string data = platform::os().readFile(dir + name);
     m.files_.push_back({name, static_cast<int64_t>(data.size()), crcOf(data)});
   }
   return m;
@@ -95,9 +96,9 @@ std::optional<CommitMarker> CommitMarker::decode(std::string_view text,
 bool CommitMarker::matches(const std::string& dir) const {
   for (const File& f : files_) {
     const std::string path = dir + f.name;
-    if (!platform::exists(path)) continue;
-    if (platform::fileSize(path) != f.size) return false;
-    if (crcOf(platform::readFile(path)) != f.crc) return false;
+    if (!platform::os().exists(path)) continue;
+    if (platform::os().fileSize(path) != f.size) return false;
+    if (crcOf(platform::os().readFile(path)) != f.crc) return false;
   }
   return true;
 }

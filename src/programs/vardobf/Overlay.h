@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/RandomAccessFile.h"
+#include "platform/Os.h"
 
 namespace programs::vardobf::detail {
 
@@ -47,7 +47,7 @@ class Overlay {
   }
 
   // Bytes from `offset` on; those at or beyond the length read as zero.
-  void read(const platform::RandomAccessFile& file, int64_t offset, std::span<uint8_t> out) const {
+  void read(const platform::File& file, int64_t offset, std::span<uint8_t> out) const {
     std::fill(out.begin(), out.end(), uint8_t{0});
     const int64_t end = offset + static_cast<int64_t>(out.size());
     const int64_t fromFile = std::min({end, base_, length_}) - offset;

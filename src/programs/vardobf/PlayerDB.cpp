@@ -5,7 +5,7 @@
 #include "base/Failure.h"
 #include "games/bf/GameData.h"
 #include "platform/FileSystem.h"
-#include "platform/RandomAccessFile.h"
+#include "platform/Os.h"
 #include "programs/vardobf/PlayerDBFormat.h"
 #include "programs/vardobf/PlayerDBInternal.h"
 #include "util/Debug.h"
@@ -15,7 +15,6 @@
 namespace programs::vardobf {
 namespace detail {
 
-using platform::RandomAccessFile;
 namespace format = playerdb;
 
 void trace(const std::string& text) { util::Debug::print(text, 0); }
@@ -36,7 +35,7 @@ State& state() {
 
 void resetState() {
   State& st = state();
-  st.db = RandomAccessFile();
+  st.db = platform::File();
   st.path.clear();
   st.len = 0;
   st.num = 0;
@@ -55,7 +54,6 @@ void requireOpen() {
 namespace {
 
 using games::bf::Player;
-using platform::RandomAccessFile;
 using namespace detail;
 namespace format = playerdb;
 
@@ -70,7 +68,7 @@ bool PlayerDB::open(const std::string& f, bool seek, int32_t numPlayers, bool in
     resetState();
     recoverRedo(f);
     st.canSeek = seek;
-    st.db = RandomAccessFile::open(f, RandomAccessFile::Mode::kReadWrite);
+    st.db = platform::os().open(f, platform::File::Mode::kReadWrite);
     st.path = f;
     const int64_t length = st.db.size();
     if (length > format::kMaxFileLength)

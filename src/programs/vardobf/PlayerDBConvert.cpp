@@ -1,7 +1,7 @@
 // PlayerDB's conversion of a database of version 1 to version 2.
 #include "base/Failure.h"
 #include "platform/FileSystem.h"
-#include "platform/RandomAccessFile.h"
+#include "platform/Os.h"
 #include "programs/vardobf/PlayerDB.h"
 #include "programs/vardobf/PlayerDBFormat.h"
 #include "programs/vardobf/PlayerDBInternal.h"
@@ -11,14 +11,13 @@ namespace programs::vardobf {
 namespace {
 
 using games::bf::Player;
-using platform::RandomAccessFile;
 using namespace detail;
 namespace format = playerdb;
 
 // Deletes the unfinished converted file; one that stays is only traced: the
 // next conversion writes it afresh.
 void dropConverted(const std::string& newPath) {
-  if (platform::exists(newPath) && !platform::removePath(newPath))
+  if (platform::os().exists(newPath) && !platform::os().removePath(newPath))
     trace("Error PlayerDB.convertV1V2: cannot delete " + newPath);
 }
 
@@ -34,11 +33,11 @@ bool PlayerDB::convertV1V2(const std::string& f, int32_t numPlayers, bool intToL
   const std::string oldPath = dir + format::kBackupName;
   try {
     if (st.db.isOpen()) close();
-    st.db = RandomAccessFile::open(f, RandomAccessFile::Mode::kReadOnly);
+    st.db = platform::os().open(f, platform::File::Mode::kReadOnly);
     st.path = f;
     st.pending.reset(st.db.size());
 
-    RandomAccessFile out = RandomAccessFile::open(newPath, RandomAccessFile::Mode::kTruncate);
+    platform::File out = platform::os().open(newPath, platform::File::Mode::kTruncate);
     out.writeAt(0, std::vector<uint8_t>(static_cast<size_t>(format::kEntrySize), 0));
     util::ByteWriter header;
     header.putInt8(format::kDBVersion);
@@ -53,7 +52,7 @@ bool PlayerDB::convertV1V2(const std::string& f, int32_t numPlayers, bool intToL
       std::optional<Player> p = getNextPlayer(format::kDBVersionNoEntryVersion, intToLong);
       if (!p) {
         trace("Error retrieving player " + std::to_string(x) + ", aborting...");
-        out = RandomAccessFile();
+        out = platform::File();
         resetState();
         dropConverted(newPath);
         return false;
@@ -65,10 +64,10 @@ bool PlayerDB::convertV1V2(const std::string& f, int32_t numPlayers, bool intToL
     resetState();
     // The old content is copied to the backup before the new file replaces
     // `f` in one rename: at every moment `f` is a whole database.
-    platform::copyFile(f, oldPath);
-    if (!platform::replaceFile(newPath, f))
+    platform::os().copyFile(f, oldPath);
+    if (!platform::os().replaceFile(newPath, f))
       throw base::IOError("cannot rename " + newPath + " to " + f);
-    platform::syncDirectory(dir);
+    platform::os().syncDirectory(dir);
   } catch (const std::exception& e) {
     error("convertV1V2", e);
     resetState();

@@ -9,7 +9,7 @@
 
 #include "games/bf/PStats.h"
 #include "games/bf/Player.h"
-#include "platform/RandomAccessFile.h"
+#include "platform/Os.h"
 #include "programs/vardobf/Overlay.h"
 #include "programs/vardobf/PlayerDBFormat.h"
 #include "util/ByteIO.h"
@@ -23,7 +23,7 @@ namespace programs::vardobf::detail {
 
 // The module state.
 struct State {
-  platform::RandomAccessFile db;
+  platform::File db;
   std::string path;
   int32_t len = 0;
   int32_t num = 0;

@@ -4,7 +4,7 @@
 
 #include "base/Failure.h"
 #include "platform/FileSystem.h"
-#include "platform/RandomAccessFile.h"
+#include "platform/Os.h"
 #include "programs/vardobf/PlayerDB.h"
 #include "programs/vardobf/PlayerDBFormat.h"
 #include "programs/vardobf/PlayerDBInternal.h"
@@ -12,7 +12,6 @@
 namespace programs::vardobf {
 namespace detail {
 
-using platform::RandomAccessFile;
 namespace format = playerdb;
 
 std::vector<uint8_t> encodeRedo(const Overlay& pending) {
@@ -76,7 +75,7 @@ Redo decodeRedo(std::span<const uint8_t> bytes, const std::string& path) {
 }
 
 ApplyResult applyRedoFile(const std::string& dbPath, const std::string& redoPath) {
-  const std::string text = platform::readFile(redoPath);
+  const std::string text = platform::os().readFile(redoPath);
   const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
   Redo redo;
   try {
@@ -85,7 +84,7 @@ ApplyResult applyRedoFile(const std::string& dbPath, const std::string& redoPath
     trace("Error PlayerDB.applyRedo: " + e.text());
     return ApplyResult::kRefused;
   }
-  RandomAccessFile db = RandomAccessFile::open(dbPath, RandomAccessFile::Mode::kReadWrite);
+  platform::File db = platform::os().open(dbPath, platform::File::Mode::kReadWrite);
   // The writes were made against a file of `base` bytes; applying them (and
   // again after a crash part-way) never shortens it below that. A shorter
   // file is another database: extending it would read its missing players
@@ -104,19 +103,19 @@ ApplyResult applyRedoFile(const std::string& dbPath, const std::string& redoPath
   for (const auto& [offset, data] : redo.records) db.writeAt(offset, data);
   db.sync();
   db.close();
-  platform::syncDirectory(directoryOf(dbPath));
+  platform::os().syncDirectory(directoryOf(dbPath));
   return ApplyResult::kApplied;
 }
 
 void removeDurably(const std::string& path) {
-  if (!platform::exists(path)) return;
-  if (!platform::removePath(path)) throw base::IOError("cannot delete " + path);
-  platform::syncDirectory(directoryOf(path));
+  if (!platform::os().exists(path)) return;
+  if (!platform::os().removePath(path)) throw base::IOError("cannot delete " + path);
+  platform::os().syncDirectory(directoryOf(path));
 }
 
 void recoverRedo(const std::string& f) {
   const std::string redo = f + format::kRedoSuffix;
-  if (!platform::exists(redo)) return;
+  if (!platform::os().exists(redo)) return;
   if (applyRedoFile(f, redo) == ApplyResult::kApplied)
     trace("Player DB: completed the save of an interrupted run");
   else
@@ -126,7 +125,6 @@ void recoverRedo(const std::string& f) {
 
 }  // namespace detail
 
-using platform::RandomAccessFile;
 using namespace detail;
 namespace format = playerdb;
 
@@ -140,11 +138,11 @@ bool PlayerDB::writeRedo(const std::string& redoPath) {
     count.putInt32(st.numEntries);
     st.pending.write(format::kNumEntriesOffset, count.bytes());
     const std::vector<uint8_t> bytes = encodeRedo(st.pending);
-    RandomAccessFile out = RandomAccessFile::open(redoPath, RandomAccessFile::Mode::kTruncate);
+    platform::File out = platform::os().open(redoPath, platform::File::Mode::kTruncate);
     out.writeAt(0, bytes);
     out.sync();
     out.close();
-    platform::syncDirectory(directoryOf(redoPath));
+    platform::os().syncDirectory(directoryOf(redoPath));
     return true;
   } catch (const std::exception& e) {
     error("writeRedo", e);

@@ -4,6 +4,7 @@
 
 #include "base/Failure.h"
 #include "platform/FileSystem.h"
+#include "platform/Os.h"
 #include "programs/vardo/config.h"
 #include "programs/vardobf/DbText.h"
 #include "programs/vardobf/PlayerDB.h"
@@ -28,8 +29,8 @@ const games::bf::Game& bfGame(const games::Game& g) {
 
 // A whole database file, or none when it does not exist.
 std::optional<std::string> readWhole(const std::string& path) {
-  if (!platform::exists(path)) return std::nullopt;
-  return platform::readFile(path);
+  if (!platform::os().exists(path)) return std::nullopt;
+  return platform::os().readFile(path);
 }
 
 // A count read from a file, checked against the bytes that are left, so that

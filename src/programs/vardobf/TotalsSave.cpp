@@ -4,6 +4,7 @@
 
 #include "base/Failure.h"
 #include "platform/FileSystem.h"
+#include "platform/Os.h"
 #include "programs/vardo/config.h"
 #include "programs/vardobf/CommitMarker.h"
 #include "programs/vardobf/DbText.h"
@@ -38,7 +39,7 @@ std::vector<std::string> commitFiles() {
 
 // Deletes `path` when it exists; throws when it stays.
 void removeIfThere(const std::string& path) {
-  if (platform::exists(path) && !platform::removePath(path))
+  if (platform::os().exists(path) && !platform::os().removePath(path))
     throw base::IOError("cannot delete " + path);
 }
 
@@ -100,7 +101,7 @@ void Totals::writeDBs() {
                              {kHashDB, "Error in Totals.writeHashDB: ", encodeHashDB()}};
   for (const Part& p : parts) {
     try {
-      platform::writeFileDurable(dir + p.name + ".new", p.data);
+      platform::os().writeFileDurable(dir + p.name + ".new", p.data);
     } catch (const std::exception& e) {
       Debug::print(p.error + failureText(e), 0);
       abandonSave(dir);
@@ -116,8 +117,8 @@ void Totals::writeDBs() {
   }
   try {
     const CommitMarker marker = CommitMarker::describe(dir, commitFiles());
-    platform::writeFileDurable(dir + kCommitMarker, marker.encode());
-    platform::syncDirectory(dir);
+    platform::os().writeFileDurable(dir + kCommitMarker, marker.encode());
+    platform::os().syncDirectory(dir);
   } catch (const std::exception& e) {
     util::traceFailure("Totals", "writeCommitMarker", e);
     abandonSave(dir);
@@ -148,26 +149,26 @@ void Totals::abandonSave(const std::string& dir) {
 
 void Totals::finishCommit(const std::string& dir) {
   const std::string redo = dir + kPlayerRedo;
-  if (platform::exists(redo) && !PlayerDB::applyRedo(dir + kPlayerDB, redo))
+  if (platform::os().exists(redo) && !PlayerDB::applyRedo(dir + kPlayerDB, redo))
     throw base::IOError("the player database changes in " + redo + " could not be applied");
   for (const char* name : kWholeFiles) {
     std::string fresh = dir + name + ".new";
-    if (platform::exists(fresh) && !platform::replaceFile(fresh, dir + name))
+    if (platform::os().exists(fresh) && !platform::os().replaceFile(fresh, dir + name))
       throw base::IOError("cannot put " + fresh + " in place");
   }
-  platform::syncDirectory(dir);
+  platform::os().syncDirectory(dir);
   // The marker goes last: while it stays, the redo file is applied again by
   // the next run, which gives the same database; a redo file that outlives
   // the marker in a crash is dropped as a leftover, which is as harmless.
   removeIfThere(redo);
   removeIfThere(dir + kCommitMarker);
-  platform::syncDirectory(dir);
+  platform::os().syncDirectory(dir);
 }
 
 void Totals::dropUnfinished(const std::string& dir) {
   std::string failed;
   for (const std::string& name : commitFiles()) {
-    if (platform::exists(dir + name) && !platform::removePath(dir + name))
+    if (platform::os().exists(dir + name) && !platform::os().removePath(dir + name))
       failed += (failed.empty() ? "" : ", ") + dir + name;
   }
   if (!failed.empty()) throw base::IOError("cannot delete " + failed);
@@ -179,18 +180,18 @@ std::vector<std::string> Totals::unfinishedSaveFiles(const std::string& dir) {
   names.push_back(std::string(kPlayerDB) + playerdb::kRedoSuffix);
   std::vector<std::string> found;
   for (const std::string& name : names)
-    if (platform::exists(dir + name)) found.push_back(name);
+    if (platform::os().exists(dir + name)) found.push_back(name);
   return found;
 }
 
 void Totals::recover(const std::string& dir) {
   const std::string markerPath = dir + kCommitMarker;
-  if (!platform::exists(markerPath)) {
+  if (!platform::os().exists(markerPath)) {
     dropUnfinished(dir);
     return;
   }
   const std::optional<CommitMarker> marker =
-      CommitMarker::decode(platform::readFile(markerPath), commitFiles());
+      CommitMarker::decode(platform::os().readFile(markerPath), commitFiles());
   if (marker && marker->matches(dir)) {
     finishCommit(dir);
     return;
@@ -202,9 +203,9 @@ void Totals::recover(const std::string& dir) {
                    ", which does not match the files of the unfinished save",
                0);
   dropUnfinished(dir);
-  platform::syncDirectory(dir);
+  platform::os().syncDirectory(dir);
   removeIfThere(markerPath);
-  platform::syncDirectory(dir);
+  platform::os().syncDirectory(dir);
 }
 
 }  // namespace programs::vardobf

@@ -713,9 +713,9 @@ TEST_F(StagingTest, AMoveThatMustCopyNeverLeavesAPartialLogUnderItsName) {
   home.write("logs/a.log", "whole log");
   {
     testing_support::FaultyFiles faults;
-    faults.fail(platform::FileFaults::Op::kRename, "/logs/a.log");
-    faults.fail(platform::FileFaults::Op::kWrite, "/data/a.log.part");
-    faults.fail(platform::FileFaults::Op::kWrite, "/data/a.log");
+    faults.fail(platform::FaultyOs::Op::kRename, "/logs/a.log");
+    faults.fail(platform::FaultyOs::Op::kWrite, "/data/a.log.part");
+    faults.fail(platform::FaultyOs::Op::kWrite, "/data/a.log");
     std::string out = stage();
     EXPECT_NE(out.find("Error in core.moveLogFiles: IOError: "), std::string::npos) << out;
   }
@@ -723,7 +723,7 @@ TEST_F(StagingTest, AMoveThatMustCopyNeverLeavesAPartialLogUnderItsName) {
   EXPECT_EQ(home.read("logs/a.log"), "whole log");
   {
     testing_support::FaultyFiles faults;
-    faults.fail(platform::FileFaults::Op::kRename, "/logs/a.log");
+    faults.fail(platform::FaultyOs::Op::kRename, "/logs/a.log");
     stage();
   }
   EXPECT_EQ(entries("data"), std::vector<std::string>{"a.log"});

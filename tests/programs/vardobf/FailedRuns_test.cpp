@@ -11,7 +11,7 @@
 #include "TestDir.h"
 #include "games/bf/LogBuilder.h"
 #include "platform/FakeClock.h"
-#include "platform/FileFaults.h"
+#include "platform/FaultyOs.h"
 #include "platform/FileSystem.h"
 #include "platform/LocalTime.h"
 #include "platform/System.h"
@@ -43,12 +43,12 @@ std::string matchLog(const std::string& day, const std::string& other) {
 }
 
 // Fails the n-th file operation (counting from 1) on a path in `dir`.
-class NthOperationFails : public platform::FileFaults {
+class NthOperationFails : public platform::FaultyOs {
  public:
-  NthOperationFails(std::string dir, int n) : dir_(std::move(dir)), n_(n) { install(this); }
+  NthOperationFails(std::string dir, int n)
+      : FaultyOs(platform::os()), dir_(std::move(dir)), n_(n), inForce_(*this) {}
   NthOperationFails(const NthOperationFails&) = delete;
   NthOperationFails& operator=(const NthOperationFails&) = delete;
-  ~NthOperationFails() override { install(nullptr); }
   bool fails(Op, const std::string& path) override {
     if (path.rfind(dir_, 0) != 0) return false;
     return ++seen_ == n_;
@@ -59,6 +59,7 @@ class NthOperationFails : public platform::FileFaults {
   std::string dir_;
   int n_;
   int seen_ = 0;
+  platform::ScopedOs inForce_;
 };
 
 class FailedRuns : public ::testing::TestWithParam<const char*> {

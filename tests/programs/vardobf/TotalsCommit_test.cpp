@@ -20,7 +20,7 @@ namespace {
 
 using games::bf::Game;
 using games::bf::Specs;
-using platform::FileFaults;
+using platform::FaultyOs;
 using programs::vardo::config;
 using testing_support::FaultyFiles;
 using testing_support::StdoutCapture;
@@ -89,7 +89,7 @@ TEST_F(TotalsCommitTest, AMarkerThatCannotBeRemovedFailsTheSaveLoudly) {
   std::string failure;
   {
     FaultyFiles faults;
-    faults.fail(FileFaults::Op::kRemove, "/bf_commit");
+    faults.fail(FaultyOs::Op::kRemove, "/bf_commit");
     StdoutCapture out;
     failure = run({"03"});
     EXPECT_NE(out.text().find("Error in Totals.finishCommit: IOError: cannot delete "),
@@ -111,7 +111,7 @@ TEST_F(TotalsCommitTest, AStaleMarkerIsNotFinishedOverTheFilesOfALaterSave) {
   ASSERT_EQ(run({"02"}), "");
   {
     FaultyFiles faults;
-    faults.fail(FileFaults::Op::kRemove, "/bf_commit", 1);
+    faults.fail(FaultyOs::Op::kRemove, "/bf_commit", 1);
     StdoutCapture out;
     ASSERT_NE(run({"03"}), "");
   }
@@ -140,7 +140,7 @@ TEST_F(TotalsCommitTest, ARedoFileThatCannotBeRemovedFailsTheSaveAndIsSettledNex
   std::string failure;
   {
     FaultyFiles faults;
-    faults.fail(FileFaults::Op::kRemove, "/bf_player.commit");
+    faults.fail(FaultyOs::Op::kRemove, "/bf_player.commit");
     StdoutCapture out;
     failure = run({"03"});
   }
@@ -159,7 +159,7 @@ TEST_F(TotalsCommitTest, ALeftRedoFileOfAnotherSaveIsNotApplied) {
   ASSERT_EQ(run({"02"}), "");
   {
     FaultyFiles faults;
-    faults.fail(FileFaults::Op::kRemove, "/bf_player.commit", 1);
+    faults.fail(FaultyOs::Op::kRemove, "/bf_player.commit", 1);
     StdoutCapture out;
     ASSERT_NE(run({"03"}), "");
   }
@@ -183,7 +183,7 @@ TEST_F(TotalsCommitTest, AHalfFinishedCommitIsFinishedByTheNextRun) {
   // only partly in place.
   {
     FaultyFiles faults;
-    faults.fail(FileFaults::Op::kRename, "/bf_records.db.new", 1);
+    faults.fail(FaultyOs::Op::kRename, "/bf_records.db.new", 1);
     StdoutCapture out;
     EXPECT_NE(run({"03"}), "");
   }
@@ -256,7 +256,7 @@ TEST_F(TotalsCommitTest, AMarkerThatCannotBeWrittenSavesNothing) {
   const auto saved = dbs();
   {
     FaultyFiles faults;
-    faults.fail(FileFaults::Op::kWrite, "/bf_commit");
+    faults.fail(FaultyOs::Op::kWrite, "/bf_commit");
     StdoutCapture out;
     const std::string failure = run({"03"});
     EXPECT_EQ(failure.rfind("IOError: ", 0), 0u) << failure;
@@ -272,7 +272,7 @@ TEST_F(TotalsCommitTest, ARunThatCannotSettleAnEarlierSaveDoesNotOverwriteIt) {
   ASSERT_EQ(run({"02"}), "");
   {
     FaultyFiles faults;
-    faults.fail(FileFaults::Op::kRemove, "/bf_commit", 1);
+    faults.fail(FaultyOs::Op::kRemove, "/bf_commit", 1);
     StdoutCapture out;
     ASSERT_NE(run({"03"}), "");
   }
@@ -281,7 +281,7 @@ TEST_F(TotalsCommitTest, ARunThatCannotSettleAnEarlierSaveDoesNotOverwriteIt) {
     // The stale marker cannot be removed in the next run either: that run
     // reads nothing it can trust and must not save over the databases.
     FaultyFiles faults;
-    faults.fail(FileFaults::Op::kRemove, "/bf_commit");
+    faults.fail(FaultyOs::Op::kRemove, "/bf_commit");
     StdoutCapture out;
     const std::string failure = run({"04"});
     EXPECT_NE(failure.find("could not be settled"), std::string::npos) << failure;

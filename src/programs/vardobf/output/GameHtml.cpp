@@ -6,6 +6,7 @@
 #include "base/Failure.h"
 #include "games/bf/Specs.h"
 #include "platform/FileSystem.h"
+#include "platform/Os.h"
 #include "programs/vardobf/output/FrameHtml.h"
 #include "programs/vardobf/output/GameTablesDetail.h"
 #include "programs/vardobf/output/SiteData.h"
@@ -167,7 +168,7 @@ void GameHtml::writeGame(const games::Game& gm, const std::string& name,
 }
 
 void GameHtml::writeBytes(const std::string& file, const std::string& bytes) {
-  for (const std::string& d : Dirs) platform::writeFile(d + "/" + file, bytes);
+  for (const std::string& d : Dirs) platform::os().writeFile(d + "/" + file, bytes);
 }
 
 template <class Body>
@@ -192,8 +193,8 @@ void GameHtml::writePage(const char* op, const char* errorName, const std::strin
     body(w);
     w += frameFoot_;
     for (const std::string& d : Dirs) {
-      if (create) platform::ensureDirectory(d);
-      platform::writeFile(d + "/" + file, w);
+      if (create) platform::os().ensureDirectory(d);
+      platform::os().writeFile(d + "/" + file, w);
     }
   } catch (const std::exception& e) {
     util::traceFailure("GameHtml", errorName, e);

@@ -10,6 +10,7 @@
 #include "games/bf/HighScores.h"
 #include "games/bf/Specs.h"
 #include "platform/FileSystem.h"
+#include "platform/Os.h"
 #include "programs/vardo/SiteFiles.h"
 #include "programs/vardo/config.h"
 #include "programs/vardobf/PlayerDB.h"
@@ -160,16 +161,16 @@ void SiteData::writeSet(const std::string& name, const Json& value) {
   const std::string base = folder() + name;
   for (const auto& [path, content] :
        {std::pair{base + ".json", json}, std::pair{base + ".js", scriptText(name, json)}}) {
-    if (platform::exists(path)) {
+    if (platform::os().exists(path)) {
       try {
-        if (platform::readFile(path) == content) continue;
+        if (platform::os().readFile(path) == content) continue;
       } catch (const std::exception&) {
         // Unreadable: written anew below.
       }
     }
     const std::string temporary = path + ".new";
-    platform::writeFile(temporary, content);
-    if (!platform::replaceFile(temporary, path))
+    platform::os().writeFile(temporary, content);
+    if (!platform::os().replaceFile(temporary, path))
       throw base::IOError("cannot replace " + path + " with " + temporary);
   }
 }
@@ -177,8 +178,8 @@ void SiteData::writeSet(const std::string& name, const Json& value) {
 std::optional<Json> SiteData::readSet(const std::string& name) const {
   const std::string path = folder() + name + ".json";
   try {
-    if (!platform::exists(path)) return std::nullopt;
-    Json j = Json::parse(platform::readFile(path));
+    if (!platform::os().exists(path)) return std::nullopt;
+    Json j = Json::parse(platform::os().readFile(path));
     if (!j.is_object() || j.value("format", 0) != kFormat) return std::nullopt;
     return j;
   } catch (const std::exception& e) {
@@ -363,14 +364,14 @@ void SiteData::writeMatches() {
 
   // The samples of matches no longer kept go with their pages.
   const std::string dir = folder() + "match";
-  if (!platform::isDirectory(dir)) return;
-  for (const std::string& entry : platform::listDirectory(dir)) {
+  if (!platform::os().isDirectory(dir)) return;
+  for (const std::string& entry : platform::os().listDirectory(dir)) {
     const size_t dot = entry.find('.');
     const std::string stem = entry.substr(0, dot);
     const std::string suffix = dot == std::string::npos ? "" : entry.substr(dot);
     if (!isDigits(stem) || (suffix != ".json" && suffix != ".js")) continue;
     if (keptNames.count(stem) != 0) continue;
-    if (!platform::removePath(dir + "/" + entry))
+    if (!platform::os().removePath(dir + "/" + entry))
       Debug::print("Error in SiteData.writeMatches: cannot remove " + dir + "/" + entry, 0);
   }
 }
@@ -450,7 +451,7 @@ void SiteData::writePlayers(const TotalsTables::PlayerSource& players) {
               isInteger(member(member(*previous, "players"), "chunkSize"), kChunkSize);
   }
 
-  platform::ensureDirectory(folder() + "player");
+  platform::os().ensureDirectory(folder() + "player");
   for (size_t c = 0; c < chunks; ++c) {
     const size_t first = c * kChunkSize;
     const size_t last = std::min(byUid.size(), first + kChunkSize);
@@ -458,8 +459,8 @@ void SiteData::writePlayers(const TotalsTables::PlayerSource& players) {
                                      byUid.begin() + static_cast<ptrdiff_t>(last),
                                      [](const HashEntry* e) { return e && e->modified; });
     const std::string name = "players-" + std::to_string(c);
-    if (current && !changed && platform::isFile(folder() + name + ".json") &&
-        platform::isFile(folder() + name + ".js"))
+    if (current && !changed && platform::os().isFile(folder() + name + ".json") &&
+        platform::os().isFile(folder() + name + ".js"))
       continue;
     std::optional<Json> previous = readSet(name);
 

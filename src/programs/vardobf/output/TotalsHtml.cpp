@@ -5,6 +5,7 @@
 
 #include "base/Failure.h"
 #include "platform/FileSystem.h"
+#include "platform/Os.h"
 #include "programs/vardo/config.h"
 #include "programs/vardobf/output/FrameHtml.h"
 #include "programs/vardobf/output/SiteData.h"
@@ -79,8 +80,8 @@ void TotalsHtml::writePage(const char* op, const std::string& dir, const std::st
     FrameHtml::writeTop(w, title, level);
     body(w);
     FrameHtml::writeFooter(w, title, level);
-    if (!dir.empty()) platform::ensureDirectory(dir);
-    platform::writeFile(dir + file, w);
+    if (!dir.empty()) platform::os().ensureDirectory(dir);
+    platform::os().writeFile(dir + file, w);
   } catch (const std::exception& e) {
     util::traceFailure("TotalsHtml", op, e);
   }
@@ -152,8 +153,8 @@ void TotalsHtml::writePlayerTotals(const HashEntry* h, int32_t uid) {
     const Player& p = aggregate != nullptr ? *aggregate : *player;
     const std::string text = pHtml.getHtml(p, aggregate != nullptr ? 2 : 1, 7);
     const std::string dir = MainDir + TotalsDir + "/";
-    platform::ensureDirectory(dir);
-    platform::writeFile(dir + file, text);
+    platform::os().ensureDirectory(dir);
+    platform::os().writeFile(dir + file, text);
   } catch (const std::exception& e) {
     util::traceFailure("TotalsHtml", "writePlayerTotals", e);
   }
@@ -191,7 +192,8 @@ void TotalsHtml::writeMainBody(std::string& w) {
   w += navLink("Total_Game_Stats/Player_Index.html", "Player List");
   // The explorer, which reads the site's data, where the data is written and
   // the page is there.
-  if (siteData_ != nullptr && SiteData::enabled() && platform::isFile(MainDir + "Explorer.html"))
+  if (siteData_ != nullptr && SiteData::enabled() &&
+      platform::os().isFile(MainDir + "Explorer.html"))
     w += navLink("Explorer.html", "Explorer");
   w += "</table>\n";
   w += "<br><span class=i>Thanks for playing Brimfall and using </span>";
