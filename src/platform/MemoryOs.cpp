@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/Failure.h"
+#include "platform/FileSystem.h"
 
 namespace platform {
 namespace {
@@ -46,8 +47,10 @@ class MemoryFile : public OsFile {
 
 std::string MemoryOs::key(const std::string& path) {
   std::string k;
-  for (char c : path)
+  for (char c : path) {
+    if (std::string_view(kSeparators).find(c) != std::string_view::npos) c = '/';
     if (c != '/' || k.empty() || k.back() != '/') k += c;
+  }
   while (k.size() > 1 && k.back() == '/') k.pop_back();
   return k == "/" ? "" : k;
 }
@@ -180,7 +183,8 @@ void MemoryOs::copyFile(const std::string& from, const std::string& to) {
   files_[k] = Node{std::make_shared<std::string>(data), now_};
 }
 
-std::string MemoryOs::canonicalPath(const std::string& path) {
+std::string MemoryOs::canonicalPath(const std::string& given) {
+  const std::string path = key(given);
   std::vector<std::string> parts;
   size_t i = 0;
   while (i <= path.size()) {

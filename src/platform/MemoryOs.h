@@ -13,8 +13,8 @@ namespace platform {
 // A system held in memory, for tests of code that reads and writes files:
 // nothing reaches the disk, and the clock moves only when told to.
 //
-// Paths are names separated by "/" (doubled and trailing separators count
-// once); "/" and "" are the root, which always exists. A name is created only
+// Paths are names separated by the system's separators (doubled and trailing
+// ones count once); "/" and "" are the root, which always exists. A name is created only
 // in a directory that exists. Files open at offsets keep their content when
 // their name is replaced or removed, as on POSIX systems. Flushing does
 // nothing: what is written is durable at once.

@@ -2,23 +2,28 @@
 
 #include <gtest/gtest.h>
 
-#include "TestDir.h"
+#include "platform/MemoryOs.h"
 
 namespace programs::vardobf {
 namespace {
 
-using testing_support::TestDir;
-
 const std::vector<std::string> kNames = {"a.new", "b.commit"};
 
+// The files of a commit in a folder of the system held in memory.
 class CommitMarkerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir.write("a.new", "alpha");
-    dir.write("b.commit", "beta beta");
+    system.ensureDirectory("/data");
+    write("a.new", "alpha");
+    write("b.commit", "beta beta");
   }
-  std::string path() const { return dir.path() + "/"; }
-  TestDir dir;
+  static std::string path() { return "/data/"; }
+  void write(const std::string& name, const std::string& content) {
+    system.writeFile(path() + name, content);
+  }
+
+  platform::MemoryOs system;
+  platform::ScopedOs inForce{system};
 };
 
 TEST_F(CommitMarkerTest, DescribesItsFilesAndReadsBack) {
@@ -38,13 +43,13 @@ TEST_F(CommitMarkerTest, DescribesItsFilesAndReadsBack) {
 
 TEST_F(CommitMarkerTest, FilesPutInPlaceStillMatchOthersDoNot) {
   const CommitMarker m = CommitMarker::describe(path(), kNames);
-  ASSERT_TRUE(platform::removePath(dir / "a.new"));
+  ASSERT_TRUE(system.removePath(path() + "a.new"));
   EXPECT_TRUE(m.matches(path()));
-  dir.write("a.new", "alphA");  // same size, other content
+  write("a.new", "alphA");  // same size, other content
   EXPECT_FALSE(m.matches(path()));
-  dir.write("a.new", "alpha!");
+  write("a.new", "alpha!");
   EXPECT_FALSE(m.matches(path()));
-  dir.write("a.new", "alpha");
+  write("a.new", "alpha");
   EXPECT_TRUE(m.matches(path()));
 }
 

@@ -7,7 +7,7 @@
 
 #include "TestDir.h"
 #include "base/Failure.h"
-#include "platform/FileSystem.h"
+#include "platform/MemoryOs.h"
 #include "programs/vardobf/PlayerDB.h"
 #include "programs/vardobf/PlayerDBFormat.h"
 #include "programs/vardobf/PlayerDBInternal.h"
@@ -18,7 +18,6 @@ namespace programs::vardobf {
 namespace {
 
 using testing_support::StdoutCapture;
-using testing_support::TestDir;
 namespace format = playerdb;
 
 struct Record {
@@ -90,29 +89,36 @@ TEST(PlayerDBRedo, LyingLengthsAndOffsetsAreRefused) {
   EXPECT_THROW(decode(many), base::FormatError);
 }
 
-TEST(PlayerDBRedo, ARedoForALongerFileIsNotAppliedToAShorterOne) {
+// A database and its redo file on the system held in memory.
+class PlayerDBRedoApply : public ::testing::Test {
+ protected:
+  void write(const std::string& path, const std::vector<uint8_t>& bytes) {
+    system.writeFile(path, std::string(bytes.begin(), bytes.end()));
+  }
+
+  const std::string db = "/bf_player.db";
+  const std::string redo = "/r.redo";
+  platform::MemoryOs system;
+  platform::ScopedOs inForce{system};
+};
+
+TEST_F(PlayerDBRedoApply, ARedoForALongerFileIsNotAppliedToAShorterOne) {
   util::Debug::reset();
   util::Debug::setType("StdOut", ".");
-  TestDir dir;
-  const std::string db = dir.write("bf_player.db", std::string(50, 'x'));
-  const std::string redo = dir / "r.redo";
-  const auto bytes = redoFile(100, 200, {rec(150, 10)});
-  platform::writeFile(redo, std::string(bytes.begin(), bytes.end()));
+  system.writeFile(db, std::string(50, 'x'));
+  write(redo, redoFile(100, 200, {rec(150, 10)}));
   StdoutCapture out;
   EXPECT_FALSE(PlayerDB::applyRedo(db, redo));
   EXPECT_NE(out.text().find("fewer than the 100"), std::string::npos) << out.text();
-  EXPECT_EQ(dir.read("bf_player.db"), std::string(50, 'x'));
+  EXPECT_EQ(system.readFile(db), std::string(50, 'x'));
   util::Debug::reset();
 }
 
-TEST(PlayerDBRedo, AppliedRecordsLandInsideTheTargetLength) {
-  TestDir dir;
-  const std::string db = dir.write("bf_player.db", std::string(100, 'x'));
-  const std::string redo = dir / "r.redo";
-  const auto bytes = redoFile(60, 80, {rec(0, 2, 'a'), rec(70, 10, 'b')});
-  platform::writeFile(redo, std::string(bytes.begin(), bytes.end()));
+TEST_F(PlayerDBRedoApply, AppliedRecordsLandInsideTheTargetLength) {
+  system.writeFile(db, std::string(100, 'x'));
+  write(redo, redoFile(60, 80, {rec(0, 2, 'a'), rec(70, 10, 'b')}));
   ASSERT_TRUE(PlayerDB::applyRedo(db, redo));
-  EXPECT_EQ(dir.read("bf_player.db"),
+  EXPECT_EQ(system.readFile(db),
             "aa" + std::string(58, 'x') + std::string(10, '\0') + std::string(10, 'b'));
 }
 
