@@ -33,6 +33,12 @@ inline void traceFailure(std::string_view owner, std::string_view operation,
       0);
 }
 
+// "Error in <where>: " and the failure's text, at severity 0, for the
+// operations traced by one name alone (a constructor, a free function).
+inline void traceFailure(std::string_view where, const std::exception& e) {
+  Debug::print("Error in " + std::string(where) + ": " + base::failureText(e), 0);
+}
+
 // `prefix` ("I " or "O ") and "<owner>.<operation>" at `severity`; the text
 // is only made when it is written.
 inline void traceStep(const char* prefix, std::string_view owner, std::string_view operation,

@@ -15,7 +15,6 @@
 namespace games::bf {
 namespace {
 
-using base::failureText;
 using util::Debug;
 
 double clampSample(double v) { return v < -10.0 ? -10.0 : v; }
@@ -75,7 +74,7 @@ void Game::doGame(const Lines& lines) {
     getWSValid();
     Debug::print("O Game", 1);
   } catch (const std::exception& e) {
-    Debug::print("Error in Game: " + failureText(e), 0);
+    util::traceFailure("Game", e);
   }
 }
 

@@ -17,7 +17,6 @@
 
 namespace games::bf {
 
-using base::failureText;
 using util::Debug;
 
 // ---------------------------------------------------------------------------
@@ -122,7 +121,7 @@ void Game::getWSScores() {
       humanTotals.vsHumans.score += s;
     }
   } catch (const std::exception& e) {
-    Debug::print("Error in getWSScores: " + failureText(e), 0);
+    util::traceFailure("getWSScores", e);
   }
 }
 

@@ -1,6 +1,5 @@
 #include "games/bf/HighScores.h"
 
-#include "base/Failure.h"
 #include "util/Debug.h"
 #include "util/Trace.h"
 
@@ -40,7 +39,7 @@ HighScores::HighScores(const std::vector<Player*>& players) {
     compute(players);
     Debug::print("O HighScores", 1);
   } catch (const std::exception& e) {
-    Debug::print("Error in HighScores: " + base::failureText(e), 0);
+    util::traceFailure("HighScores", e);
   }
 }
 

@@ -578,7 +578,7 @@ void core::createTotalsHtml(Totals& t, TotalsHtml& h) {
     h.writeTotals(t);
     Debug::print("O core.createTotalsHtml", 1);
   } catch (const std::exception& e) {
-    Debug::print("Error in createTotalsHtml: " + failureText(e), 0);
+    util::traceFailure("createTotalsHtml", e);
   }
 }
 

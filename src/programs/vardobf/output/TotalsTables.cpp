@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <exception>
 
-#include "base/Failure.h"
 #include "programs/vardo/config.h"
 #include "programs/vardobf/PlayerDB.h"
 #include "programs/vardobf/Sorts.h"
@@ -12,6 +11,7 @@
 #include "programs/vardobf/output/TableHtml.h"
 #include "util/Debug.h"
 #include "util/QuickSort.h"
+#include "util/Trace.h"
 
 namespace programs::vardobf::output {
 
@@ -52,7 +52,7 @@ TotalsTables::TotalsTables(const Totals& t, PlayerSource player)
                         Specs::kDeathMatch, Specs::kAssault, Specs::kLastManStanding})
       mRanking(row);
   } catch (const std::exception& e) {
-    Debug::print("Error in TotalsTables: " + base::failureText(e), 0);
+    util::traceFailure("TotalsTables", e);
   }
   Debug::print("O TotalsTables", 1);
 }
