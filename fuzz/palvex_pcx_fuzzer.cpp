@@ -3,8 +3,9 @@
 #include "palvex_reader_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  return checkImageReader(data, size, [size](std::span<const uint8_t> b, palvex::Image& im) {
-    (void)size;
-    palvex::files::PcxCodec::decode(b, im);
-  });
+  return checkImageReader(data, size,
+                          [size](std::span<const uint8_t> b, palvex::SourcePicture& im) {
+                            (void)size;
+                            palvex::files::PcxCodec::decode(b, im);
+                          });
 }

@@ -7,10 +7,10 @@
 #include "palvex_reader_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  checkImageReader(data, size, [](std::span<const uint8_t> b, palvex::Image& im) {
+  checkImageReader(data, size, [](std::span<const uint8_t> b, palvex::SourcePicture& im) {
     palvex::files::PngCodec::decode(b, im, palvex::files::PngCodec::Checksums::kIgnore);
   });
-  palvex::Image im;
+  palvex::SourcePicture im;
   im.keepIndexPlane = true;
   try {
     palvex::files::PngCodec::decode(std::span<const uint8_t>(data, size), im,
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   palvex::files::MemorySink sink;
   palvex::files::OutputBuffer out(sink);
   if (!palvex::files::PngCodec::encode(im.width, im.height, im.indexPlane, pal, out)) std::abort();
-  palvex::Image back;
+  palvex::SourcePicture back;
   back.keepIndexPlane = true;
   palvex::files::PngCodec::decode(sink.bytes, back);
   if (back.indexPlane != im.indexPlane) std::abort();

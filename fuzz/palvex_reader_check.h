@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <span>
 
+#include "palvex/SourcePicture.h"
 #include "palvex/files/Layout.h"
 #include "palvex/files/OutputBuffer.h"
 #include "palvex/files/PcxCodec.h"
@@ -17,7 +18,7 @@
 template <class Decode>
 int checkImageReader(const uint8_t* data, size_t size, Decode decode) {
   const std::span<const uint8_t> bytes(data, size);
-  palvex::Image im;
+  palvex::SourcePicture im;
   im.keepIndexPlane = true;
   try {
     decode(bytes, im);
@@ -34,7 +35,7 @@ int checkImageReader(const uint8_t* data, size_t size, Decode decode) {
     palvex::files::OutputBuffer out(sink);
     if (!palvex::files::PcxCodec::encode(im.width, im.height, im.indexPlane, pal, out))
       std::abort();
-    palvex::Image back;
+    palvex::SourcePicture back;
     back.keepIndexPlane = true;
     palvex::files::PcxCodec::decode(sink.bytes, back);
     if (back.indexPlane != im.indexPlane) std::abort();

@@ -52,14 +52,14 @@ Image texture(int f) {
 
 double psnr(const Image& source, const Image& mapped) {
   double sum = 0;
-  for (size_t i = 0; i < mapped.outIndices.size(); ++i) {
-    const auto& e = mapped.outPalette.entries[mapped.outIndices[i]];
+  for (size_t i = 0; i < mapped.output.indices.size(); ++i) {
+    const auto& e = mapped.output.palette.entries[mapped.output.indices[i]];
     for (size_t k = 0; k < 3; ++k) {
       const double d = static_cast<double>(source.pixels[i * 3 + k]) - e[k];
       sum += d * d;
     }
   }
-  const double mse = sum / static_cast<double>(mapped.outIndices.size() * 3);
+  const double mse = sum / static_cast<double>(mapped.output.indices.size() * 3);
   return mse == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mse);
 }
 
@@ -68,7 +68,7 @@ double mapped(cli::Batch& batch, int f, const Palette& palette, const cli::Setti
   Image& im = batch.records[static_cast<size_t>(f)];
   files::ImageFiles::load(im, false);
   Image source = im;
-  quant::Mapper::map(im, palette, false, s);
+  im.output = quant::Mapper::map(im, palette, false, s);
   const double p = psnr(source, im);
   im.releasePixels();
   return p;
@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
   for (int f = 0; f < kFiles; ++f) {
     Image im = texture(f);
     im.outputName = dir + "/t" + std::to_string(f) + ".bmp";
-    files::ImageFiles::writeTrueColour(im);
+    files::ImageFiles::writeTrueColour(im, im.outputName);
     Image record;
     record.inputName = im.outputName;
     batch.records.push_back(std::move(record));

@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
       Palette p = quant::PaletteBuilder::build(sampler.bins(), false, settings);
       quant::PaletteBuilder::sort(p, settings);
       t = Clock::now();
-      quant::Mapper::map(im, p, false, settings);
+      im.output = quant::Mapper::map(im, p, false, settings);
       map = std::min(map, seconds(t));
     }
     std::snprintf(row, sizeof row, "%-28s %6d %9.4f %9.4f %9.4f\n", argv[i], bins, sample, merge,

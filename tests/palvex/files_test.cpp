@@ -417,15 +417,15 @@ TEST(PalvexImageFiles, FormatIsChosenByTheFirstBytes) {
   TestDir dir;
   const Palette pal = rampPalette();
   Image im;
-  im.outWidth = 2;
-  im.outHeight = 2;
-  im.outIndices = {1, 2, 3, 4};
-  im.outPalette = pal;
+  im.output.width = 2;
+  im.output.height = 2;
+  im.output.indices = {1, 2, 3, 4};
+  im.output.palette = pal;
   for (auto format : {OutputFormat::kPcx, OutputFormat::kBmp, OutputFormat::kTga}) {
-    im.outIndices = {1, 2, 3, 4};
+    im.output.indices = {1, 2, 3, 4};
     im.outputName = dir / (std::string("x.") + extensionOf(format));
     StdoutCapture cap;
-    ASSERT_TRUE(ImageFiles::writeIndexed(im, format, false));
+    ASSERT_TRUE(ImageFiles::writeIndexed(im.output, im.outputName, format, false));
     Image back;
     back.inputName = im.outputName;
     back.keepIndexPlane = true;
@@ -453,11 +453,11 @@ TEST(PalvexImageFiles, LoadFailuresPrintTheirMessage) {
 TEST(PalvexImageFiles, AnOutputThatCannotBeCreatedIsReported) {
   TestDir dir;
   Image im;
-  im.outWidth = im.outHeight = 1;
-  im.outIndices = {0};
+  im.output.width = im.output.height = 1;
+  im.output.indices = {0};
   im.outputName = dir / "no/such/dir/x.pcx";
   StdoutCapture cap;
-  EXPECT_FALSE(ImageFiles::writeIndexed(im, OutputFormat::kPcx, true));
+  EXPECT_FALSE(ImageFiles::writeIndexed(im.output, im.outputName, OutputFormat::kPcx, true));
   EXPECT_EQ(cap.text(), "Writing PCX file data header\n Could not open PCX file " + im.outputName +
                             " for writing.\n");
 }
@@ -467,9 +467,9 @@ TEST(PalvexImageFiles, AnOutputThatCannotBeCreatedIsReported) {
 TEST(PalvexImageFiles, AFileWhoseWritingFailsIsRemoved) {
   TestDir dir;
   Image im;
-  im.outWidth = 200;
-  im.outHeight = 200;
-  im.outIndices.assign(200 * 200, 7);
+  im.output.width = 200;
+  im.output.height = 200;
+  im.output.indices.assign(200 * 200, 7);
   im.outputName = dir / "big.pcx";
   bool written = true;
   std::string out;
@@ -479,7 +479,7 @@ TEST(PalvexImageFiles, AFileWhoseWritingFailsIsRemoved) {
       GTEST_SKIP() << "this system has no file size limit of a process to make a write fail "
                       "part way";
     StdoutCapture cap;
-    written = ImageFiles::writeIndexed(im, OutputFormat::kPcx, false);
+    written = ImageFiles::writeIndexed(im.output, im.outputName, OutputFormat::kPcx, false);
     out = cap.text();
   }
   EXPECT_FALSE(written);

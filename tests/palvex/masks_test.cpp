@@ -107,17 +107,17 @@ TEST(PalvexScaler, BoxMeansRoundToNearest) {
   std::vector<uint8_t> px;
   for (int i = 0; i < 21; ++i) px.insert(px.end(), {static_cast<uint8_t>(i), 0, 255});
   Image im = imageOf(7, 3, px);
-  Scaler::scaleToLevel(im, 0, s);
-  ASSERT_EQ(im.levelWidth, 2);
-  ASSERT_EQ(im.levelHeight, 1);
+  LevelImage lv = Scaler::scaleToLevel(im, 0, s);
+  ASSERT_EQ(lv.width, 2);
+  ASSERT_EQ(lv.height, 1);
   // Box 0: columns 0-2 of rows 0-2: 0 1 2 7 8 9 14 15 16, mean 8.
-  EXPECT_EQ(im.level[0], 8);
-  EXPECT_EQ(im.level[4], 11);
-  EXPECT_EQ(im.level[6], 255);
+  EXPECT_EQ(lv.pixels[0], 8);
+  EXPECT_EQ(lv.pixels[4], 11);
+  EXPECT_EQ(lv.pixels[6], 255);
   // Level 1 halves the level size: one pixel, box 7 × 3.
-  Scaler::scaleToLevel(im, 1, s);
-  EXPECT_EQ(im.levelWidth, 1);
-  EXPECT_EQ(im.level[0], 10);
+  lv = Scaler::scaleToLevel(im, 1, s);
+  EXPECT_EQ(lv.width, 1);
+  EXPECT_EQ(lv.pixels[0], 10);
 }
 
 TEST(PalvexScaler, FatMaskThresholdDecidesHalfMaskedBoxes) {
@@ -127,15 +127,15 @@ TEST(PalvexScaler, FatMaskThresholdDecidesHalfMaskedBoxes) {
   Image base = imageOf(2, 2, {10, 20, 30, 0, 0, 0, 0, 0, 0, 50, 60, 70});
   base.maskPlane = {0, 255, 255, 0};
   Image im = base;
-  Scaler::scaleToLevel(im, 0, s);
-  EXPECT_EQ(im.levelMask, (std::vector<uint8_t>{255}));
-  EXPECT_EQ(im.level[0], 0);
+  LevelImage lv = Scaler::scaleToLevel(im, 0, s);
+  EXPECT_EQ(lv.mask, (std::vector<uint8_t>{255}));
+  EXPECT_EQ(lv.pixels[0], 0);
   s.fatMask = 0.5f;
   im = base;
-  Scaler::scaleToLevel(im, 0, s);
-  EXPECT_EQ(im.levelMask, (std::vector<uint8_t>{0}));
-  EXPECT_EQ(im.level[0], 30);  // mean of the two kept pixels only
-  EXPECT_EQ(im.level[2], 50);
+  lv = Scaler::scaleToLevel(im, 0, s);
+  EXPECT_EQ(lv.mask, (std::vector<uint8_t>{0}));
+  EXPECT_EQ(lv.pixels[0], 30);  // mean of the two kept pixels only
+  EXPECT_EQ(lv.pixels[2], 50);
 }
 
 TEST(PalvexScaler, AReferenceSizeDictatesTheDivisors) {
@@ -143,14 +143,14 @@ TEST(PalvexScaler, AReferenceSizeDictatesTheDivisors) {
   Image im = flat(64, 32, 1, 2, 3);
   im.refWidth = 16;
   im.refHeight = 16;
-  Scaler::scaleToLevel(im, 0, s);
-  EXPECT_EQ(im.levelWidth, 16);
-  EXPECT_EQ(im.levelHeight, 16);
+  LevelImage lv = Scaler::scaleToLevel(im, 0, s);
+  EXPECT_EQ(lv.width, 16);
+  EXPECT_EQ(lv.height, 16);
   // A reference larger than the image gives divisors of 1, not 0.
   im.refWidth = 128;
   im.refHeight = 128;
-  Scaler::scaleToLevel(im, 0, s);
-  EXPECT_EQ(im.levelWidth, 64);
+  lv = Scaler::scaleToLevel(im, 0, s);
+  EXPECT_EQ(lv.width, 64);
 }
 
 TEST(PalvexMasking, MaskedPixelsMapToEntryZeroAndOthersNever) {
@@ -165,8 +165,8 @@ TEST(PalvexMasking, MaskedPixelsMapToEntryZeroAndOthersNever) {
   p.set(1, 20, 20, 20);
   p.set(2, 250, 250, 250);
   p.size = 3;
-  quant::Mapper::map(im, p, true, s);
-  EXPECT_EQ(im.outIndices, (std::vector<uint8_t>{0, 1, 2}));
+  im.output = quant::Mapper::map(im, p, true, s);
+  EXPECT_EQ(im.output.indices, (std::vector<uint8_t>{0, 1, 2}));
 }
 
 TEST(PalvexRefSizes, NamesAndSizes) {
@@ -177,13 +177,14 @@ TEST(PalvexRefSizes, NamesAndSizes) {
   TestDir dir;
   dir.mkdir("ref");
   Image small;
-  small.outWidth = 4;
-  small.outHeight = 2;
-  small.outIndices.assign(8, 1);
+  small.output.width = 4;
+  small.output.height = 2;
+  small.output.indices.assign(8, 1);
   small.outputName = dir / "ref/a.pcx";
   {
     StdoutCapture quiet;
-    ASSERT_TRUE(files::ImageFiles::writeIndexed(small, files::OutputFormat::kPcx, false));
+    ASSERT_TRUE(files::ImageFiles::writeIndexed(small.output, small.outputName,
+                                                files::OutputFormat::kPcx, false));
   }
   std::vector<Image> records(2);
   records[0].spareName = "a.bmp";

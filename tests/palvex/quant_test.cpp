@@ -448,27 +448,27 @@ TEST(PalvexMapper, DitherFiftyDiffusesNothingAndHundredMixes) {
   cli::Settings s;
   const Palette bw = paletteOf({{0, 0, 0}, {255, 255, 255}});
   Image plain = flat(16, 16, 100, 100, 100);
-  Mapper::map(plain, bw, false, s);
-  EXPECT_EQ(std::count(plain.outIndices.begin(), plain.outIndices.end(), 1), 0);
+  plain.output = Mapper::map(plain, bw, false, s);
+  EXPECT_EQ(std::count(plain.output.indices.begin(), plain.output.indices.end(), 1), 0);
   s.dither = 50;
   Image fifty = flat(16, 16, 100, 100, 100);
-  Mapper::map(fifty, bw, false, s);
-  EXPECT_EQ(fifty.outIndices, plain.outIndices);
+  fifty.output = Mapper::map(fifty, bw, false, s);
+  EXPECT_EQ(fifty.output.indices, plain.output.indices);
   s.dither = 100;
   Image full = flat(16, 16, 100, 100, 100);
-  Mapper::map(full, bw, false, s);
-  const auto whites = std::count(full.outIndices.begin(), full.outIndices.end(), 1);
+  full.output = Mapper::map(full, bw, false, s);
+  const auto whites = std::count(full.output.indices.begin(), full.output.indices.end(), 1);
   // 100 / 255 of the area, within the edges' losses.
   EXPECT_NEAR(static_cast<double>(whites) / 256, 100.0 / 255, 0.03);
   // Below 50 the error is taken from the original pixel, not from the
   // dithered value, so it does not balance out, but it still mixes.
   s.dither = 49;
   Image from = flat(16, 16, 100, 100, 100);
-  Mapper::map(from, bw, false, s);
-  const auto mixed = std::count(from.outIndices.begin(), from.outIndices.end(), 1);
+  from.output = Mapper::map(from, bw, false, s);
+  const auto mixed = std::count(from.output.indices.begin(), from.output.indices.end(), 1);
   EXPECT_GT(mixed, 64);
   EXPECT_LT(mixed, 192);
-  EXPECT_NE(from.outIndices, full.outIndices);
+  EXPECT_NE(from.output.indices, full.output.indices);
 }
 
 // Strengths above 100 fed back more error than was made, so the values grew
@@ -480,10 +480,10 @@ TEST(PalvexMapper, DitherAbove100ActsAs100) {
   for (int i = 0; i < 64 * 64; ++i) px.insert(px.end(), {static_cast<uint8_t>(i), 90, 200});
   Image a = imageOf(64, 64, px), b = imageOf(64, 64, px);
   s.dither = 100;
-  Mapper::map(a, bw, false, s);
+  a.output = Mapper::map(a, bw, false, s);
   s.dither = 100000;
-  Mapper::map(b, bw, false, s);
-  EXPECT_EQ(a.outIndices, b.outIndices);
+  b.output = Mapper::map(b, bw, false, s);
+  EXPECT_EQ(a.output.indices, b.output.indices);
 }
 
 // A colour target of 0 or less merged until no neighbour was left, and one
@@ -507,12 +507,12 @@ TEST(PalvexMapper, DiffusionArithmeticOnTwoRows) {
   const Palette bw = paletteOf({{0, 0, 0}, {255, 255, 255}});
   s.dither = 100;
   Image a = flat(2, 2, 64, 64, 64);
-  Mapper::map(a, bw, false, s);
-  EXPECT_EQ(a.outIndices, (std::vector<uint8_t>{0, 0, 1, 0}));
+  a.output = Mapper::map(a, bw, false, s);
+  EXPECT_EQ(a.output.indices, (std::vector<uint8_t>{0, 0, 1, 0}));
   s.dither = 49;
   Image b = flat(2, 2, 64, 64, 64);
-  Mapper::map(b, bw, false, s);
-  EXPECT_EQ(b.outIndices, (std::vector<uint8_t>{0, 0, 0, 0}));
+  b.output = Mapper::map(b, bw, false, s);
+  EXPECT_EQ(b.output.indices, (std::vector<uint8_t>{0, 0, 0, 0}));
 }
 
 TEST(PalvexMapper, DitherRunsLeftToRightThenRightToLeft) {
@@ -522,10 +522,10 @@ TEST(PalvexMapper, DitherRunsLeftToRightThenRightToLeft) {
   // Two rows of 128 grey: the first row starts black at the left, the
   // second (run from the right) starts at its right end.
   Image im = flat(8, 2, 128, 128, 128);
-  Mapper::map(im, bw, false, s);
-  EXPECT_EQ(std::vector<uint8_t>(im.outIndices.begin(), im.outIndices.begin() + 8),
+  im.output = Mapper::map(im, bw, false, s);
+  EXPECT_EQ(std::vector<uint8_t>(im.output.indices.begin(), im.output.indices.begin() + 8),
             (std::vector<uint8_t>{1, 0, 1, 0, 1, 0, 1, 0}));
-  EXPECT_NE(im.outIndices[15], im.outIndices[8]);
+  EXPECT_NE(im.output.indices[15], im.output.indices[8]);
 }
 
 }  // namespace

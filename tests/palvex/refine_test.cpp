@@ -53,14 +53,14 @@ void convert(Image& im, const cli::Settings& s, int target, bool reserved) {
   Sampler sampler(s);
   sampler.sample(im, s.depths, s.mipLimit);
   const Palette p = Quantizer::quantize(sampler, target, reserved, s);
-  Mapper::map(im, p, reserved, s);
+  im.output = Mapper::map(im, p, reserved, s);
 }
 
 // Sum of squared RGB differences between the image and its mapped output.
 double squaredError(const Image& im) {
   double sum = 0;
-  for (size_t i = 0; i < im.outIndices.size(); ++i) {
-    const auto& e = im.outPalette.entries[im.outIndices[i]];
+  for (size_t i = 0; i < im.output.indices.size(); ++i) {
+    const auto& e = im.output.palette.entries[im.output.indices[i]];
     for (size_t k = 0; k < 3; ++k) {
       const double d = static_cast<double>(im.pixels[i * 3 + k]) - e[k];
       sum += d * d;
@@ -133,9 +133,9 @@ TEST(PalvexRefine, TheSameInputGivesTheSameOutput) {
   Image a = gradient(64, 48, 9), b = gradient(64, 48, 9);
   convert(a, s, 64, false);
   convert(b, s, 64, false);
-  EXPECT_EQ(a.outIndices, b.outIndices);
-  EXPECT_EQ(a.outPalette.entries, b.outPalette.entries);
-  EXPECT_EQ(a.outPalette.size, b.outPalette.size);
+  EXPECT_EQ(a.output.indices, b.output.indices);
+  EXPECT_EQ(a.output.palette.entries, b.output.palette.entries);
+  EXPECT_EQ(a.output.palette.size, b.output.palette.size);
 }
 
 TEST(PalvexRefine, EntriesTheDesignFixesStayAndReservedEntryZeroTakesNoPixel) {
@@ -165,10 +165,10 @@ TEST(PalvexRefine, EntriesTheDesignFixesStayAndReservedEntryZeroTakesNoPixel) {
     }
     Image im = imageOf(600, 1, px);
     convert(im, s, 255, c.reserved);
-    const auto& e = im.outPalette.entries[0];
+    const auto& e = im.output.palette.entries[0];
     EXPECT_EQ((Rgb{e[0], e[1], e[2]}), c.zero);
     if (c.reserved) {
-      for (uint8_t i : im.outIndices) ASSERT_NE(i, 0);
+      for (uint8_t i : im.output.indices) ASSERT_NE(i, 0);
     }
   }
 }
@@ -218,18 +218,18 @@ TEST(PalvexRefine, MappingUsesPlainRgbWithTheLowerEntryOnTies) {
   cli::Settings designed, refined = refining();
   // (0, 5, 0): plain distances 25 and 81; weighted 32² · 25 and 17² · 81.
   Image a = imageOf(1, 1, {0, 5, 0}), b = imageOf(1, 1, {0, 5, 0});
-  Mapper::map(a, p, false, designed);
-  Mapper::map(b, p, false, refined);
-  EXPECT_EQ(a.outIndices[0], 1);
-  EXPECT_EQ(b.outIndices[0], 0);
+  a.output = Mapper::map(a, p, false, designed);
+  b.output = Mapper::map(b, p, false, refined);
+  EXPECT_EQ(a.output.indices[0], 1);
+  EXPECT_EQ(b.output.indices[0], 0);
   // Equal plain distances: the lower index.
   Palette tie;
   tie.set(0, 10, 0, 0);
   tie.set(1, 0, 10, 0);
   tie.size = 2;
   Image t = imageOf(1, 1, {5, 5, 0});
-  Mapper::map(t, tie, false, refined);
-  EXPECT_EQ(t.outIndices[0], 0);
+  t.output = Mapper::map(t, tie, false, refined);
+  EXPECT_EQ(t.output.indices[0], 0);
 }
 
 }  // namespace

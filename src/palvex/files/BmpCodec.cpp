@@ -35,7 +35,7 @@ void putHeaders(std::vector<uint8_t>& h, int32_t width, int32_t height, uint32_t
 
 }  // namespace
 
-void BmpCodec::decode(std::span<const uint8_t> data, bool allow8bit, Image& image) {
+void BmpCodec::decode(std::span<const uint8_t> data, bool allow8bit, SourcePicture& image) {
   if (data.size() < kBmpFileHeaderSize) throw DecodeError(" Couldn't read from input file. ");
   if (data.size() < kBmpFileHeaderSize + kBmpInfoHeaderSize)
     throw DecodeError(" Couldn't read 2nd header from input file. ");

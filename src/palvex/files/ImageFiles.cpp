@@ -4,6 +4,7 @@
 #include <new>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "base/Failure.h"
 #include "palvex/files/BmpCodec.h"
@@ -97,40 +98,39 @@ bool ImageFiles::load(Image& image, bool allow8bit) {
   return true;
 }
 
-bool ImageFiles::writeIndexed(Image& image, OutputFormat format, bool debug) {
-  const auto n = static_cast<size_t>(image.outWidth) * static_cast<size_t>(image.outHeight);
-  if (image.outIndices.size() != n || n == 0) return false;
+bool ImageFiles::writeIndexed(const IndexedImage& result, const std::string& name,
+                              OutputFormat format, bool debug) {
+  if (!result.complete()) return false;
+  const IndexedImage& r = result;
   switch (format) {
     case OutputFormat::kBmp:
-      return writeFile(image.outputName, "BMP", [&](OutputBuffer& out) {
-        return BmpCodec::encodeIndexed(image.outWidth, image.outHeight, image.outIndices,
-                                       image.outPalette, out);
+      return writeFile(name, "BMP", [&](OutputBuffer& out) {
+        return BmpCodec::encodeIndexed(r.width, r.height, r.indices, r.palette, out);
       });
     case OutputFormat::kPcx:
       if (debug) std::printf("Writing PCX file data header\n");
-      return writeFile(image.outputName, "PCX", [&](OutputBuffer& out) {
-        return PcxCodec::encode(image.outWidth, image.outHeight, image.outIndices, image.outPalette,
-                                out);
+      return writeFile(name, "PCX", [&](OutputBuffer& out) {
+        return PcxCodec::encode(r.width, r.height, r.indices, r.palette, out);
       });
     case OutputFormat::kPng:
-      return writeFile(image.outputName, "PNG", [&](OutputBuffer& out) {
-        return PngCodec::encode(image.outWidth, image.outHeight, image.outIndices, image.outPalette,
-                                out);
+      return writeFile(name, "PNG", [&](OutputBuffer& out) {
+        return PngCodec::encode(r.width, r.height, r.indices, r.palette, out);
       });
     case OutputFormat::kTga:
-      return writeFile(image.outputName, "TGA", [&](OutputBuffer& out) {
-        return TgaCodec::encodeIndexed(image.outWidth, image.outHeight, image.outIndices,
-                                       image.outPalette, out);
+      return writeFile(name, "TGA", [&](OutputBuffer& out) {
+        // The codec turns the rows over in place; the result stays as it is.
+        std::vector<uint8_t> rows = r.indices;
+        return TgaCodec::encodeIndexed(r.width, r.height, rows, r.palette, out);
       });
   }
   return false;
 }
 
-bool ImageFiles::writeTrueColour(const Image& image) {
-  const auto n = static_cast<size_t>(image.width) * static_cast<size_t>(image.height);
-  if (image.pixels.size() != n * 3 || n == 0) return false;
-  return writeFile(image.outputName, "24 Bit", [&](OutputBuffer& out) {
-    return BmpCodec::encodeTrueColour(image.width, image.height, image.pixels, out);
+bool ImageFiles::writeTrueColour(const SourcePicture& picture, const std::string& name) {
+  const auto n = static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height);
+  if (picture.pixels.size() != n * 3 || n == 0) return false;
+  return writeFile(name, "24 Bit", [&](OutputBuffer& out) {
+    return BmpCodec::encodeTrueColour(picture.width, picture.height, picture.pixels, out);
   });
 }
 

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <string>
+
 #include "palvex/Image.h"
+#include "palvex/IndexedImage.h"
+#include "palvex/SourcePicture.h"
 #include "palvex/files/Layout.h"
 
 namespace palvex::files {
@@ -15,12 +19,14 @@ class ImageFiles {
   // earlier pixels are released either way.
   static bool load(Image& image, bool allow8bit);
 
-  // Writes the output indices and palette to `image.outputName`. A file
-  // whose writing fails part way is removed, so that no cut-short file is
-  // left behind. Returns false after printing the failure.
-  static bool writeIndexed(Image& image, OutputFormat format, bool debug);
-  // Writes the source-size pixels as a 24-bit BMP to `image.outputName`.
-  static bool writeTrueColour(const Image& image);
+  // Writes `result` to the file `name`. A file whose writing fails part way
+  // is removed, so that no cut-short file is left behind. Returns false
+  // after printing the failure, and false without a message when `result`
+  // is not complete.
+  static bool writeIndexed(const IndexedImage& result, const std::string& name, OutputFormat format,
+                           bool debug);
+  // Writes the picture's pixels as a 24-bit BMP to the file `name`.
+  static bool writeTrueColour(const SourcePicture& picture, const std::string& name);
 };
 
 // The loaded pixels of an image record for as long as the guard lives: the

@@ -7,7 +7,7 @@
 
 namespace palvex::files {
 
-void PcxCodec::decode(std::span<const uint8_t> data, Image& image) {
+void PcxCodec::decode(std::span<const uint8_t> data, SourcePicture& image) {
   if (data.size() < kPcxHeaderSize) throw DecodeError(" Couldn't read from input file. ");
   if (data[3] != 8 || data[65] != 1)
     throw DecodeError("PCX: Bad header (" + std::to_string(data[3]) + "/" +

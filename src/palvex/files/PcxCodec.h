@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "palvex/Image.h"
+#include "palvex/SourcePicture.h"
 #include "palvex/files/OutputBuffer.h"
 
 namespace palvex::files {
@@ -11,10 +11,10 @@ namespace palvex::files {
 // 8-bit, single-plane, run-length PCX files.
 class PcxCodec {
  public:
-  // Fills the image's size, pixels, source palette (size 256) and, when
+  // Fills the picture's size, pixels, source palette (size 256) and, when
   // asked, its index plane. Throws DecodeError with the message to print;
-  // the image is then left as it was.
-  static void decode(std::span<const uint8_t> data, Image& image);
+  // the picture is then left as it was.
+  static void decode(std::span<const uint8_t> data, SourcePicture& picture);
 
   // Writes `indices` (width × height, top row first) with `palette`.
   // Returns false when the buffer's sink failed.

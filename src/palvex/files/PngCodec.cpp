@@ -96,7 +96,7 @@ bool PngCodec::recognises(std::span<const uint8_t> data) {
   return data.size() >= sizeof kSignature && std::memcmp(data.data(), kSignature, 8) == 0;
 }
 
-void PngCodec::decode(std::span<const uint8_t> data, Image& image, Checksums checksums) {
+void PngCodec::decode(std::span<const uint8_t> data, SourcePicture& image, Checksums checksums) {
   Reader reader{data.data(), data.size(), 0, "damaged"};
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &reader, onError, onWarning);
   if (png == nullptr) throw std::bad_alloc();

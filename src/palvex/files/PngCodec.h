@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "palvex/Image.h"
+#include "palvex/SourcePicture.h"
 #include "palvex/files/OutputBuffer.h"
 
 namespace palvex::files {
@@ -19,12 +19,12 @@ class PngCodec {
   // them, so that its mutations reach the decoder; the program checks.
   enum class Checksums { kCheck, kIgnore };
 
-  // Fills the image as PcxCodec::decode does: RGB pixels (16-bit samples
+  // Fills the picture as PcxCodec::decode does: RGB pixels (16-bit samples
   // v become v ÷ 257 rounded down, alpha dropped, grey spread to three channels); a
   // paletted file also gives its palette (size 256) and, when asked, its
   // index plane. Interlaced files are refused. Throws DecodeError with the
-  // message to print; the image is then left as it was.
-  static void decode(std::span<const uint8_t> data, Image& image,
+  // message to print; the picture is then left as it was.
+  static void decode(std::span<const uint8_t> data, SourcePicture& picture,
                      Checksums checksums = Checksums::kCheck);
 
   // An 8-bit paletted file of `indices` whose palette holds the entries up

@@ -87,7 +87,7 @@ std::vector<uint8_t> toRgb(const std::vector<uint8_t>& raw, size_t count, size_t
 
 }  // namespace
 
-void TgaCodec::decode(std::span<const uint8_t> data, Image& image) {
+void TgaCodec::decode(std::span<const uint8_t> data, SourcePicture& image) {
   if (data.size() < kTgaHeaderSize) throw DecodeError(" Couldn't read from input file. ");
   const uint8_t type = data[2];
   if (type != kTypeMapped && type != kTypeTrue && type != kTypeMappedRle && type != kTypeTrueRle)

@@ -4,7 +4,7 @@
 #include <span>
 #include <vector>
 
-#include "palvex/Image.h"
+#include "palvex/SourcePicture.h"
 #include "palvex/files/OutputBuffer.h"
 
 namespace palvex::files {
@@ -12,10 +12,10 @@ namespace palvex::files {
 // Targa files of types 1, 2, 9 and 10.
 class TgaCodec {
  public:
-  // Fills the image as PcxCodec::decode does (the source palette is not
+  // Fills the picture as PcxCodec::decode does (the source palette is not
   // filled and its size stays as it was). Rows are always taken as stored
   // bottom-up. Throws DecodeError with the message to print.
-  static void decode(std::span<const uint8_t> data, Image& image);
+  static void decode(std::span<const uint8_t> data, SourcePicture& picture);
 
   // An uncompressed colour-mapped file. The rows of `indices` are turned
   // upside down in place before writing, so they are left reversed.

@@ -17,7 +17,7 @@ uint8_t mean(int64_t sum, int64_t count) {
 // Level pixel (x, y): the mean of its box, over the unmasked pixels when
 // there is a mask plane; masked when none is left or the masked share is
 // above `fatMask`.
-void boxPixel(Image& image, int x, int y, int bw, int bh, double fatMask) {
+void boxPixel(const Image& image, LevelImage& level, int x, int y, int bw, int bh, double fatMask) {
   const bool masked = !image.maskPlane.empty();
   const auto w = static_cast<size_t>(image.width);
   int64_t sum[3] = {0, 0, 0};
@@ -39,12 +39,12 @@ void boxPixel(Image& image, int x, int y, int bw, int bh, double fatMask) {
     }
   }
   const size_t li =
-      static_cast<size_t>(y) * static_cast<size_t>(image.levelWidth) + static_cast<size_t>(x);
-  uint8_t* out = image.level.data() + li * 4;
+      static_cast<size_t>(y) * static_cast<size_t>(level.width) + static_cast<size_t>(x);
+  uint8_t* out = level.pixels.data() + li * 4;
   const double share = static_cast<double>(maskSum) / 255.0 / static_cast<double>(int64_t{bw} * bh);
   if (masked && (kept == 0 || share > fatMask)) {
     out[3] = 255;
-    image.levelMask[li] = 255;
+    level.mask[li] = 255;
     return;
   }
   for (int k = 0; k < 3; ++k) out[k] = mean(sum[k], kept);
@@ -58,7 +58,7 @@ int Scaler::divisor(float factor) {
   return q > 65536.0 ? 65536 : static_cast<int>(q);
 }
 
-void Scaler::scaleToLevel(Image& image, int level, const cli::Settings& settings) {
+LevelImage Scaler::scaleToLevel(const Image& image, int level, const cli::Settings& settings) {
   int dx = divisor(settings.scaleX);
   int dy = divisor(settings.scaleY);
   if (image.refWidth > 0 && image.refHeight > 0) {
@@ -80,14 +80,12 @@ void Scaler::scaleToLevel(Image& image, int level, const cli::Settings& settings
   if (settings.debug)
     std::printf(masked ? "Scaling with masking. \n" : "Scaling without masking. \n");
 
-  image.levelWidth = lw;
-  image.levelHeight = lh;
+  LevelImage out;
+  out.width = lw;
+  out.height = lh;
   const size_t n = static_cast<size_t>(lw) * static_cast<size_t>(lh);
-  image.level.assign(n * 4, 0);
-  if (masked)
-    image.levelMask.assign(n, 0);
-  else
-    image.levelMask.clear();
+  out.pixels.assign(n * 4, 0);
+  if (masked) out.mask.assign(n, 0);
   const auto w = static_cast<size_t>(image.width);
   if (!masked && bw == 1 && bh == 1) {
     // Boxes of one pixel: the level is a copy of the top-left part.
@@ -95,19 +93,20 @@ void Scaler::scaleToLevel(Image& image, int level, const cli::Settings& settings
       for (int x = 0; x < lw; ++x) {
         const uint8_t* p =
             image.pixels.data() + (static_cast<size_t>(y) * w + static_cast<size_t>(x)) * 3;
-        uint8_t* out =
-            image.level.data() +
+        uint8_t* q =
+            out.pixels.data() +
             (static_cast<size_t>(y) * static_cast<size_t>(lw) + static_cast<size_t>(x)) * 4;
-        out[0] = p[0];
-        out[1] = p[1];
-        out[2] = p[2];
+        q[0] = p[0];
+        q[1] = p[1];
+        q[2] = p[2];
       }
     if (settings.debug) std::printf("Scaling done. \n");
-    return;
+    return out;
   }
   for (int y = 0; y < lh; ++y)
-    for (int x = 0; x < lw; ++x) boxPixel(image, x, y, bw, bh, settings.fatMask);
+    for (int x = 0; x < lw; ++x) boxPixel(image, out, x, y, bw, bh, settings.fatMask);
   if (settings.debug) std::printf("Scaling done. \n");
+  return out;
 }
 
 }  // namespace palvex::masks

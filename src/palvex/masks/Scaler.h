@@ -1,6 +1,7 @@
 #pragma once
 
 #include "palvex/Image.h"
+#include "palvex/LevelImage.h"
 #include "palvex/cli/Settings.h"
 
 namespace palvex::masks {
@@ -13,10 +14,11 @@ class Scaler {
   // otherwise give a divisor of 0 or less.
   static int divisor(float factor);
 
-  // Fills the image's level image (and, when it has a mask plane, its level
-  // mask) for `level`. Mask detection (MaskDetector::beforeScaling) comes
-  // first when masking is on.
-  static void scaleToLevel(Image& image, int level, const cli::Settings& settings);
+  // The image's source picture scaled to `level`, at the size its reference
+  // file or the scale factors give, with a level mask when the image has a
+  // mask plane. Mask detection (MaskDetector::beforeScaling) comes first
+  // when masking is on; it is the caller's step.
+  static LevelImage scaleToLevel(const Image& image, int level, const cli::Settings& settings);
 };
 
 }  // namespace palvex::masks

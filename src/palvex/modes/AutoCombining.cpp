@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "palvex/files/ImageFiles.h"
-#include "palvex/modes/OutputNames.h"
+#include "palvex/modes/FilePass.h"
 #include "palvex/modes/SpecialModes.h"
 #include "palvex/quant/Mapper.h"
 #include "palvex/quant/Merger.h"
@@ -125,27 +125,29 @@ Palette AutoCombining::clusterPalette(const std::vector<int>& members, cli::Batc
 
 namespace {
 
+// The outputs of the auto modes are named from the output prefix and the
+// input name as given, whether or not the run is a batch.
 void remapCluster(const std::vector<int>& members, cli::Batch& batch, const Palette& palette,
                   bool reserved, const cli::Settings& s) {
-  for (int f : members) {
-    Image& im = batch.records[static_cast<size_t>(f)];
+  FilePass::Steps steps = FilePass::indexed(batch, s);
+  steps.announce = [](const Image& im) {
     std::printf("Remapping file:  %s\n", im.inputName.c_str());
-    const files::LoadedImage loaded(im, s.allow8bit);
-    if (!loaded.loaded()) {
-      std::printf("Failed loading image file:  %s \n", im.inputName.c_str());
-      continue;
-    }
+  };
+  steps.name = [&s](const Image& im) {
     std::string name = s.output.empty() ? im.inputName : s.output + im.inputName;
     if (name.size() > 4) name.replace(name.size() - 3, 3, files::extensionOf(s.format));
-    im.outputName = name;
-    if (OutputNames::mayWrite(im.outputName, s.overwrite)) {
-      std::printf("Remapping to palette...\n");
-      quant::Mapper::map(im, palette, reserved, s);
-      std::printf(" OK.\n");
-      std::printf(" \n");
-      im.written = files::ImageFiles::writeIndexed(im, s.format, s.debug);
-    }
-  }
+    return name;
+  };
+  steps.map = [&](Image& im) {
+    std::printf("Remapping to palette...\n");
+    im.output = quant::Mapper::map(im, palette, reserved, s);
+    std::printf(" OK.\n");
+    std::printf(" \n");
+    return true;
+  };
+  std::vector<Image*> files;
+  for (int f : members) files.push_back(&batch.records[static_cast<size_t>(f)]);
+  FilePass::run(files, steps);
 }
 
 void cluster(quant::Clustering& clusters, const cli::Batch& batch, const cli::Settings& s) {

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "palvex/files/ImageFiles.h"
-#include "palvex/modes/OutputNames.h"
+#include "palvex/modes/FilePass.h"
 #include "palvex/quant/Mapper.h"
 #include "palvex/quant/Quantizer.h"
 #include "palvex/quant/Sampler.h"
@@ -17,18 +16,15 @@ std::optional<Palette> PerImageMode::run(cli::Batch& batch, const cli::Settings&
   std::printf(settings.rgb ? "Quantizing in RGB colorspace. \n"
                            : "Quantizing in YCbCr colorspace. \n");
   quant::Sampler sampler(settings);
-  for (Image& im : batch.records) {
+  FilePass::Steps steps = FilePass::indexed(batch, settings);
+  steps.announce = [](const Image& im) {
     std::printf("Processing file:  %s\n", im.inputName.c_str());
     std::printf(" Target colors: %i \n", im.targetColours);
-    const files::LoadedImage loaded(im, settings.allow8bit);
-    if (!loaded.loaded()) {
-      std::printf("i) Failed loading image file:  %s \n", im.inputName.c_str());
-      return last;
-    }
-    std::printf("Image input size: %d x %d  \n", im.height, im.width);
-    im.outputName =
-        OutputNames::make(im, settings, batch.batchMode, files::extensionOf(settings.format));
-    if (!OutputNames::mayWrite(im.outputName, settings.overwrite)) continue;
+  };
+  steps.loadFailed = "i) Failed loading image file:  ";
+  steps.stopOnFailedLoad = true;
+  steps.check = FilePass::reportInputSize;
+  steps.map = [&](Image& im) {
     std::printf("Dither value: %d\n", settings.dither);
     quant::DepthAdapter depths(settings.depths);
     do {
@@ -47,13 +43,14 @@ std::optional<Palette> PerImageMode::run(cli::Batch& batch, const cli::Settings&
     }
     const Palette palette = quant::Quantizer::quantize(sampler, target, reserved, settings);
     std::printf("Remapping to palette....\n");
-    quant::Mapper::map(im, palette, reserved, settings);
-    if (files::ImageFiles::writeIndexed(im, settings.format, settings.debug)) {
-      std::printf(" File written: %s .\n", im.outputName.c_str());
-      im.written = true;
-      last = palette;
-    }
-  }
+    im.output = quant::Mapper::map(im, palette, reserved, settings);
+    return true;
+  };
+  steps.written = [&](const Image& im) {
+    FilePass::reportWritten(im);
+    last = im.output.palette;
+  };
+  FilePass::run(batch, steps);
   return last;
 }
 

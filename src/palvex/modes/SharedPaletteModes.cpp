@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "palvex/files/ImageFiles.h"
-#include "palvex/modes/OutputNames.h"
+#include "palvex/modes/FilePass.h"
 #include "palvex/quant/Mapper.h"
 #include "palvex/quant/Quantizer.h"
 #include "palvex/quant/Sampler.h"
@@ -12,17 +12,18 @@
 namespace palvex::modes {
 namespace {
 
-// Loads, names, checks and maps one file onto `palette` and writes it.
-// `prefix` is the mode's line before mapping.
-void remap(Image& im, const Palette& palette, bool reserved, const cli::Batch& batch,
-           const cli::Settings& settings, const char* before, const char* after) {
-  im.outputName =
-      OutputNames::make(im, settings, batch.batchMode, files::extensionOf(settings.format));
-  if (!OutputNames::mayWrite(im.outputName, settings.overwrite)) return;
-  std::printf("%s", before);
-  quant::Mapper::map(im, palette, reserved, settings);
-  std::printf("%s", after);
-  im.written = files::ImageFiles::writeIndexed(im, settings.format, settings.debug);
+// The steps that map each file onto `palette` and write it; `before` and
+// `after` are the mode's lines around the mapping.
+FilePass::Steps remapping(const Palette& palette, bool reserved, const cli::Batch& batch,
+                          const cli::Settings& settings, const char* before, const char* after) {
+  FilePass::Steps steps = FilePass::indexed(batch, settings);
+  steps.map = [&palette, reserved, &settings, before, after](Image& im) {
+    std::printf("%s", before);
+    im.output = quant::Mapper::map(im, palette, reserved, settings);
+    std::printf("%s", after);
+    return true;
+  };
+  return steps;
 }
 
 }  // namespace
@@ -38,13 +39,9 @@ std::optional<Palette> SharedPaletteModes::master(cli::Batch& batch,
       std::printf("Failed loading image file:  %s \n", source.inputName.c_str());
       return std::nullopt;
     }
-    if (source.sourcePaletteSize == 256) {
+    if (source.hasPalette()) {
       std::printf("Using palette from reference file.. \n");
-      for (int i = 0; i < 256; ++i) {
-        const uint8_t* e = source.sourcePalette.data() + i * 4;
-        palette.set(i, e[0], e[1], e[2]);
-      }
-      palette.size = 256;
+      palette = source.palette();
     } else {
       quant::Sampler sampler(settings);
       sampler.sample(source, settings.depths, settings.mipLimit);
@@ -52,15 +49,13 @@ std::optional<Palette> SharedPaletteModes::master(cli::Batch& batch,
     }
   }
   std::printf("Remapping all files to master palette..\n");
-  for (Image& im : batch.records) {
+  FilePass::Steps steps =
+      remapping(palette, false, batch, settings, "Remapping to palette..\n", "");
+  steps.announce = [](const Image& im) {
     std::printf("Remapping file:  %s\n", im.inputName.c_str());
-    const files::LoadedImage loaded(im, settings.allow8bit);
-    if (!loaded.loaded()) {
-      std::printf("+ image file:  %s \n", im.inputName.c_str());
-      continue;
-    }
-    remap(im, palette, false, batch, settings, "Remapping to palette..\n", "");
-  }
+  };
+  steps.loadFailed = "+ image file:  ";
+  FilePass::run(batch, steps);
   return palette;
 }
 
@@ -98,16 +93,12 @@ std::optional<Palette> SharedPaletteModes::common(cli::Batch& batch,
     target = std::min(target, 255);
   }
   const Palette palette = quant::Quantizer::quantize(sampler, target, anyMask, settings);
-  for (Image& im : batch.records) {
+  FilePass::Steps steps = remapping(palette, anyMask, batch, settings, "Remapping to palette...\n",
+                                    "Writing remapped image...\n");
+  steps.announce = [](const Image& im) {
     std::printf("Remapping file to common palette:  %s\n", im.inputName.c_str());
-    const files::LoadedImage loaded(im, settings.allow8bit);
-    if (!loaded.loaded()) {
-      std::printf("Failed loading image file:  %s \n", im.inputName.c_str());
-      continue;
-    }
-    remap(im, palette, anyMask, batch, settings, "Remapping to palette...\n",
-          "Writing remapped image...\n");
-  }
+  };
+  FilePass::run(batch, steps);
   return palette;
 }
 

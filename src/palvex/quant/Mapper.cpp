@@ -84,45 +84,46 @@ int nearestWeighted(const Weighted& w, int r, int g, int b) {
   return best;
 }
 
-void mapPlain(Image& image, const Weighted& w) {
-  const size_t n = image.outIndices.size();
+void mapPlain(const LevelImage& level, IndexedImage& out, const Weighted& w) {
+  const size_t n = out.indices.size();
   // Textures repeat colours: a direct-mapped cache of recent answers.
   constexpr size_t kSlots = size_t{1} << 16;
   std::vector<int32_t> keys(kSlots, -1);
   std::vector<uint8_t> answers(kSlots, 0);
   for (size_t i = 0; i < n; ++i) {
-    const uint8_t* p = image.level.data() + i * 4;
+    const uint8_t* p = level.pixels.data() + i * 4;
     const auto key = static_cast<int32_t>((p[0] << 16) | (p[1] << 8) | p[2]);
     const size_t slot = (static_cast<uint32_t>(key) * 2654435761u >> 16) & (kSlots - 1);
     if (keys[slot] != key) {
       keys[slot] = key;
       answers[slot] = static_cast<uint8_t>(nearestWeighted(w, p[0], p[1], p[2]));
     }
-    image.outIndices[i] = answers[slot];
+    out.indices[i] = answers[slot];
   }
 }
 
 // Floyd–Steinberg over alternating row directions. The accumulated errors
 // are integers (weights 7, 1, 5, 3) scaled by `s` when read.
-void mapDithered(Image& image, const Palette& palette, const Weighted& w, int strength) {
+void mapDithered(const LevelImage& level, IndexedImage& out, const Weighted& w, int strength) {
+  const Palette& palette = out.palette;
   const double s = (strength > 49 ? strength - 50 : strength) * 0.02 / 16;
   const bool fromValue = strength > 49;
-  const int width = image.outWidth;
+  const int width = out.width;
   const auto row = static_cast<size_t>(width) + 2;
   std::vector<int64_t> current(row * 3, 0), next(row * 3, 0);
-  for (int y = 0; y < image.outHeight; ++y) {
+  for (int y = 0; y < out.height; ++y) {
     const bool forward = y % 2 == 0;
     const int dir = forward ? 1 : -1;
     for (int step = 0; step < width; ++step) {
       const int x = forward ? step : width - 1 - step;
       const size_t i = static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x);
-      const uint8_t* p = image.level.data() + i * 4;
+      const uint8_t* p = level.pixels.data() + i * 4;
       const size_t at = static_cast<size_t>(x + 1) * 3;
       int v[3];
       for (size_t k = 0; k < 3; ++k)
         v[k] = static_cast<int>(std::lround(p[k] + s * static_cast<double>(current[at + k])));
       const int idx = nearestWeighted(w, v[0], v[1], v[2]);
-      image.outIndices[i] = static_cast<uint8_t>(idx);
+      out.indices[i] = static_cast<uint8_t>(idx);
       const auto& e = palette.entries[static_cast<size_t>(idx)];
       const size_t ahead = static_cast<size_t>(x + 1 + dir) * 3;
       const size_t behind = static_cast<size_t>(x + 1 - dir) * 3;
@@ -145,29 +146,30 @@ int Mapper::nearest(const Palette& palette, int first, int r, int g, int b) {
   return nearestWeighted(weigh(palette, first, kDesigned), r, g, b);
 }
 
-void Mapper::map(Image& image, const Palette& palette, bool reserved,
-                 const cli::Settings& settings) {
+IndexedImage Mapper::map(Image& image, const Palette& palette, bool reserved,
+                         const cli::Settings& settings) {
   masks::MaskDetector::beforeScaling(image, settings);
-  masks::Scaler::scaleToLevel(image, 0, settings);
+  const LevelImage level = masks::Scaler::scaleToLevel(image, 0, settings);
   if (settings.masking && !image.maskPlane.empty()) reserved = true;
-  image.outWidth = image.levelWidth;
-  image.outHeight = image.levelHeight;
-  image.outIndices.assign(
-      static_cast<size_t>(image.outWidth) * static_cast<size_t>(image.outHeight), 0);
-  image.outPalette = palette;
+  IndexedImage out;
+  out.width = level.width;
+  out.height = level.height;
+  out.indices.assign(static_cast<size_t>(out.width) * static_cast<size_t>(out.height), 0);
+  out.palette = palette;
   const auto w = std::make_unique<Weighted>(
       weigh(palette, reserved ? 1 : 0, settings.refine ? kPlain : kDesigned));
   // Strengths above 100 would feed back more error than was made.
   const int strength = std::clamp(settings.dither, 0, 100);
   if (strength > 0)
-    mapDithered(image, palette, *w, strength);
+    mapDithered(level, out, *w, strength);
   else
-    mapPlain(image, *w);
-  if (settings.masking && !image.levelMask.empty() && image.maskFound) {
+    mapPlain(level, out, *w);
+  if (settings.masking && !level.mask.empty() && image.maskFound) {
     if (settings.debug) std::printf("Masking Out Colors...");
-    for (size_t i = 0; i < image.outIndices.size(); ++i)
-      if (image.levelMask[i] == 255) image.outIndices[i] = 0;
+    for (size_t i = 0; i < out.indices.size(); ++i)
+      if (level.mask[i] == 255) out.indices[i] = 0;
   }
+  return out;
 }
 
 }  // namespace palvex::quant

@@ -61,16 +61,16 @@ void Sampler::sample(Image& image, const std::array<int, 3>& depths, int mipLimi
           : 1.0f;
   for (int i = 0; i <= levels; ++i) {
     masks::MaskDetector::beforeScaling(image, settings_);
-    masks::Scaler::scaleToLevel(image, i, settings_);
-    const int64_t n = int64_t{image.levelWidth} * image.levelHeight;
-    sampleLevel(image, i, std::ldexp(1.0f, i) * base, n <= 512 && levels >= 3, depths);
+    const LevelImage scaled = masks::Scaler::scaleToLevel(image, i, settings_);
+    const int64_t n = int64_t{scaled.width} * scaled.height;
+    sampleLevel(scaled, image, i, std::ldexp(1.0f, i) * base, n <= 512 && levels >= 3, depths);
   }
 }
 
-void Sampler::sampleLevel(Image& image, int level, float weight, bool ownBins,
-                          const std::array<int, 3>& depths) {
-  const size_t n = static_cast<size_t>(image.levelWidth) * static_cast<size_t>(image.levelHeight);
-  const auto w = static_cast<size_t>(image.levelWidth);
+void Sampler::sampleLevel(const LevelImage& scaled, SourcePicture& source, int level, float weight,
+                          bool ownBins, const std::array<int, 3>& depths) {
+  const size_t n = static_cast<size_t>(scaled.width) * static_cast<size_t>(scaled.height);
+  const auto w = static_cast<size_t>(scaled.width);
   const bool emphasis = settings_.smooth > 0;
   std::vector<bool> rough;
   if (emphasis) rough.assign(n, false);
@@ -81,10 +81,10 @@ void Sampler::sampleLevel(Image& image, int level, float weight, bool ownBins,
       if (settings_.debug) std::printf("Error - max bins size reached.");
       break;
     }
-    const uint8_t* p = image.level.data() + i * 4;
+    const uint8_t* p = scaled.pixels.data() + i * 4;
     float wgt = weight;
     if (emphasis) {
-      if (isSmooth(image.level, n, w, i, settings_.smooth)) {
+      if (isSmooth(scaled.pixels, n, w, i, settings_.smooth)) {
         wgt *= 10.0f;
         ++smooth;
       } else {
@@ -113,10 +113,10 @@ void Sampler::sampleLevel(Image& image, int level, float weight, bool ownBins,
   if (emphasis && settings_.debug) {
     std::printf("Total emphasized:  %i  percent. \n", static_cast<int>(smooth * 100 / n));
     // Show the rough pixels in the output when the level is the source.
-    if (level == 0 && image.levelWidth == image.width && image.levelHeight == image.height)
+    if (level == 0 && scaled.width == source.width && scaled.height == source.height)
       for (size_t i = 0; i < n; ++i)
         if (rough[i])
-          std::fill_n(image.pixels.begin() + static_cast<std::ptrdiff_t>(i * 3), 3, 155);
+          std::fill_n(source.pixels.begin() + static_cast<std::ptrdiff_t>(i * 3), 3, 155);
   }
 }
 

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "palvex/Image.h"
+#include "palvex/LevelImage.h"
+#include "palvex/SourcePicture.h"
 #include "palvex/cli/Settings.h"
 #include "palvex/quant/Bin.h"
 
@@ -36,8 +38,10 @@ class Sampler {
   int mipLevels(const Image& image, int mipLimit) const;
 
  private:
-  void sampleLevel(Image& image, int level, float weight, bool ownBins,
-                   const std::array<int, 3>& depths);
+  // Samples one scaled level of `source`; in debug mode with emphasis the
+  // rough pixels of a level 0 of the source's size are painted into it.
+  void sampleLevel(const LevelImage& scaled, SourcePicture& source, int level, float weight,
+                   bool ownBins, const std::array<int, 3>& depths);
   // Returns the number of the bin the colour went to.
   size_t add(const double c[3], float weight, const std::array<int, 3>& depths, bool ownBin);
 

@@ -45,13 +45,13 @@ int64_t slope(const Runs& runs, int code, int64_t i, int64_t scale) {
 
 }  // namespace
 
-std::vector<uint8_t> SpecialMaps::bump(const Image& image, float bias) {
-  const auto w = static_cast<size_t>(image.width);
-  const auto h = static_cast<size_t>(image.height);
+std::vector<uint8_t> SpecialMaps::bump(const SourcePicture& picture, float bias) {
+  const auto w = static_cast<size_t>(picture.width);
+  const auto h = static_cast<size_t>(picture.height);
   std::vector<uint8_t> out(w * h);
   const double x = bias;
   for (size_t y = 0; y < h; ++y) {
-    const uint8_t* row = image.pixels.data() + y * w * 3;
+    const uint8_t* row = picture.pixels.data() + y * w * 3;
     for (size_t c = 0; c < w; ++c) {
       const size_t n = (c + 1) & (w - 1);
       double v = std::trunc(x * (bumpLuminance(row + c * 3) - bumpLuminance(row + n * 3)) * 0.5);
@@ -134,10 +134,10 @@ Palette SpecialMaps::greyRamp() {
   return p;
 }
 
-void SpecialMaps::threshold(Image& image, float level) {
+void SpecialMaps::threshold(SourcePicture& picture, float level) {
   const double limit = static_cast<double>(level) * 255;
-  for (size_t i = 0; i + 2 < image.pixels.size(); i += 3) {
-    uint8_t* p = image.pixels.data() + i;
+  for (size_t i = 0; i + 2 < picture.pixels.size(); i += 3) {
+    uint8_t* p = picture.pixels.data() + i;
     if (0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2] < limit) p[0] = p[1] = p[2] = 0;
   }
 }

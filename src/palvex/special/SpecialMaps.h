@@ -6,6 +6,7 @@
 
 #include "palvex/Image.h"
 #include "palvex/Palette.h"
+#include "palvex/SourcePicture.h"
 
 namespace palvex::special {
 
@@ -17,7 +18,7 @@ class SpecialMaps {
   // truncated toward zero and clamped to −128..127, with
   // L = 0.3 R + 0.5 G + 0.2 B and the right neighbour at column
   // (x + 1) AND (width − 1).
-  static std::vector<uint8_t> bump(const Image& image, float bias);
+  static std::vector<uint8_t> bump(const SourcePicture& picture, float bias);
   // Entries 0..127 are (2i, i, 2i), entries 255 − i are (i, 2i, 2i).
   static Palette bumpPalette();
 
@@ -30,7 +31,7 @@ class SpecialMaps {
   static Palette greyRamp();
 
   // Paints black every pixel whose luminance is below level × 255.
-  static void threshold(Image& image, float level);
+  static void threshold(SourcePicture& picture, float level);
   // Paints every pixel with a non-zero mask byte in the mask colour.
   static void paintMask(Image& image);
 
