@@ -233,23 +233,7 @@ std::string canonicalPath(const std::string& path) {
   if (abs.empty() || abs[0] != '/') {
     if (::getcwd(buf, sizeof buf) != nullptr) abs = std::string(buf) + "/" + path;
   }
-  // Resolve "." and ".." textually.
-  std::vector<std::string> parts;
-  size_t i = 0;
-  while (i <= abs.size()) {
-    size_t j = abs.find('/', i);
-    if (j == std::string::npos) j = abs.size();
-    std::string part = abs.substr(i, j - i);
-    if (part == "..") {
-      if (!parts.empty()) parts.pop_back();
-    } else if (!part.empty() && part != ".") {
-      parts.push_back(part);
-    }
-    i = j + 1;
-  }
-  std::string out;
-  for (const auto& p : parts) out += "/" + p;
-  return out.empty() ? "/" : out;
+  return detail::resolveDots(abs);
 }
 
 std::string baseName(const std::string& path) {

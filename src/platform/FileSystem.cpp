@@ -1,5 +1,8 @@
 #include "platform/FileSystem.h"
 
+#include <utility>
+#include <vector>
+
 #include "base/Failure.h"
 #include "platform/FileSystemSide.h"
 
@@ -17,6 +20,25 @@ void copyFile(const std::string& from, const std::string& to) {
     detail::discardFile(part);
     throw base::IOError("cannot create " + to);
   }
+}
+
+std::string detail::resolveDots(const std::string& path) {
+  std::vector<std::string> parts;
+  size_t i = 0;
+  while (i <= path.size()) {
+    size_t j = path.find('/', i);
+    if (j == std::string::npos) j = path.size();
+    std::string part = path.substr(i, j - i);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(std::move(part));
+    }
+    i = j + 1;
+  }
+  std::string out;
+  for (const auto& p : parts) out += "/" + p;
+  return out.empty() ? "/" : out;
 }
 
 }  // namespace platform

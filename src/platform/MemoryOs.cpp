@@ -6,6 +6,7 @@
 
 #include "base/Failure.h"
 #include "platform/FileSystem.h"
+#include "platform/FileSystemSide.h"
 
 namespace platform {
 namespace {
@@ -183,24 +184,8 @@ void MemoryOs::copyFile(const std::string& from, const std::string& to) {
   files_[k] = Node{std::make_shared<std::string>(data), now_};
 }
 
-std::string MemoryOs::canonicalPath(const std::string& given) {
-  const std::string path = key(given);
-  std::vector<std::string> parts;
-  size_t i = 0;
-  while (i <= path.size()) {
-    size_t j = path.find('/', i);
-    if (j == std::string::npos) j = path.size();
-    const std::string part = path.substr(i, j - i);
-    if (part == "..") {
-      if (!parts.empty()) parts.pop_back();
-    } else if (!part.empty() && part != ".") {
-      parts.push_back(part);
-    }
-    i = j + 1;
-  }
-  std::string out;
-  for (const std::string& p : parts) out += "/" + p;
-  return out.empty() ? "/" : out;
+std::string MemoryOs::canonicalPath(const std::string& path) {
+  return detail::resolveDots(key(path));
 }
 
 File MemoryOs::open(const std::string& path, File::Mode mode) {

@@ -22,6 +22,18 @@ FilePass::Steps FilePass::indexed(const cli::Batch& batch, const cli::Settings& 
   return steps;
 }
 
+FilePass::Steps FilePass::eachImage(const cli::Batch& batch, const cli::Settings& settings) {
+  Steps steps = indexed(batch, settings);
+  steps.announce = [](const Image& im) {
+    std::printf("Processing file:  %s\n", im.inputName.c_str());
+    std::printf(" Target colors: %i \n", im.targetColours);
+  };
+  steps.loadFailed = "i) Failed loading image file:  ";
+  steps.stopOnFailedLoad = true;
+  steps.check = reportInputSize;
+  return steps;
+}
+
 bool FilePass::run(std::span<Image* const> files, const Steps& steps) {
   for (Image* file : files) {
     Image& im = *file;

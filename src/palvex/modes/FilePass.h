@@ -50,6 +50,10 @@ class FilePass {
   // Steps that write each record's indexed result (`output`) in the chosen
   // format under the usual output name; the mode adds the rest.
   static Steps indexed(const cli::Batch& batch, const cli::Settings& settings);
+  // indexed(), for modes that quantize each file on its own: each file is
+  // announced with its target colours and its loaded size, and a failed
+  // load ends the pass.
+  static Steps eachImage(const cli::Batch& batch, const cli::Settings& settings);
 
   // Takes each of `files` through the steps, in order, and sets `written`
   // of those written. Each file's pixels are released when it is done.

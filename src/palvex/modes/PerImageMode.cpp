@@ -16,14 +16,7 @@ std::optional<Palette> PerImageMode::run(cli::Batch& batch, const cli::Settings&
   std::printf(settings.rgb ? "Quantizing in RGB colorspace. \n"
                            : "Quantizing in YCbCr colorspace. \n");
   quant::Sampler sampler(settings);
-  FilePass::Steps steps = FilePass::indexed(batch, settings);
-  steps.announce = [](const Image& im) {
-    std::printf("Processing file:  %s\n", im.inputName.c_str());
-    std::printf(" Target colors: %i \n", im.targetColours);
-  };
-  steps.loadFailed = "i) Failed loading image file:  ";
-  steps.stopOnFailedLoad = true;
-  steps.check = FilePass::reportInputSize;
+  FilePass::Steps steps = FilePass::eachImage(batch, settings);
   steps.map = [&](Image& im) {
     std::printf("Dither value: %d\n", settings.dither);
     quant::DepthAdapter depths(settings.depths);

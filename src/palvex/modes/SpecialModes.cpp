@@ -53,16 +53,9 @@ void trueColourPictures(cli::Batch& batch, const cli::Settings& settings,
 // nothing to write).
 void eightBitMaps(cli::Batch& batch, const cli::Settings& settings, bool keepIndices,
                   const std::function<bool(Image&)>& make) {
-  FilePass::Steps steps = FilePass::indexed(batch, settings);
+  FilePass::Steps steps = FilePass::eachImage(batch, settings);
   steps.allow8bit = true;
   steps.keepIndexPlane = keepIndices;
-  steps.announce = [](const Image& im) {
-    std::printf("Processing file:  %s\n", im.inputName.c_str());
-    std::printf(" Target colors: %i \n", im.targetColours);
-  };
-  steps.loadFailed = "i) Failed loading image file:  ";
-  steps.stopOnFailedLoad = true;
-  steps.check = FilePass::reportInputSize;
   steps.map = [&](Image& im) {
     if (!make(im)) return false;
     im.output.width = im.width;
