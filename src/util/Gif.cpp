@@ -8,6 +8,7 @@
 
 #include "base/Failure.h"
 #include "util/Console.h"
+#include "util/Trace.h"
 
 namespace util {
 namespace {
@@ -277,7 +278,7 @@ bool Gif::encode(std::vector<uint8_t>& out) {
     return true;
   } catch (const std::exception& e) {
     out.resize(start);
-    printLine("Error in Gif.encode: " + base::failureText(e));
+    printLine(failureLine("Gif", "encode", e));
     return false;
   }
 }
@@ -341,7 +342,7 @@ bool Gif::encodePixels(std::vector<uint8_t>& out) {
     return true;
   } catch (const std::exception& e) {
     out.resize(start);
-    printLine("Error in Gif.encodePixels: " + base::failureText(e));
+    printLine(failureLine("Gif", "encodePixels", e));
     return false;
   }
 }
@@ -420,7 +421,7 @@ bool Gif::decode(std::span<const uint8_t> in) {
       std::copy_n(pix.begin() + static_cast<std::ptrdiff_t>(y * cols), cols, pixels[y].begin());
     return true;
   } catch (const std::exception& e) {
-    printLine("Error in Gif.decode : " + base::failureText(e));
+    printLine(failureLine("Gif", "decode", e, " : "));
     return false;
   }
 }
@@ -453,7 +454,7 @@ bool Gif::decodePixels(std::span<const uint8_t> buf, size_t loc) {
     }
     return true;
   } catch (const std::exception& e) {
-    printLine("Error in Gif.decode: " + base::failureText(e));
+    printLine(failureLine("Gif", "decode", e));
     return false;
   }
 }

@@ -12,6 +12,7 @@
 #include "platform/Os.h"
 #include "util/Console.h"
 #include "util/NumberFormat.h"
+#include "util/Trace.h"
 
 namespace util {
 namespace {
@@ -127,7 +128,7 @@ bool LineGraph::loadBackgroundImage(const std::string& fileName) {
     }
     return loadBackgroundImage(g.pixels, g.colormap);
   } catch (const std::exception& e) {
-    printLine("Error in LineGraph.loadBackgroundImage : " + base::failureText(e));
+    printLine(failureLine("LineGraph", "loadBackgroundImage", e, " : "));
     return false;
   }
 }
@@ -151,7 +152,7 @@ bool LineGraph::writeToGif(std::vector<uint8_t>& out) {
   try {
     return gif_.encode(out);
   } catch (const std::exception& e) {
-    printLine("Error in LineGraph.writeToGif : " + base::failureText(e));
+    printLine(failureLine("LineGraph", "writeToGif", e, " : "));
     return false;
   }
 }
@@ -210,7 +211,7 @@ bool LineGraph::scaleGraph() {
     vscale_ = vs;
     return true;
   } catch (const std::exception& e) {
-    printLine("Error in LineGraph.scaleGraph : " + base::failureText(e));
+    printLine(failureLine("LineGraph", "scaleGraph", e, " : "));
     return false;
   }
 }
@@ -401,7 +402,7 @@ void LineGraph::drawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t
     }
     --dashDot_;
   } catch (const std::exception& e) {
-    printLine("Error in LineGraph.drawLine : " + base::failureText(e));
+    printLine(failureLine("LineGraph", "drawLine", e, " : "));
   }
 }
 
@@ -423,7 +424,7 @@ void LineGraph::drawLines() {
     }
   } catch (const std::exception& e) {
     dashDot_ = 0;
-    printLine("Error in LineGraph.drawLines : " + base::failureText(e));
+    printLine(failureLine("LineGraph", "drawLines", e, " : "));
   }
 }
 
@@ -436,7 +437,7 @@ bool LineGraph::drawGraph() {
     drawLines();
     return true;
   } catch (const std::exception& e) {
-    printLine("Error in LineGraph.drawGraph : " + base::failureText(e));
+    printLine(failureLine("LineGraph", "drawGraph", e, " : "));
     return false;
   }
 }

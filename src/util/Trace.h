@@ -24,13 +24,18 @@ inline std::string operationName(std::string_view owner, std::string_view operat
   return name;
 }
 
-// "Error in <owner>.<operation>: " and the failure's text, at severity 0 (a
-// few operations of the match replay write a blank instead of ": ").
+// "Error in <owner>.<operation>: " and the failure's text (a few operations
+// write " : ", or a blank, instead of ": ").
+inline std::string failureLine(std::string_view owner, std::string_view operation,
+                               const std::exception& e, std::string_view separator = ": ") {
+  return "Error in " + operationName(owner, operation) + std::string(separator) +
+         base::failureText(e);
+}
+
+// The failure line above, traced at severity 0.
 inline void traceFailure(std::string_view owner, std::string_view operation,
                          const std::exception& e, std::string_view separator = ": ") {
-  Debug::print(
-      "Error in " + operationName(owner, operation) + std::string(separator) + base::failureText(e),
-      0);
+  Debug::print(failureLine(owner, operation, e, separator), 0);
 }
 
 // "Error in <where>: " and the failure's text, at severity 0, for the
