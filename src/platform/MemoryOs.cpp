@@ -105,6 +105,13 @@ int64_t MemoryOs::lastModifiedMillis(const std::string& path) {
   return f == files_.end() ? 0 : f->second.modified;
 }
 
+bool MemoryOs::setLastModifiedMillis(const std::string& path, int64_t millis) {
+  const auto f = files_.find(key(path));
+  if (f == files_.end()) return false;
+  f->second.modified = millis;
+  return true;
+}
+
 bool MemoryOs::move(const std::string& from, const std::string& to, bool replace) {
   const std::string f = key(from);
   const std::string t = key(to);

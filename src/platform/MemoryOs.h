@@ -49,6 +49,10 @@ class MemoryOs : public Os {
   std::string canonicalPath(const std::string& path) override;
   File open(const std::string& path, File::Mode mode) override;
 
+  // Sets a file's last modification, as a file written at `millis` has it;
+  // false when there is no such file.
+  bool setLastModifiedMillis(const std::string& path, int64_t millis);
+
  private:
   struct Node {
     std::shared_ptr<std::string> data;

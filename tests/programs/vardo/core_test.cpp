@@ -12,6 +12,8 @@
 #include "platform/FaultyFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/HostInfo.h"
+#include "platform/MemoryHome.h"
+#include "platform/Os.h"
 #include "platform/Process.h"
 #include "platform/System.h"
 #include "platform/TickingClock.h"
@@ -589,7 +591,8 @@ using testing_support::StdoutCapture;
 using testing_support::TestDir;
 using util::Debug;
 
-// Staging of the offered logs into the database directory.
+// Staging of the offered logs into the database directory, on the system
+// held in memory.
 class StagingTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -612,11 +615,10 @@ class StagingTest : public ::testing::Test {
     return out.text();
   }
   std::vector<std::string> entries(const std::string& dir) {
-    return platform::listDirectory(home / dir);
+    return platform::os().listDirectory(home / dir);
   }
-  TestDir home;
-  testing_support::FakeClock clock{1800000000000};
-  platform::ScopedClock useClock{clock};
+  testing_support::MemoryHome home{1800000000000};
+  platform::Clock& clock = home.system();
 };
 
 TEST_F(StagingTest, SaveModeCopiesAndLeavesTheSource) {
@@ -649,8 +651,8 @@ TEST_F(StagingTest, LogsStillBeingWrittenWaitTwoHours) {
   int64_t now = clock.currentTimeMillis();
   home.write("logs/young.tmp", "x");
   home.write("logs/old.tmp", "y");
-  ASSERT_TRUE(platform::setLastModifiedMillis(home / "logs/young.tmp", now - 7199999));
-  ASSERT_TRUE(platform::setLastModifiedMillis(home / "logs/old.tmp", now - 7200000));
+  ASSERT_TRUE(home.touch("logs/young.tmp", now - 7199999));
+  ASSERT_TRUE(home.touch("logs/old.tmp", now - 7200000));
   stage();
   EXPECT_EQ(entries("logs"), (std::vector<std::string>{"old.log", "young.tmp"}));
   EXPECT_EQ(entries("data"), std::vector<std::string>{"old.log"});
@@ -658,10 +660,10 @@ TEST_F(StagingTest, LogsStillBeingWrittenWaitTwoHours) {
   // Without LogTmpFiles the old one only gets its new name.
   config::logTmp = false;
   home.write("logs/later.tmp", "z");
-  ASSERT_TRUE(platform::setLastModifiedMillis(home / "logs/later.tmp", now - 8000000));
+  ASSERT_TRUE(home.touch("logs/later.tmp", now - 8000000));
   stage();
-  EXPECT_TRUE(platform::exists(home / "logs/later.log"));
-  EXPECT_FALSE(platform::exists(home / "data/later.log"));
+  EXPECT_TRUE(platform::os().exists(home / "logs/later.log"));
+  EXPECT_FALSE(platform::os().exists(home / "data/later.log"));
 }
 
 TEST_F(StagingTest, OversizedLogsAreSetAside) {
@@ -697,7 +699,7 @@ TEST_F(StagingTest, LockAgesAndBadLockNames) {
   StdoutCapture out;
   EXPECT_THROW(c.moveLogFiles({}), programs::vardo::RunExit);
   out.text();
-  ASSERT_TRUE(platform::removePath(home / ("data/" + std::to_string(now - 299999) + ".lock")));
+  ASSERT_TRUE(platform::os().removePath(home / ("data/" + std::to_string(now - 299999) + ".lock")));
   home.write("data/soon.lock", "");
   std::string text = stage();
   EXPECT_NE(text.find("Error in core.moveLogFiles: NumberFormatError: For input string: \"soon\""),
@@ -751,7 +753,7 @@ TEST_F(StagingTest, ALockOfARunThatIsGoneOnThisHostIsStaleAtOnce) {
     core c;
     StdoutCapture out;
     EXPECT_THROW(c.moveLogFiles({}), programs::vardo::RunExit) << owner;
-    ASSERT_TRUE(platform::removePath(home / ("data/" + young)));
+    ASSERT_TRUE(platform::os().removePath(home / ("data/" + young)));
   }
 }
 
@@ -794,13 +796,12 @@ TEST_F(StagingTest, TwoOfferedLogsOfOneNameNeverReplaceEachOther) {
   config::logHandling = "move";
   home.write("logs/b.log", "log");
   home.write("logs/b.tmp", "finished");
-  ASSERT_TRUE(
-      platform::setLastModifiedMillis(home / "logs/b.tmp", clock.currentTimeMillis() - 7200000));
+  ASSERT_TRUE(home.touch("logs/b.tmp", clock.currentTimeMillis() - 7200000));
   stage();
   EXPECT_EQ(home.read("data/b.log"), "log");
   EXPECT_EQ(home.read("processedLogs/b.log"), "log");
   EXPECT_EQ(home.read("logs/b.tmp"), "finished");  // staged by a later run
-  ASSERT_TRUE(platform::removePath(home / "data/b.log"));
+  ASSERT_TRUE(platform::os().removePath(home / "data/b.log"));
   stage();
   EXPECT_EQ(home.read("data/b.log"), "finished");
 }
