@@ -192,7 +192,11 @@ void MemoryOs::copyFile(const std::string& from, const std::string& to) {
 }
 
 std::string MemoryOs::canonicalPath(const std::string& path) {
-  return detail::resolveDots(key(path));
+  // In the system's separators, as the real system gives it.
+  std::string resolved = detail::resolveDots(key(path));
+  for (char& c : resolved)
+    if (c == '/') c = kSeparator;
+  return resolved;
 }
 
 File MemoryOs::open(const std::string& path, File::Mode mode) {

@@ -189,7 +189,7 @@ TEST(MemoryOs, PathsAreReadAsTheSystemWritesThem) {
   EXPECT_TRUE(m.isFile(s + "d" + s + "f"));
   EXPECT_TRUE(m.isDirectory(s + "d" + s));
   EXPECT_TRUE(m.isDirectory(s));
-  EXPECT_EQ(m.canonicalPath(s + "d" + s + "." + s + "x" + s + ".." + s + "f"), "/d/f");
+  EXPECT_EQ(m.canonicalPath(s + "d" + s + "." + s + "x" + s + ".." + s + "f"), s + "d" + s + "f");
   // A directory never moves into itself.
   EXPECT_FALSE(m.renameNoReplace(s + "d", s + "d" + s + "e"));
   EXPECT_TRUE(m.isFile(s + "d" + s + "f"));
