@@ -13,6 +13,7 @@
 #include "programs/vardo/RunLock.h"
 #include "programs/vardo/SiteFiles.h"
 #include "programs/vardo/config.h"
+#include "programs/vardo/coreDetail.h"
 #include "util/Debug.h"
 #include "util/Text.h"
 #include "util/Timer.h"
@@ -24,6 +25,10 @@ namespace programs::vardo {
 // std::exception only; VardoBF::main is the one place that catches it.
 static_assert(!std::is_base_of_v<std::exception, RunExit>);
 
+using detail::kDone;
+using detail::now;
+using detail::removeTraced;
+
 namespace {
 
 using base::failureText;
@@ -33,27 +38,7 @@ using util::endsWith;
 constexpr char kSep = platform::kSeparator;
 const char* const kGameDir = "Individual_Game_Stats";
 
-int64_t now() { return platform::clock().currentTimeMillis(); }
-
-// Moves a file, replacing an existing target; copies and deletes when a plain
-// rename is impossible (for example across file systems). The copy goes
-// through a temporary name, so that `to` never holds part of the file.
-void moveFile(const std::string& from, const std::string& to) {
-  if (platform::os().replaceFile(from, to)) return;
-  platform::os().copyFile(from, to);
-  if (!platform::os().removePath(from)) throw base::IOError("cannot delete " + from);
-}
-
-// The suffix of a processed log.
-constexpr std::string_view kDone = ".del";
 const char* const kMainPage = "Vardo_Main.html";
-
-// Removes a file whose removal may fail without harm to this run, and traces
-// the failure as the other failures of `where` are traced.
-void removeTraced(const std::string& path, const char* where) {
-  if (!platform::os().removePath(path))
-    Debug::print(std::string("Error in core.") + where + ": IOError: cannot delete " + path, 0);
-}
 
 // A server name from a log used as one directory level: it must not climb out
 // of its base directory or name a deeper one (on Windows "\\" separates
@@ -327,19 +312,6 @@ int32_t core::runLoop(Totals& totalStats, games::GameCreator& gc, util::Timer& t
   }
 }
 
-void core::markProcessed(const std::string& log, bool replaceable) {
-  try {
-    std::string done = log + std::string(kDone);
-    bool renamed = replaceable ? platform::os().replaceFile(log, done)
-                               : platform::os().renameNoReplace(log, done);
-    if (!renamed) throw base::IOError("cannot rename " + log + " to " + done);
-  } catch (const std::exception& e) {
-    // The log stays a ".log" and is read again by the next run, which finds
-    // its matches known already.
-    util::traceFailure("core", "markProcessed", e);
-  }
-}
-
 void core::settleEarlierSave(Totals& totalStats) {
   try {
     totalStats.settleSave();
@@ -374,119 +346,6 @@ void core::printProps() {
     config::home = working;
   } else {
     config::home = installHome;
-  }
-}
-
-void core::moveLogFiles(const std::vector<std::string>& files) {
-  Debug::print("I core.moveLogFiles", 1);
-  try {
-    std::set<std::string> staged;  // names staged in this pass
-    for (const std::string& path : files) {
-      Debug::print("File from Vector: " + path, 1);
-      if (!platform::os().exists(path)) continue;
-      Debug::print("File exists", 1);
-      std::string canon = platform::os().canonicalPath(path);
-      bool isDir = platform::os().isDirectory(canon);
-      std::vector<std::string> entries;
-      if (isDir) {
-        for (const std::string& e : platform::os().listDirectory(canon))
-          entries.push_back(canon + kSep + e);
-        if (entries.empty()) continue;
-      } else {
-        entries.push_back(canon);
-      }
-      for (size_t i = 0; i < entries.size(); ++i) {
-        Debug::print("list[" + std::to_string(i) + "] = " + entries[i], 1);
-        if (isDir) Debug::print("dir = " + canon, 1);
-        stageLogFile(entries[i], staged);
-      }
-    }
-    checkRunLocks();
-    Debug::print("O core.moveLogFiles", 1);
-  } catch (const std::exception& e) {
-    util::traceFailure("core", "moveLogFiles", e);
-    stagingFailure_ = failureText(e);
-  }
-}
-
-void core::stageLogFile(std::string file, std::set<std::string>& staged) {
-  const std::string dbDir = config::vdDBDir();
-  const std::string mode = config::vdLogHandling();
-  if (endsWith(file, ".tmp")) {
-    if (now() - platform::os().lastModifiedMillis(file) < kTmpAgeMillis) return;
-    std::string renamed = file.substr(0, file.size() - 4) + ".log";
-    // A log of that name was staged in this pass: the finished one waits
-    // for the next run rather than replace it.
-    if (config::logTmpFiles() && staged.count(platform::baseName(renamed)) != 0) return;
-    if (!platform::os().renameNoReplace(file, renamed))
-      throw base::IOError("cannot rename " + file + " to " + renamed);
-    if (!config::logTmpFiles()) return;
-    file = renamed;
-  }
-  if (!platform::os().isFile(file)) throw base::IOError(file + " (not a regular file)");
-  int64_t size = platform::os().fileSize(file);
-  std::string name = platform::baseName(file);
-  std::string parent = file.substr(0, file.size() - name.size());
-  if (size > kMaxLogSize) {
-    Debug::print("Logfile too large(" + std::to_string(size) + "):" + file, 0);
-    size_t dotLog = name.find(".log");
-    std::string big = (dotLog == std::string::npos ? name : name.substr(0, dotLog)) + ".big";
-    if (!platform::os().renameNoReplace(file, parent + big))
-      Debug::print(
-          "Error in core.stageLogFile: IOError: cannot rename " + file + " to " + parent + big, 0);
-    return;
-  }
-  // Two offered logs of one name (from two folders): the second waits for
-  // the next run, so that neither replaces the other unread.
-  if (!staged.insert(name).second) {
-    Debug::print("Logfile waits for the next run, one of its name is staged already:" + file, 0);
-    return;
-  }
-  if (mode == "delete") {
-    moveFile(file, dbDir + name);
-  } else {
-    // Through a temporary name that the loop never takes, so that an
-    // interrupted copy is never processed as a log.
-    platform::os().copyFile(file, dbDir + name);
-    if (mode == "move") moveFile(file, config::vdSaveDir() + name);
-  }
-}
-
-void core::checkRunLocks() {
-  const std::string dbDir = config::vdDBDir();
-  bool alive = false;
-  for (const std::string& entry : platform::os().listDirectory(dbDir)) {
-    if (!endsWith(entry, ".lock")) continue;
-    std::optional<std::string> owner;
-    try {
-      owner = platform::os().readFile(dbDir + entry);
-    } catch (const base::IOError&) {
-      // Gone or unreadable: judged by its age alone.
-    }
-    if (RunLock::alive(entry, owner, now()))
-      alive = true;
-    else
-      removeTraced(dbDir + entry, "checkRunLocks");
-  }
-  if (alive) {
-    Debug::print("Another Vardo is running, now exiting...", 0);
-    Debug::print("O core.moveLogFiles", 1);
-    Debug::close();
-    throw RunExit{0};
-  }
-}
-
-void core::deleteOldLogfiles() {
-  Debug::print("I core.deleteOldLogfiles", 1);
-  try {
-    const std::string dbDir = config::vdDBDir();
-    for (const std::string& entry : platform::os().listDirectory(dbDir)) {
-      if (endsWith(entry, kDone) && !platform::os().removePath(dbDir + entry))
-        throw base::IOError("cannot delete " + dbDir + entry);
-    }
-    Debug::print("O core.deleteOldLogfiles", 1);
-  } catch (const std::exception& e) {
-    util::traceFailure("core", "deleteOldLogfiles", e);
   }
 }
 
