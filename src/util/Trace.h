@@ -38,6 +38,12 @@ inline void traceFailure(std::string_view owner, std::string_view operation,
   Debug::print(failureLine(owner, operation, e, separator), 0);
 }
 
+// "Error in <owner>.<operation>: " and `text`, at severity 0, for a failure
+// found without an exception.
+inline void traceError(std::string_view owner, std::string_view operation, std::string_view text) {
+  Debug::print("Error in " + operationName(owner, operation) + ": " + std::string(text), 0);
+}
+
 // "Error in <where>: " and the failure's text, at severity 0, for the
 // operations traced by one name alone (a constructor, a free function).
 inline void traceFailure(std::string_view where, const std::exception& e) {

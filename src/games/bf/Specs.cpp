@@ -6,6 +6,7 @@
 #include "base/Text.h"
 #include "games/bf/GameData.h"
 #include "util/Debug.h"
+#include "util/Trace.h"
 
 namespace games::bf {
 
@@ -398,8 +399,7 @@ int32_t lookup(const Specs::Map& map, const std::string& name, int32_t fallback,
                const char* kind) {
   auto it = map.find(name);
   if (it != map.end()) return it->second;
-  if (kind != nullptr)
-    Debug::print(std::string("Error in bf.Specs.") + op + ": $" + name + "$ unknown " + kind, 0);
+  if (kind != nullptr) util::traceError("bf.Specs", op, "$" + name + "$ unknown " + kind);
   return fallback;
 }
 
@@ -480,7 +480,7 @@ int32_t Specs::wlocALT(const std::string& weapon, const std::string& damage) {
   if (beheaded || shredded) return kBladeLauncher;
   if (shot) return kPistol;
 
-  util::Debug::print("Error in bf.Specs.wlocAlt: $" + weapon + "$ $" + damage + "$", 0);
+  util::traceError("bf.Specs", "wlocAlt", "$" + weapon + "$ $" + damage + "$");
   return std::max(wloc(weapon), 0);
 }
 

@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "base/Failure.h"
 #include "platform/FileSystem.h"
 #include "platform/Os.h"
 #include "util/Debug.h"
 #include "util/Text.h"
+#include "util/Trace.h"
 
 namespace programs::vardo {
 namespace {
@@ -194,7 +194,7 @@ bool config::read(const std::string& text) {
     applyCaps();
     return true;
   } catch (const std::exception& e) {
-    Debug::print("Error in vdsConfig.set" + base::failureText(e), 0);
+    util::traceFailure("vdsConfig", "set", e, "");
     return false;
   }
 }

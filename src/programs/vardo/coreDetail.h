@@ -9,7 +9,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Os.h"
-#include "util/Debug.h"
+#include "util/Trace.h"
 
 namespace programs::vardo::detail {
 
@@ -22,8 +22,7 @@ inline int64_t now() { return platform::clock().currentTimeMillis(); }
 // the failure as the other failures of `where` are traced.
 inline void removeTraced(const std::string& path, const char* where) {
   if (!platform::os().removePath(path))
-    util::Debug::print(std::string("Error in core.") + where + ": IOError: cannot delete " + path,
-                       0);
+    util::traceError("core", where, "IOError: cannot delete " + path);
 }
 
 }  // namespace programs::vardo::detail

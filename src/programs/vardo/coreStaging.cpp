@@ -108,8 +108,8 @@ void core::stageLogFile(std::string file, std::set<std::string>& staged) {
     size_t dotLog = name.find(".log");
     std::string big = (dotLog == std::string::npos ? name : name.substr(0, dotLog)) + ".big";
     if (!platform::os().renameNoReplace(file, parent + big))
-      Debug::print(
-          "Error in core.stageLogFile: IOError: cannot rename " + file + " to " + parent + big, 0);
+      util::traceError("core", "stageLogFile",
+                       "IOError: cannot rename " + file + " to " + parent + big);
     return;
   }
   // Two offered logs of one name (from two folders): the second waits for

@@ -93,17 +93,17 @@ void Totals::writeDBs() {
                         " could not be settled; the databases are left as they are");
   struct Part {
     const char* name;
-    const char* error;
+    const char* operation;  // traced on a failure
     std::string data;
   };
-  std::vector<Part> parts = {{kGameDB, "Error in Totals.writeGameDB: ", encodeGameDB()},
-                             {kRecordsDB, "Error in Totals.writeRecordsDB: ", encodeRecordsDB()},
-                             {kHashDB, "Error in Totals.writeHashDB: ", encodeHashDB()}};
+  std::vector<Part> parts = {{kGameDB, "writeGameDB", encodeGameDB()},
+                             {kRecordsDB, "writeRecordsDB", encodeRecordsDB()},
+                             {kHashDB, "writeHashDB", encodeHashDB()}};
   for (const Part& p : parts) {
     try {
       platform::os().writeFileDurable(dir + p.name + ".new", p.data);
     } catch (const std::exception& e) {
-      Debug::print(p.error + failureText(e), 0);
+      util::traceFailure("Totals", p.operation, e);
       abandonSave(dir);
       throw;
     }

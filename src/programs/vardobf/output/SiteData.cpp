@@ -286,9 +286,8 @@ void SiteData::writePlayers(const TotalsTables::PlayerSource& players) {
       }
       std::optional<Player> p = players(e->uid);
       if (!p) {
-        Debug::print("Error in SiteData.writePlayers: player " + std::to_string(e->uid) +
-                         " is not in the player database",
-                     0);
+        util::traceError("SiteData", "writePlayers",
+                         "player " + std::to_string(e->uid) + " is not in the player database");
         p.emplace(0.0);
       }
       list.push_back(playerRow(*e, *p, firstSeen, lastSeen));

@@ -227,7 +227,7 @@ void SiteData::writeMatches() {
     if (!isDigits(stem) || (suffix != ".json" && suffix != ".js")) continue;
     if (keptNames.count(stem) != 0) continue;
     if (!platform::os().removePath(dir + "/" + entry))
-      Debug::print("Error in SiteData.writeMatches: cannot remove " + dir + "/" + entry, 0);
+      util::traceError("SiteData", "writeMatches", "cannot remove " + dir + "/" + entry);
   }
 }
 

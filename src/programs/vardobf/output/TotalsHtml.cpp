@@ -40,7 +40,7 @@ TotalsHtml::TotalsHtml() { FrameHtml::init(); }
 void TotalsHtml::writeTotals(programs::vardo::Totals& t) {
   const auto* totals = dynamic_cast<const Totals*>(&t);
   if (totals == nullptr) {
-    Debug::print("Error in TotalsHtml.writeTotals: not the Brimfall totals", 0);
+    util::traceError("TotalsHtml", "writeTotals", "not the Brimfall totals");
     return;
   }
   writeTotals(*totals, {});
