@@ -4,12 +4,32 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/FileSystem.h"
 #include "platform/StreamRedirect.h"
 #include "platform/TemporaryDirectory.h"
 
 namespace testing_support {
+
+// base + the system's separator + name, with the system's own separator
+// ("\\" on Windows) in place of every "/", as the programs write their paths.
+inline std::string systemPath(const std::string& base, const std::string& name) {
+  std::string path = base + platform::kSeparator + name;
+  for (char& c : path)
+    if (c == '/') c = platform::kSeparator;
+  return path;
+}
+
+// The folders to make for the folder `name` (which may hold "/"): each one
+// on the way, then `name` itself.
+inline std::vector<std::string> foldersOf(const std::string& name) {
+  std::vector<std::string> folders;
+  for (size_t slash = name.find('/'); slash != std::string::npos; slash = name.find('/', slash + 1))
+    if (slash > 0) folders.push_back(name.substr(0, slash));
+  folders.push_back(name);
+  return folders;
+}
 
 // A fresh temporary directory, removed with everything in it at the end of
 // the test.
@@ -22,12 +42,7 @@ class TestDir {
   const std::string& path() const { return path_; }
   // path() + "/" + name, with the system's own separator ("\\" on Windows)
   // in place of every "/", as the programs write their paths.
-  std::string operator/(const std::string& name) const {
-    std::string path = path_ + platform::kSeparator + name;
-    for (char& c : path)
-      if (c == '/') c = platform::kSeparator;
-    return path;
-  }
+  std::string operator/(const std::string& name) const { return systemPath(path_, name); }
   // path() + the system's separator + rest, with rest as it stands: the
   // path a program makes of its home and a name from its settings.
   std::string inside(const std::string& rest) const { return path_ + platform::kSeparator + rest; }
@@ -45,11 +60,7 @@ class TestDir {
   std::string read(const std::string& name) const { return platform::readFile(*this / name); }
   // Creates the directory `name` (which may hold "/") with the ones above it.
   std::string mkdir(const std::string& name) const {
-    for (size_t slash = name.find('/'); slash != std::string::npos;
-         slash = name.find('/', slash + 1)) {
-      if (slash > 0) platform::ensureDirectory(*this / name.substr(0, slash));
-    }
-    platform::ensureDirectory(*this / name);
+    for (const std::string& folder : foldersOf(name)) platform::ensureDirectory(*this / folder);
     return *this / name;
   }
 

@@ -47,20 +47,19 @@ bool FaultyOs::removePath(const std::string& path) {
   return !path.empty() && !fails(Op::kRemove, path) && inner().removePath(path);
 }
 
+void FaultyOs::failWrite(const std::string& path) {
+  if (!fails(Op::kWrite, path)) return;
+  inner().writeFile(path, "");
+  injected("cannot write", path);
+}
+
 void FaultyOs::writeFile(const std::string& path, std::string_view data) {
-  if (fails(Op::kWrite, path)) {
-    // The file is created, as a write that fails after the open leaves it.
-    inner().writeFile(path, "");
-    injected("cannot write", path);
-  }
+  failWrite(path);
   inner().writeFile(path, data);
 }
 
 void FaultyOs::writeFileDurable(const std::string& path, std::string_view data) {
-  if (fails(Op::kWrite, path)) {
-    inner().writeFile(path, "");
-    injected("cannot write", path);
-  }
+  failWrite(path);
   inner().writeFileDurable(path, data);
 }
 
@@ -72,13 +71,12 @@ void FaultyOs::syncDirectory(const std::string& dir) {
 
 void FaultyOs::copyFile(const std::string& from, const std::string& to) {
   const std::string part = to + ".part";
-  if (fails(Op::kWrite, part)) {
-    // The source must still be readable for the failure to be the write's.
+  const bool write = fails(Op::kWrite, part);
+  const bool rename = !write && fails(Op::kRename, part);
+  if (write || rename) {
+    // A missing source fails first, as in the real copy; nothing is written.
     (void)inner().readFile(from);
-    injected("cannot write", part);
-  }
-  if (fails(Op::kRename, part)) {
-    (void)inner().readFile(from);
+    if (write) injected("cannot write", part);
     throw base::IOError("cannot create " + to);
   }
   inner().copyFile(from, to);

@@ -36,6 +36,11 @@ class FaultyOs : public ForwardingOs {
   void syncDirectory(const std::string& dir) override;
   void copyFile(const std::string& from, const std::string& to) override;
   File open(const std::string& path, File::Mode mode) override;
+
+ private:
+  // Fails a write of the whole file `path` when fails() says so, leaving it
+  // created and empty as a write that fails after the open does.
+  void failWrite(const std::string& path);
 };
 
 }  // namespace platform

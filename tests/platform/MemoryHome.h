@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "TestDir.h"
 #include "platform/FileSystem.h"
 #include "platform/MemoryOs.h"
 #include "platform/Os.h"
@@ -24,12 +25,7 @@ class MemoryHome {
   const std::string& path() const { return path_; }
   // path() + "/" + name, with the system's own separator in place of every
   // "/", as the programs write their paths.
-  std::string operator/(const std::string& name) const {
-    std::string path = path_ + platform::kSeparator + name;
-    for (char& c : path)
-      if (c == '/') c = platform::kSeparator;
-    return path;
-  }
+  std::string operator/(const std::string& name) const { return systemPath(path_, name); }
   std::string write(const std::string& name, const std::string& data) {
     const std::string p = *this / name;
     system_.writeFile(p, data);
@@ -38,10 +34,7 @@ class MemoryHome {
   std::string read(const std::string& name) { return system_.readFile(*this / name); }
   // Creates the directory `name` (which may hold "/") with the ones above it.
   std::string mkdir(const std::string& name) {
-    for (size_t slash = name.find('/'); slash != std::string::npos;
-         slash = name.find('/', slash + 1))
-      if (slash > 0) system_.ensureDirectory(*this / name.substr(0, slash));
-    system_.ensureDirectory(*this / name);
+    for (const std::string& folder : foldersOf(name)) system_.ensureDirectory(*this / folder);
     return *this / name;
   }
   // Gives the file `name` the last modification `millis`.

@@ -98,10 +98,9 @@ bool ImageFiles::load(Image& image, bool allow8bit) {
   return true;
 }
 
-bool ImageFiles::writeIndexed(const IndexedImage& result, const std::string& name,
-                              OutputFormat format, bool debug) {
-  if (!result.complete()) return false;
-  const IndexedImage& r = result;
+bool ImageFiles::writeIndexed(const IndexedImage& r, const std::string& name, OutputFormat format,
+                              bool debug) {
+  if (!r.complete()) return false;
   switch (format) {
     case OutputFormat::kBmp:
       return writeFile(name, "BMP", [&](OutputBuffer& out) {
